@@ -1,0 +1,112 @@
+// The one seam between quorix and the operating system.
+//
+// Everything the portable code needs from the OS goes through `Platform` (services) and
+// `UiHost` (dialogs and the event pump). Three families implement them: Win32 (the real
+// APIs), POSIX (Linux) and the fake that the unit tests script.
+//
+// Text crosses this seam as UTF-16; each implementation converts to the system ANSI code
+// page (932 on a Japanese system, always 932 on POSIX) where the OS call or the file format
+// wants bytes. File contents are passed as raw bytes (`std::string`).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrx {
+
+struct LocalTime {
+  int year = 0;
+  int month = 0;  // 1-12
+  int day = 0;    // 1-31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Message box styles, with the values the Windows API gives them.
+namespace mb {
+inline constexpr uint32_t kOk = 0x0;
+inline constexpr uint32_t kIconExclamation = 0x30;
+inline constexpr uint32_t kIconInformation = 0x40;
+inline constexpr uint32_t kSystemModal = 0x1000;
+}  // namespace mb
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- text boundary -------------------------------------------------------------------
+  // The character that separates folders in paths: '\' on Windows, '/' on POSIX.
+  virtual char16_t PathSeparator() const = 0;
+  // UTF-16 to the system ANSI code page; characters it cannot hold become '?'.
+  virtual std::string ToAnsi(std::u16string_view text) const = 0;
+  // System ANSI code page to UTF-16.
+  virtual std::u16string FromAnsi(std::string_view bytes) const = 0;
+
+  // --- clock -----------------------------------------------------------------------------
+  // The multimedia clock: milliseconds since the system started; wraps after ~49.7 days.
+  virtual uint32_t TickCount() = 0;
+  virtual LocalTime Now() = 0;
+
+  // --- process -------------------------------------------------------------------------
+  // Value of an environment variable, or nothing when it is not defined.
+  virtual std::optional<std::u16string> GetEnv(std::u16string_view name) = 0;
+  // Folder of the running executable, without a trailing separator (except at a root).
+  virtual std::u16string ProgramDirectory() = 0;
+  virtual std::u16string CurrentDirectory() = 0;
+  virtual bool SetCurrentDirectory(std::u16string_view path) = 0;
+  // The Windows folder and the system folder (empty where the OS has none).
+  virtual std::u16string WindowsDirectory() = 0;
+  virtual std::u16string SystemDirectory() = 0;
+
+  // --- files -----------------------------------------------------------------------------
+  // Name (without folder) of the first ordinary file that matches a pattern with wildcards
+  // ("*", "?"); folders, hidden and system files never match. Nothing when none matches.
+  virtual std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) = 0;
+  // True when a directory search for the path finds an ordinary file.
+  bool FileExists(std::u16string_view path) { return FindFirstFile(path).has_value(); }
+  virtual std::optional<std::string> ReadFile(std::u16string_view path) = 0;
+  // Creates or replaces the file with the bytes.
+  virtual bool WriteFile(std::u16string_view path, std::string_view bytes) = 0;
+  virtual bool CopyFile(std::u16string_view from, std::u16string_view to) = 0;
+  // Full path under which the system's search order finds the name, or empty.
+  virtual std::u16string SearchPath(std::u16string_view name) = 0;
+
+  // --- profile (INI) files -----------------------------------------------------------
+  // These follow the Windows private-profile API; values and name lists are returned
+  // whole, never cut to a buffer.
+  virtual std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                          std::u16string_view def, std::u16string_view file) = 0;
+  // Writes a value; `value` empty (nullopt) deletes the key. False when the OS refused.
+  virtual bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
+                                  const std::optional<std::u16string>& value,
+                                  std::u16string_view file) = 0;
+  // Deletes a whole section. False when the OS refused.
+  virtual bool ProfileDeleteSection(std::u16string_view section, std::u16string_view file) = 0;
+  virtual std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
+                                                      std::u16string_view file) = 0;
+  virtual std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) = 0;
+};
+
+// The user-interface host: modal dialogs and the event loop. The real windows implement it
+// with Win32; the line runner with standard input and output; the tests with a script.
+class UiHost {
+ public:
+  virtual ~UiHost() = default;
+
+  // Modal message box; returns the button the user chose (1 = OK).
+  virtual int MessageBox(std::u16string_view text, std::u16string_view title,
+                         uint32_t style) = 0;
+  // Modal input box; nothing when the user cancelled.
+  virtual std::optional<std::u16string> InputBox(std::u16string_view prompt,
+                                                 std::u16string_view title,
+                                                 std::u16string_view initial) = 0;
+  // Handles pending events (ticks, keys, datagrams) and waits at most `max_wait_ms` for the
+  // next one when none is pending. Never spins.
+  virtual void PumpEvents(uint32_t max_wait_ms) = 0;
+};
+
+}  // namespace qrx

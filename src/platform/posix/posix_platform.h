@@ -1,0 +1,46 @@
+// The platform on Linux and other POSIX systems.
+//
+// Paths are UTF-8 in the file system; file contents, INI files and other ANSI texts are in
+// code page 932, as on a Japanese Windows system.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace qrx {
+
+class PosixPlatform : public Platform {
+ public:
+  PosixPlatform();
+
+  char16_t PathSeparator() const override { return u'/'; }
+  std::string ToAnsi(std::u16string_view text) const override;
+  std::u16string FromAnsi(std::string_view bytes) const override;
+
+  uint32_t TickCount() override;
+  LocalTime Now() override;
+
+  std::optional<std::u16string> GetEnv(std::u16string_view name) override;
+  std::u16string ProgramDirectory() override;
+  std::u16string CurrentDirectory() override;
+  bool SetCurrentDirectory(std::u16string_view path) override;
+  std::u16string WindowsDirectory() override;
+  std::u16string SystemDirectory() override;
+
+  std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  std::optional<std::string> ReadFile(std::u16string_view path) override;
+  bool WriteFile(std::u16string_view path, std::string_view bytes) override;
+  bool CopyFile(std::u16string_view from, std::u16string_view to) override;
+  std::u16string SearchPath(std::u16string_view name) override;
+
+  std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                  std::u16string_view def, std::u16string_view file) override;
+  bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
+                          const std::optional<std::u16string>& value,
+                          std::u16string_view file) override;
+  bool ProfileDeleteSection(std::u16string_view section, std::u16string_view file) override;
+  std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
+                                              std::u16string_view file) override;
+  std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+};
+
+}  // namespace qrx

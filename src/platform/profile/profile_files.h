@@ -1,0 +1,50 @@
+// The private-profile (INI) functions of Windows, rebuilt over injected file access.
+//
+// The POSIX platform and the test fake implement their profile calls with these, so both
+// behave like GetPrivateProfileString / WritePrivateProfileString / GetPrivateProfileSectionNames
+// on Windows: the same lookups, trimming, quote removal, case-insensitive names, first match
+// wins, deletions, file creation, CR LF line ends, and in-place edits that leave every
+// untouched line of the file as it was. The parser itself works on text, not paths.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrx::profile {
+
+// How the profile code reaches files. Paths are passed through unchanged.
+class FileAccess {
+ public:
+  virtual ~FileAccess() = default;
+  // The whole file, or nothing when it does not exist or cannot be read.
+  virtual std::optional<std::string> Read(std::u16string_view path) = 0;
+  // Replaces (or creates) the whole file so that a reader sees either the old or the new
+  // bytes, never a mix (POSIX: a temporary file renamed over the old one).
+  virtual bool Replace(std::u16string_view path, std::string_view bytes) = 0;
+};
+
+// The ANSI code page of the files (932): bytes <-> UTF-16.
+class Codec {
+ public:
+  virtual ~Codec() = default;
+  virtual std::u16string Decode(std::string_view bytes) const = 0;
+  virtual std::string Encode(std::u16string_view text) const = 0;
+};
+
+std::u16string GetString(FileAccess& io, const Codec& codec, std::u16string_view section,
+                         std::u16string_view key, std::u16string_view def,
+                         std::u16string_view file);
+// nullopt value deletes the key.
+bool WriteString(FileAccess& io, const Codec& codec, std::u16string_view section,
+                 std::u16string_view key, const std::optional<std::u16string>& value,
+                 std::u16string_view file);
+bool DeleteSection(FileAccess& io, const Codec& codec, std::u16string_view section,
+                   std::u16string_view file);
+std::vector<std::u16string> KeyNames(FileAccess& io, const Codec& codec,
+                                     std::u16string_view section, std::u16string_view file);
+std::vector<std::u16string> SectionNames(FileAccess& io, const Codec& codec,
+                                         std::u16string_view file);
+
+}  // namespace qrx::profile

@@ -1,0 +1,75 @@
+// The one object that owns every piece of process-wide state of a quorix instance.
+//
+// The entry point makes one; every routine takes it by reference. Tests make as many as
+// they like, each with its own fake platform, so no state is ever shared between them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace qrx {
+
+class MainWindow;
+
+// Facts about the running program, fixed at start-up.
+struct AppInfo {
+  std::u16string product_name = u"quorix";
+  std::u16string version;  // major "." minor, for example "0.50"
+};
+
+// The configuration file and the files derived from it; set once by start-up.
+struct ConfigPaths {
+  std::u16string config;            // QRX_CORE.INI or the file named on the command line
+  std::u16string link_list;         // .LKD
+  std::u16string message;           // .MSG, this installation's catalogue
+  std::u16string skin;              // .SKN
+  std::u16string default_messages;  // DEF.MSG beside the executable
+};
+
+struct InterpreterState {
+  int16_t direct_mode = 0;              // 1: unknown words are launched as programs
+  int16_t in_alias = 0;                 // 1 while an alias's command line runs
+  std::u16string alias_arguments;       // rest of the line handed to an alias
+  std::u16string command_file_arguments;  // $L: the arguments of the last LBAT
+  int depth = 0;                        // nesting of command lines now running
+};
+
+struct AnswerState {
+  std::u16string text;                  // the current answer, as shown
+  std::array<std::u16string, 10> params;  // #A .. #J
+  int16_t last_ok = 0;                  // -1 after a normal answer, 0 after an error
+  int16_t normal_time = 3;
+  int16_t error_time = 5;
+};
+
+// Settings loaded from the configuration file and changed by SET.
+struct Settings {
+  std::array<std::u16string, 10> variables;  // $0 .. $9
+  int16_t random_range = 0;                  // RND
+  int16_t random_digits = 0;                 // FIG
+  int16_t pos_type = 0;                      // PosType
+  uint8_t debug = 0;                         // DEBUG
+  uint8_t move = 1;                          // MOVE
+  uint8_t clip_watch = 0;                    // CLIPFLG
+};
+
+struct Context {
+  Context(Platform& os_in, UiHost& ui_in) : os(os_in), ui(ui_in) {}
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  Platform& os;
+  UiHost& ui;
+  MainWindow* main_form = nullptr;  // the plain (or later skinned) main window
+
+  AppInfo app;
+  ConfigPaths paths;
+  InterpreterState interp;
+  AnswerState answer;
+  Settings settings;
+};
+
+}  // namespace qrx

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The Wine prefix and Xvfb display of one test run.
+#   wine_env.sh setup    makes the prefix and starts the display
+#   wine_env.sh cleanup  ends this prefix's wineserver and the display
+#   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG for a test script
+set -u
+QRX_TEST_BUILD_DIR=${QRX_TEST_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/asan}
+export WINEPREFIX="$QRX_TEST_BUILD_DIR/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8
+export LC_ALL=ja_JP.UTF-8
+state="$QRX_TEST_BUILD_DIR/wine-run"
+[ -f "$state/display" ] && export DISPLAY=":$(cat "$state/display")"
+
+wine_setup() {
+  mkdir -p "$state"
+  # A free display number: none of ours or anybody else's uses it.
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  echo $! >"$state/xvfb.pid"
+  echo "$n" >"$state/display"
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log"; return 1; }
+  fi
+  wineserver -w
+}
+
+wine_cleanup() {
+  wineserver -k 2>/dev/null || true
+  if [ -f "$state/xvfb.pid" ]; then
+    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
+    rm -f "$state/xvfb.pid" "$state/display"
+  fi
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  case "${1:-}" in
+    setup) wine_setup ;;
+    cleanup) wine_cleanup ;;
+    *) echo "usage: wine_env.sh setup|cleanup" >&2; exit 2 ;;
+  esac
+fi
