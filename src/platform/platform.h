@@ -75,6 +75,12 @@ class Platform {
   // Full path under which the system's search order finds the name, or empty.
   virtual std::u16string SearchPath(std::u16string_view name) = 0;
 
+  // --- clipboard ---------------------------------------------------------------------
+  // The clipboard's text; nothing when it holds no text.
+  virtual std::optional<std::u16string> GetClipboardText() = 0;
+  // Replaces the clipboard's content with the text. False when the clipboard was busy.
+  virtual bool SetClipboardText(std::u16string_view text) = 0;
+
   // --- profile (INI) files -----------------------------------------------------------
   // These follow the Windows private-profile API; values and name lists are returned
   // whole, never cut to a buffer.
@@ -107,6 +113,8 @@ class UiHost {
   // Handles pending events (ticks, keys, datagrams) and waits at most `max_wait_ms` for the
   // next one when none is pending. Never spins.
   virtual void PumpEvents(uint32_t max_wait_ms) = 0;
+  // Ends the event loop; the process ends once the running command line has unwound.
+  virtual void Quit() = 0;
 };
 
 }  // namespace qrx

@@ -6,7 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -29,12 +32,21 @@ struct ConfigPaths {
   std::u16string default_messages;  // DEF.MSG beside the executable
 };
 
+// Command lines typed by the user: entry 0 is always empty, 1 the newest, 9 the oldest.
+struct HistoryState {
+  std::array<std::u16string, 10> entries;
+  int16_t index = 0;  // recall position; 0 = nothing recalled
+};
+
 struct InterpreterState {
   int16_t direct_mode = 0;              // 1: unknown words are launched as programs
   int16_t in_alias = 0;                 // 1 while an alias's command line runs
   std::u16string alias_arguments;       // rest of the line handed to an alias
   std::u16string command_file_arguments;  // $L: the arguments of the last LBAT
   int depth = 0;                        // nesting of command lines now running
+  // Aliases in the order of the file; names compared without regard to case.
+  std::vector<std::pair<std::u16string, std::u16string>> aliases;
+  std::mt19937 random{0};               // seeded from the clock at interpreter start
 };
 
 struct AnswerState {
@@ -43,6 +55,13 @@ struct AnswerState {
   int16_t last_ok = 0;                  // -1 after a normal answer, 0 after an error
   int16_t normal_time = 3;
   int16_t error_time = 5;
+};
+
+// Function keys and the global hot key.
+struct KeyState {
+  std::array<std::u16string, 15> function_keys;  // F1 .. F15
+  int16_t function_key_modifiers = 0;             // FPU: Shift 1 + Ctrl 2 + Alt 4
+  uint8_t active_key_registered = 0;
 };
 
 // Settings loaded from the configuration file and changed by SET.
@@ -68,8 +87,11 @@ struct Context {
   AppInfo app;
   ConfigPaths paths;
   InterpreterState interp;
+  HistoryState history;
+  KeyState keys;
   AnswerState answer;
   Settings settings;
+  bool end_sequence_done = false;  // the end sequence runs once per run
 };
 
 }  // namespace qrx

@@ -6,9 +6,11 @@
 
 namespace qrx {
 
-// Characters that code page 932 cannot hold become '?'.
+// Characters that code page 932 cannot hold become '?', one per UTF-16 unit (a surrogate
+// pair gives "??"), as Windows converts without best fit.
 std::string Cp932Encode(std::u16string_view text);
-// Bytes that are not valid code page 932 become "?", one per byte that cannot start a character.
+// Bytes that are not valid code page 932 become '?': an undefined double-byte code gives one
+// '?'; a lead byte without a trail byte gives one and the byte after it is read afresh.
 std::u16string Cp932Decode(std::string_view bytes);
 
 }  // namespace qrx

@@ -4,6 +4,9 @@
 // code page 932, as on a Japanese Windows system.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "platform/platform.h"
 
 namespace qrx {
@@ -32,6 +35,9 @@ class PosixPlatform : public Platform {
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
   std::u16string SearchPath(std::u16string_view name) override;
 
+  std::optional<std::u16string> GetClipboardText() override;
+  bool SetClipboardText(std::u16string_view text) override;
+
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
                                   std::u16string_view def, std::u16string_view file) override;
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
@@ -41,6 +47,10 @@ class PosixPlatform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+
+ private:
+  // Used when the desktop offers no clipboard: the text stays inside this process.
+  std::optional<std::u16string> local_clipboard_;
 };
 
 }  // namespace qrx

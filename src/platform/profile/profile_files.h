@@ -23,6 +23,12 @@ class FileAccess {
   // Replaces (or creates) the whole file so that a reader sees either the old or the new
   // bytes, never a mix (POSIX: a temporary file renamed over the old one).
   virtual bool Replace(std::u16string_view path, std::string_view bytes) = 0;
+  // True when something is at the path although Read gave nothing (a file that cannot be
+  // read, a folder): a write then leaves it alone instead of replacing it with a new file.
+  virtual bool Exists(std::u16string_view path) {
+    (void)path;
+    return false;
+  }
 };
 
 // The ANSI code page of the files (932): bytes <-> UTF-16.
@@ -36,7 +42,9 @@ class Codec {
 std::u16string GetString(FileAccess& io, const Codec& codec, std::u16string_view section,
                          std::u16string_view key, std::u16string_view def,
                          std::u16string_view file);
-// nullopt value deletes the key.
+// Writes a value (nullopt deletes the key). False when the write is refused (see
+// profile_rules.h), the file cannot be read, or it cannot be replaced; nothing is written
+// when the bytes would not change.
 bool WriteString(FileAccess& io, const Codec& codec, std::u16string_view section,
                  std::u16string_view key, const std::optional<std::u16string>& value,
                  std::u16string_view file);

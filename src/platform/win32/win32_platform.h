@@ -30,6 +30,9 @@ class Win32Platform : public Platform {
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
   std::u16string SearchPath(std::u16string_view name) override;
 
+  std::optional<std::u16string> GetClipboardText() override;
+  bool SetClipboardText(std::u16string_view text) override;
+
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
                                   std::u16string_view def, std::u16string_view file) override;
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds quorix and starts it. Arguments are passed on (for example a configuration file).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset windows >/dev/null && cmake --build --preset windows
+if [ -f build/windows/quorix.exe ]; then
+  export WINEPREFIX="${WINEPREFIX:-$HOME/.quorix-wine}" LANG=ja_JP.UTF-8 WINEDEBUG=-all
+  exec wine build/windows/quorix.exe "$@"
+fi
+# Until the window is there, quorix runs as the line runner: type command lines, Ctrl+D ends.
+cmake --preset native >/dev/null && cmake --build --preset native
+exec build/native/qrxsh "$@"

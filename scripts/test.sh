@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds both targets and runs every test: unit tests (ASan+UBSan), the line runner's
+# transcripts natively and under Wine, and the Windows-side tests under Wine and Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake --preset native >/dev/null && cmake --build --preset native
+cmake --preset windows >/dev/null && cmake --build --preset windows
+cmake --preset asan >/dev/null && cmake --build --preset asan
+ctest --preset asan -j2 --timeout 600

@@ -1,0 +1,81 @@
+// The line runner's main window: no pixels, just standard input and output.
+//
+// Input lines are typed into the command box and confirmed with Enter; everything the user
+// would see is written to standard output as one event per line (see docs/qrxsh.md).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+#include "ui/window_surface.h"
+
+namespace qrx {
+
+class MainWindow;
+struct Context;
+
+class HeadlessWindow : public UiHost, public WindowSurface {
+ public:
+  explicit HeadlessWindow(std::FILE* out);
+  ~HeadlessWindow() override;
+
+  // Runs until the input ends (then the window is closed) or the program exits.
+  void Run(Context& ctx, MainWindow& window);
+
+  // UiHost
+  int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override;
+  std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view title,
+                                         std::u16string_view initial) override;
+  void PumpEvents(uint32_t max_wait_ms) override;
+  void Quit() override { quit_ = true; }
+
+  // WindowSurface
+  void SetCaption(std::u16string_view caption) override;
+  void ShowAnswerText(std::u16string_view text, int16_t time) override;
+  void SetAnswerText(std::u16string_view) override {}
+  std::u16string CommandText() override { return command_; }
+  void SetCommandText(std::u16string_view text) override { command_ = std::u16string(text); }
+  void ShowWindow() override { visible_ = true; }
+  void HideWindow() override { visible_ = false; }
+  void MinimizeWindow() override {}
+  bool IsWindowVisible() override { return visible_; }
+  intptr_t NativeHandle() override { return 0; }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void ReadInput();
+  void Emit(std::initializer_list<std::u16string_view> fields);
+  // Waits until a line arrives, the input ends or `deadline` passes; runs due ticks.
+  // Returns the line, or nothing (end of input or deadline).
+  std::optional<std::u16string> WaitForLine(std::optional<Clock::time_point> deadline);
+  void RunDueTicks();
+
+  std::FILE* out_;
+  Context* ctx_ = nullptr;
+  MainWindow* window_ = nullptr;
+  std::u16string command_;
+  std::u16string caption_;
+  bool caption_shown_ = false;
+  bool visible_ = false;
+  bool quit_ = false;
+  Clock::time_point next_tick_;
+
+  std::mutex mutex_;
+  std::condition_variable arrived_;
+  std::deque<std::u16string> lines_;
+  bool input_ended_ = false;
+  std::thread reader_;
+};
+
+// C-style escaping of one field: \\ \t \r \n and \xHH for other control characters.
+std::string EscapeField(std::u16string_view text);
+
+}  // namespace qrx

@@ -1,0 +1,47 @@
+#include "commands/shell/search.h"
+
+#include "interpreter/answer.h"
+#include "startup/context.h"
+#include "startup/path_extras.h"
+
+namespace qrx {
+namespace {
+
+constexpr size_t kSearchBuffer = 255;
+
+void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string& found) {
+  ctx.answer.params[0] = std::u16string(argument);
+  if (found.empty()) {
+    ShowAnswer(ctx, u"SEARCH_ERR", ctx.answer.error_time);
+  } else {
+    ShowAnswer(ctx, found, ctx.answer.normal_time);
+  }
+}
+
+}  // namespace
+
+std::u16string FindOnSearchPath(Context& ctx, std::u16string_view name) {
+  if (name.empty()) return {};
+  std::u16string found = ctx.os.SearchPath(name);
+  if (found.size() >= kSearchBuffer) found.clear();
+  return found;
+}
+
+std::u16string FindFileInDirectory(Context& ctx, std::u16string_view folder,
+                                   std::u16string_view pattern) {
+  const std::u16string dir = AddBackslash(folder, ctx.os.PathSeparator());
+  const auto name = ctx.os.FindFirstFile(dir + std::u16string(pattern));
+  return name ? dir + *name : std::u16string();
+}
+
+void WhichCommand(Context& ctx, std::u16string_view rest) {
+  ShowFound(ctx, rest, FindOnSearchPath(ctx, rest));
+}
+
+void SearchCommand(Context& ctx, std::u16string_view rest) {
+  const PathParts parts = SplitPath(rest, ctx.os.PathSeparator());
+  ShowFound(ctx, rest,
+            parts.file.empty() ? std::u16string() : FindFileInDirectory(ctx, parts.dir, parts.file));
+}
+
+}  // namespace qrx

@@ -1,0 +1,81 @@
+#include "interpreter/dispatcher.h"
+
+#include "base/text.h"
+#include "commands/shell/launch.h"
+#include "interpreter/aliases.h"
+#include "interpreter/answer.h"
+#include "interpreter/command_table.h"
+#include "interpreter/expand.h"
+#include "interpreter/split.h"
+#include "startup/context.h"
+
+namespace qrx {
+namespace {
+
+// Keeps the nesting count and clears the alias arguments however the line ends.
+class LineScope {
+ public:
+  explicit LineScope(Context& ctx) : ctx_(ctx) {
+    if (ctx_.interp.depth >= kMaxNesting) throw NestingTooDeep();
+    ++ctx_.interp.depth;
+  }
+  ~LineScope() {
+    --ctx_.interp.depth;
+    ctx_.interp.alias_arguments.clear();
+  }
+  LineScope(const LineScope&) = delete;
+  LineScope& operator=(const LineScope&) = delete;
+
+ private:
+  Context& ctx_;
+};
+
+void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view rest,
+              std::u16string_view line) {
+  ctx.interp.alias_arguments = std::u16string(rest);
+  const bool found = RunAlias(ctx, upper_word);
+  if (ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1) {
+    if (found) return;
+    // The shell's results above 32 mean success; 32 and below are its error codes.
+    if (LaunchProgram(ctx, line) > 32) return;
+  }
+  if (!found) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
+}
+
+}  // namespace
+
+void RunCommandLine(Context& ctx, std::u16string_view line) {
+  if (line.empty()) return;
+  LineScope scope(ctx);
+  const std::u16string expanded =
+      ExpandEnvironmentReferences(ctx, ExpandDollarMacros(ctx, line));
+  auto fields = SplitArguments(expanded, 1);
+  const std::u16string word = UpperCase(fields[0]);
+  const std::u16string& rest = fields[1];
+  if (const CommandEntry* entry = FindCommand(word)) {
+    entry->handler(ctx, ArgumentsFor(*entry, word, rest, expanded));
+  } else {
+    Fallback(ctx, word, rest, expanded);
+  }
+}
+
+void RunTopLevelLine(Context& ctx, std::u16string_view line) {
+  RunGuarded(ctx, [&] { RunCommandLine(ctx, line); });
+}
+
+void RunGuarded(Context& ctx, const std::function<void()>& work) {
+  try {
+    work();
+  } catch (const AppEnding&) {
+    throw;
+  } catch (const NestingTooDeep&) {
+    ctx.interp.in_alias = 0;
+    ShowAnswer(ctx, u"SYSTEM_NEST", ctx.answer.error_time);
+  } catch (const std::exception& e) {
+    ctx.interp.in_alias = 0;
+    ctx.answer.params[0] = Utf8ToUtf16(e.what());
+    ShowAnswer(ctx, u"SYSTEM_FAIL", ctx.answer.error_time);
+  }
+}
+
+}  // namespace qrx

@@ -1,0 +1,12 @@
+#include "interpreter/not_available.h"
+
+#include "interpreter/answer.h"
+#include "startup/context.h"
+
+namespace qrx {
+
+void NotAvailableYet(Context& ctx, const CommandArgs& args) {
+  ShowAnswer(ctx, std::u16string(args.word) + u" is not available yet", ctx.answer.error_time);
+}
+
+}  // namespace qrx

@@ -1,0 +1,29 @@
+#include "startup/config_paths.h"
+
+#include "startup/path_extras.h"
+
+namespace qrx {
+
+std::u16string ChooseConfigPath(std::u16string_view argument, std::u16string_view program_dir,
+                                char16_t separator) {
+  std::u16string dir(program_dir);
+  if (argument.empty()) return dir + separator + u"QRX_CORE.INI";
+  if (argument.find(separator) == std::u16string_view::npos) {
+    return dir + separator + std::u16string(argument);
+  }
+  return std::u16string(argument);
+}
+
+ConfigPaths DeriveConfigPaths(std::u16string_view config, std::u16string_view program_dir,
+                              char16_t separator) {
+  ConfigPaths paths;
+  paths.config = std::u16string(config);
+  const std::u16string base = CutExtension(config);
+  paths.link_list = base + u".LKD";
+  paths.message = base + u".MSG";
+  paths.skin = base + u".SKN";
+  paths.default_messages = AddBackslash(program_dir, separator) + u"DEF.MSG";
+  return paths;
+}
+
+}  // namespace qrx

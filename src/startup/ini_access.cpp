@@ -1,0 +1,33 @@
+#include "startup/ini_access.h"
+
+#include <optional>
+
+#include "startup/context.h"
+
+namespace qrx {
+
+std::u16string ReadIni(Context& ctx, std::u16string_view section, std::u16string_view key,
+                       std::u16string_view def, std::u16string_view file) {
+  return ctx.os.ProfileGetString(section, key, def, file);
+}
+
+bool WriteIni(Context& ctx, std::u16string_view section, std::u16string_view key,
+              std::u16string_view value, std::u16string_view file) {
+  const std::optional<std::u16string> stored =
+      value.empty() ? std::nullopt : std::optional<std::u16string>(value);
+  if (ctx.os.ProfileWriteString(section, key, stored, file)) return true;
+  ctx.ui.MessageBox(std::u16string(file) + u"\rへの書き込みに失敗しました", ctx.app.product_name,
+                    mb::kOk | mb::kIconExclamation);
+  return false;
+}
+
+std::vector<std::u16string> GetKeyNames(Context& ctx, std::u16string_view section,
+                                        std::u16string_view file) {
+  return ctx.os.ProfileKeyNames(section, file);
+}
+
+std::vector<std::u16string> GetSectionNames(Context& ctx, std::u16string_view file) {
+  return ctx.os.ProfileSectionNames(file);
+}
+
+}  // namespace qrx

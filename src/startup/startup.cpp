@@ -1,0 +1,78 @@
+#include "startup/startup.h"
+
+#include <cmath>
+
+#include "base/text.h"
+#include "commands/settings/setting_values.h"
+#include "commands/settings/to_integer.h"
+#include "interpreter/interpreter_start.h"
+#include "startup/config_paths.h"
+#include "startup/context.h"
+#include "startup/ini_access.h"
+#include "startup/message_catalogue.h"
+#include "ui/main_window.h"
+
+namespace qrx {
+namespace {
+
+// A version text as a whole number of hundredths ("0.50" -> 50); text that is not a
+// number counts as 0, an old file of unknown version.
+int16_t VersionHundredths(std::u16string_view text) {
+  const double value = ParseNumericText(text).value_or(0.0) * 100.0;
+  const double rounded = std::nearbyint(value);  // half to even
+  if (!(rounded >= -32768.0)) return -32768;
+  if (rounded > 32767.0) return 32767;
+  return static_cast<int16_t>(rounded);
+}
+
+void InfoBox(Context& ctx, std::u16string_view text) {
+  ctx.ui.MessageBox(text, ctx.app.product_name, mb::kOk | mb::kIconInformation);
+}
+
+void MakeLinkFile(Context& ctx) {
+  if (!ctx.os.FileExists(ctx.paths.link_list)) ctx.os.WriteFile(ctx.paths.link_list, "");
+}
+
+}  // namespace
+
+void CheckVersion(Context& ctx) {
+  const int16_t stored =
+      VersionHundredths(ReadIni(ctx, u"SYSTEM", u"Version", u"0.10", ctx.paths.config));
+  const int16_t running = VersionHundredths(ctx.app.version);
+  if (stored == running) return;
+  if (stored < running && stored != 10) {
+    MergeMessages(ctx, ctx.paths.message);
+    InfoBox(ctx,
+            u"バージョンアップありがとうございます\r機能の追加や変更点があるので、\r"
+            u"ドキュメントを良く読んでからのご利用をお勧めします");
+  } else if (running < stored) {
+    InfoBox(ctx,
+            u"バージョンダウン悲しいです（；＿；\rバグ取りや機能の追加があるので、\r"
+            u"なるべく新しいバージョンのご利用をお勧めします");
+  } else {
+    InfoBox(ctx, ctx.paths.config + u"\rを新規作成しました");
+  }
+  WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
+}
+
+void StartUp(Context& ctx, std::u16string_view argument) {
+  ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
+  const char16_t sep = ctx.os.PathSeparator();
+  const std::u16string program_dir = ctx.os.ProgramDirectory();
+  ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
+  ctx.settings.pos_type =
+      ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
+  ctx.settings.debug =
+      ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
+  if (ctx.main_form != nullptr) ctx.main_form->countdown = -2;
+  ctx.settings.move = 1;
+  MakeLinkFile(ctx);
+  MakeMessageFile(ctx);
+  CheckVersion(ctx);
+  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+  StartInterpreter(ctx);
+}
+
+void EndApp(Context& ctx) { ctx.ui.Quit(); }
+
+}  // namespace qrx

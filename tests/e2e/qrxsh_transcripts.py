@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Runs qrxsh on every transcript in transcripts/ and compares what it prints.
+
+Each transcript NAME has NAME.in (the lines typed, UTF-8) and NAME.out (the events expected,
+with <DIR> for the folder of the run). NAME.ini, when present, is the configuration file the
+run starts with. Every run gets a fresh folder holding a copy of the executable and the test
+catalogue DEF.MSG, so that the program folder, the configuration and the catalogue are all
+the run's own. The same transcripts run natively and under Wine, and must print the same.
+
+usage: qrxsh_transcripts.py EXECUTABLE [--wine]
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TRANSCRIPTS = os.path.join(HERE, "transcripts")
+
+
+def to_cp932(path_in, path_out):
+    with open(path_in, encoding="utf-8") as f:
+        text = f.read()
+    with open(path_out, "wb") as f:
+        f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp932"))
+
+
+def normalise(output, folder, wine):
+    if wine:
+        win = "Z:" + folder.replace("/", "\\")
+        output = output.replace(win.replace("\\", "\\\\") + "\\\\", "<DIR>/")
+        output = output.replace(win.replace("\\", "\\\\"), "<DIR>")
+    output = output.replace(folder + "/", "<DIR>/").replace(folder, "<DIR>")
+    return output
+
+
+def run(exe, wine, name):
+    folder = tempfile.mkdtemp(prefix="qrxsh-")
+    try:
+        target = os.path.join(folder, os.path.basename(exe))
+        shutil.copy(exe, target)
+        to_cp932(os.path.join(TRANSCRIPTS, "DEF.MSG.txt"), os.path.join(folder, "DEF.MSG"))
+        ini = os.path.join(TRANSCRIPTS, name + ".ini")
+        if os.path.exists(ini):
+            to_cp932(ini, os.path.join(folder, "QRX_CORE.INI"))
+        with open(os.path.join(TRANSCRIPTS, name + ".in"), "rb") as f:
+            stdin = f.read()
+        cmd = (["wine", target] if wine else [target])
+        proc = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              cwd=folder, timeout=120)
+        got = normalise(proc.stdout.decode("utf-8", "replace"), folder, wine)
+        with open(os.path.join(TRANSCRIPTS, name + ".out"), encoding="utf-8") as f:
+            want = f.read()
+        if proc.returncode != 0 or got != want:
+            print(f"FAIL {name} (exit {proc.returncode})")
+            print("--- expected\n" + want + "--- got\n" + got)
+            if proc.stderr:
+                print("--- stderr\n" + proc.stderr.decode("utf-8", "replace")[-2000:])
+            return False
+        print(f"ok   {name}")
+        return True
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def main():
+    exe = sys.argv[1]
+    wine = "--wine" in sys.argv[2:]
+    names = sorted(n[:-3] for n in os.listdir(TRANSCRIPTS) if n.endswith(".in"))
+    results = [run(exe, wine, n) for n in names]
+    passed = sum(results)
+    print(f"{passed} passed, {len(results) - passed} failed")
+    return 0 if passed == len(results) and results else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,147 @@
+#include "fake/fake_platform.h"
+
+#include <stdexcept>
+
+#include "base/text.h"
+#include "platform/posix/cp932.h"
+
+namespace qrx::test {
+namespace {
+
+// '*' and '?' as the Windows directory search reads them, without regard to case.
+bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
+  if (pattern.empty()) return name.empty();
+  if (pattern[0] == u'*') {
+    for (size_t i = 0; i <= name.size(); ++i) {
+      if (WildcardMatch(pattern.substr(1), name.substr(i))) return true;
+    }
+    return false;
+  }
+  if (name.empty()) return false;
+  if (pattern[0] != u'?' && UpperChar(pattern[0]) != UpperChar(name[0])) return false;
+  return WildcardMatch(pattern.substr(1), name.substr(1));
+}
+
+}  // namespace
+
+FakePlatform::FakePlatform(char16_t sep) : separator(sep) {}
+
+void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
+  files_[UpperCase(path)] = File{std::u16string(path), std::string(bytes)};
+}
+
+bool FakePlatform::HasFile(std::u16string_view path) const {
+  return files_.count(UpperCase(path)) != 0;
+}
+
+std::string FakePlatform::FileBytes(std::u16string_view path) const {
+  auto it = files_.find(UpperCase(path));
+  return it == files_.end() ? std::string() : it->second.bytes;
+}
+
+void FakePlatform::RemoveFile(std::u16string_view path) { files_.erase(UpperCase(path)); }
+
+void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
+  calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));
+}
+
+std::string FakePlatform::ToAnsi(std::u16string_view text) const { return Cp932Encode(text); }
+std::u16string FakePlatform::FromAnsi(std::string_view bytes) const { return Cp932Decode(bytes); }
+
+std::optional<std::u16string> FakePlatform::GetEnv(std::u16string_view name) {
+  if (env_fails) throw std::runtime_error("environment unavailable");
+  for (const auto& [k, v] : env) {
+    if (EqualsIgnoreCase(k, name)) return v;
+  }
+  return std::nullopt;
+}
+
+bool FakePlatform::SetCurrentDirectory(std::u16string_view path) {
+  Log("SetCurrentDirectory", path);
+  if (path.empty()) return false;
+  current_directory = std::u16string(path);
+  return true;
+}
+
+std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view pattern) {
+  const size_t cut = pattern.find_last_of(separator);
+  const std::u16string dir = cut == std::u16string_view::npos
+                                 ? std::u16string()
+                                 : UpperCase(pattern.substr(0, cut));
+  const std::u16string_view name_pattern =
+      cut == std::u16string_view::npos ? pattern : pattern.substr(cut + 1);
+  for (const auto& [key, file] : files_) {
+    const size_t fcut = key.find_last_of(separator);
+    const std::u16string fdir = fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
+    if (fdir != dir) continue;
+    const std::u16string name = file.path.substr(fcut == std::u16string::npos ? 0 : fcut + 1);
+    if (WildcardMatch(name_pattern, name)) return name;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> FakePlatform::ReadFile(std::u16string_view path) {
+  auto it = files_.find(UpperCase(path));
+  if (it == files_.end()) return std::nullopt;
+  return it->second.bytes;
+}
+
+bool FakePlatform::WriteFile(std::u16string_view path, std::string_view bytes) {
+  Log("WriteFile", path);
+  return Replace(path, bytes);
+}
+
+bool FakePlatform::CopyFile(std::u16string_view from, std::u16string_view to) {
+  Log("CopyFile", std::u16string(from) + u" -> " + std::u16string(to));
+  auto bytes = ReadFile(from);
+  return bytes && Replace(to, *bytes);
+}
+
+std::u16string FakePlatform::SearchPath(std::u16string_view name) {
+  if (name.find(separator) != std::u16string_view::npos) {
+    return HasFile(name) ? files_.at(UpperCase(name)).path : std::u16string();
+  }
+  std::vector<std::u16string> dirs{program_directory, current_directory};
+  dirs.insert(dirs.end(), search_dirs.begin(), search_dirs.end());
+  for (const auto& d : dirs) {
+    std::u16string candidate = d;
+    if (candidate.empty() || candidate.back() != separator) candidate.push_back(separator);
+    candidate += name;
+    if (HasFile(candidate)) return files_.at(UpperCase(candidate)).path;
+  }
+  return {};
+}
+
+std::optional<std::string> FakePlatform::Read(std::u16string_view path) { return ReadFile(path); }
+
+bool FakePlatform::Replace(std::u16string_view path, std::string_view bytes) {
+  if (unwritable.count(UpperCase(path))) return false;
+  PutFile(path, bytes);
+  return true;
+}
+
+std::u16string FakePlatform::ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                              std::u16string_view def, std::u16string_view file) {
+  return profile::GetString(*this, *this, section, key, def, file);
+}
+
+bool FakePlatform::ProfileWriteString(std::u16string_view section, std::u16string_view key,
+                                      const std::optional<std::u16string>& value,
+                                      std::u16string_view file) {
+  return profile::WriteString(*this, *this, section, key, value, file);
+}
+
+bool FakePlatform::ProfileDeleteSection(std::u16string_view section, std::u16string_view file) {
+  return profile::DeleteSection(*this, *this, section, file);
+}
+
+std::vector<std::u16string> FakePlatform::ProfileKeyNames(std::u16string_view section,
+                                                          std::u16string_view file) {
+  return profile::KeyNames(*this, *this, section, file);
+}
+
+std::vector<std::u16string> FakePlatform::ProfileSectionNames(std::u16string_view file) {
+  return profile::SectionNames(*this, *this, file);
+}
+
+}  // namespace qrx::test

@@ -1,0 +1,87 @@
+// A scripted platform for the unit tests: an in-memory file system, a settable clock,
+// environment and clipboard, and a log of every call that has an effect outside the program.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/profile/profile_files.h"
+
+namespace qrx::test {
+
+class FakePlatform : public Platform, private profile::FileAccess, private profile::Codec {
+ public:
+  explicit FakePlatform(char16_t separator = u'\\');
+
+  // --- scripting -------------------------------------------------------------------------
+  char16_t separator = u'\\';
+  uint32_t tick = 1000;  // TickCount(); advanced by the fake UI host while it "waits"
+  LocalTime now{2006, 5, 7, 12, 34, 56};
+  std::map<std::u16string, std::u16string> env;
+  std::u16string program_directory = u"C:\\quorix";
+  std::u16string current_directory = u"C:\\work";
+  std::u16string windows_directory = u"C:\\WINDOWS";
+  std::u16string system_directory = u"C:\\WINDOWS\\system32";
+  std::vector<std::u16string> search_dirs;  // SearchPath looks here after the program folder
+  std::set<std::u16string> unwritable;      // files whose writes fail (upper-cased paths)
+  std::vector<std::string> calls;           // "WriteFile C:\a.txt", ... (UTF-8)
+  std::optional<std::u16string> clipboard;
+  bool env_fails = false;  // GetEnv throws: a failure that no command expects
+
+  // Files, keyed by the path as given (compared without regard to case).
+  void PutFile(std::u16string_view path, std::string_view bytes);
+  bool HasFile(std::u16string_view path) const;
+  std::string FileBytes(std::u16string_view path) const;  // "" when missing
+  void RemoveFile(std::u16string_view path);
+
+  // --- Platform ------------------------------------------------------------------------
+  char16_t PathSeparator() const override { return separator; }
+  std::string ToAnsi(std::u16string_view text) const override;
+  std::u16string FromAnsi(std::string_view bytes) const override;
+  uint32_t TickCount() override { return tick; }
+  LocalTime Now() override { return now; }
+  std::optional<std::u16string> GetEnv(std::u16string_view name) override;
+  std::u16string ProgramDirectory() override { return program_directory; }
+  std::u16string CurrentDirectory() override { return current_directory; }
+  bool SetCurrentDirectory(std::u16string_view path) override;
+  std::u16string WindowsDirectory() override { return windows_directory; }
+  std::u16string SystemDirectory() override { return system_directory; }
+  std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  std::optional<std::string> ReadFile(std::u16string_view path) override;
+  bool WriteFile(std::u16string_view path, std::string_view bytes) override;
+  bool CopyFile(std::u16string_view from, std::u16string_view to) override;
+  std::u16string SearchPath(std::u16string_view name) override;
+  std::optional<std::u16string> GetClipboardText() override { return clipboard; }
+  bool SetClipboardText(std::u16string_view text) override {
+    clipboard = std::u16string(text);
+    return true;
+  }
+  std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                  std::u16string_view def, std::u16string_view file) override;
+  bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
+                          const std::optional<std::u16string>& value,
+                          std::u16string_view file) override;
+  bool ProfileDeleteSection(std::u16string_view section, std::u16string_view file) override;
+  std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
+                                              std::u16string_view file) override;
+  std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+
+ private:
+  std::optional<std::string> Read(std::u16string_view path) override;
+  bool Replace(std::u16string_view path, std::string_view bytes) override;
+  std::u16string Decode(std::string_view bytes) const override { return FromAnsi(bytes); }
+  std::string Encode(std::u16string_view text) const override { return ToAnsi(text); }
+  void Log(std::string_view what, std::u16string_view arg);
+
+  struct File {
+    std::u16string path;
+    std::string bytes;
+  };
+  std::map<std::u16string, File> files_;  // key: upper-cased path
+};
+
+}  // namespace qrx::test

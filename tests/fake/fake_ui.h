@@ -1,0 +1,86 @@
+// A scripted user interface for the unit tests: records message boxes, answers and captions,
+// replies to input boxes from a queue, and lets the fake clock run while a command "waits".
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fake/fake_platform.h"
+#include "platform/platform.h"
+#include "ui/window_surface.h"
+
+namespace qrx::test {
+
+class FakeUi : public UiHost, public WindowSurface {
+ public:
+  explicit FakeUi(FakePlatform& os) : os_(os) {}
+
+  struct Box {
+    std::u16string text;
+    std::u16string title;
+    uint32_t style;
+  };
+  struct Answer {
+    std::u16string text;
+    int16_t time;
+  };
+
+  std::vector<Box> boxes;
+  std::vector<std::u16string> prompts;
+  std::deque<std::optional<std::u16string>> input_replies;  // empty queue: Cancel
+  std::vector<Answer> answers;
+  std::vector<std::u16string> captions;
+  std::u16string answer_line;
+  std::u16string command;
+  bool visible = false;
+  bool minimized = false;
+  bool quit = false;
+  uint32_t pumped_ms = 0;
+
+  int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
+    boxes.push_back({std::u16string(text), std::u16string(title), style});
+    return 1;
+  }
+  std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view,
+                                         std::u16string_view) override {
+    prompts.emplace_back(prompt);
+    if (input_replies.empty()) return std::nullopt;
+    auto reply = input_replies.front();
+    input_replies.pop_front();
+    return reply;
+  }
+  void PumpEvents(uint32_t max_wait_ms) override {
+    pumped_ms += max_wait_ms;
+    os_.tick += max_wait_ms;
+  }
+  void Quit() override { quit = true; }
+
+  void SetCaption(std::u16string_view caption) override { captions.emplace_back(caption); }
+  void ShowAnswerText(std::u16string_view text, int16_t time) override {
+    answers.push_back({std::u16string(text), time});
+    answer_line = std::u16string(text);
+  }
+  void SetAnswerText(std::u16string_view text) override { answer_line = std::u16string(text); }
+  std::u16string CommandText() override { return command; }
+  void SetCommandText(std::u16string_view text) override { command = std::u16string(text); }
+  void ShowWindow() override {
+    visible = true;
+    minimized = false;
+  }
+  void HideWindow() override { visible = false; }
+  void MinimizeWindow() override { minimized = true; }
+  bool IsWindowVisible() override { return visible; }
+  intptr_t NativeHandle() override { return 0x1234; }
+
+  // The text of the last answer, or "(none)".
+  std::u16string LastAnswer() const {
+    return answers.empty() ? u"(none)" : answers.back().text;
+  }
+
+ private:
+  FakePlatform& os_;
+};
+
+}  // namespace qrx::test

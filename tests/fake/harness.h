@@ -1,0 +1,33 @@
+// One complete quorix instance on the fake platform, for tests that drive it as a user would.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "fake/fake_platform.h"
+#include "fake/fake_ui.h"
+#include "startup/context.h"
+#include "ui/main_window.h"
+
+namespace qrx::test {
+
+struct Instance {
+  FakePlatform os;
+  FakeUi ui{os};
+  Context ctx{os, ui};
+  MainWindow window{ctx, ui};
+
+  Instance() { ctx.main_form = &window; }
+
+  // Writes the message catalogue (UTF-8 text here, stored as code page 932) where start-up
+  // expects DEF.MSG, so that answers show catalogue texts.
+  void PutDefaultMessages(std::u16string_view text);
+  // Start-up with the given command-line argument.
+  void Start(std::u16string_view argument = u"");
+  // Types a line into the command box and presses Enter.
+  void Type(std::u16string_view line);
+  // Reads a value straight from the configuration file.
+  std::u16string Config(std::u16string_view section, std::u16string_view key);
+};
+
+}  // namespace qrx::test

@@ -1,0 +1,129 @@
+#include "interpreter/expand.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/harness.h"
+
+namespace qrx::test {
+namespace {
+
+class ExpandTest : public ::testing::Test {
+ protected:
+  std::u16string Dollar(std::u16string_view line) { return ExpandDollarMacros(q.ctx, line); }
+  std::u16string Env(std::u16string_view line) { return ExpandEnvironmentReferences(q.ctx, line); }
+  Instance q;
+};
+
+TEST_F(ExpandTest, DollarSignsThemselves) {
+  EXPECT_EQ(Dollar(u"$$"), u"$");
+  EXPECT_EQ(Dollar(u"a$"), u"a");        // a lone $ at the end is dropped
+  EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");     // unknown letters keep their case, the $ goes
+  EXPECT_EQ(Dollar(u"$$D"), u"$D");      // survives once, for an alias that runs later
+  EXPECT_EQ(Dollar(u"#A %X%"), u"#A %X%");
+}
+
+TEST_F(ExpandTest, DateFromTheLocalClock) {
+  q.os.now = LocalTime{2006, 3, 5, 0, 0, 0};
+  EXPECT_EQ(Dollar(u"$Y-$M-$D $d"), u"2006-03-05 05");
+}
+
+TEST_F(ExpandTest, VariablesFoldersAndLineBreak) {
+  q.ctx.settings.variables[3] = u"abc";
+  EXPECT_EQ(Dollar(u"[$3][$4]"), u"[abc][]");
+  EXPECT_EQ(Dollar(u"$A|$C|$S|$W"),
+            u"C:\\quorix|C:\\work|C:\\WINDOWS\\system32|C:\\WINDOWS");
+  EXPECT_EQ(Dollar(u"a$Nb"), u"a\r\nb");
+}
+
+TEST_F(ExpandTest, ResultsOfEarlierCommands) {
+  q.ctx.answer.text = u"last";
+  q.ctx.answer.last_ok = -1;
+  q.ctx.interp.command_file_arguments = u"x y";
+  EXPECT_EQ(Dollar(u"$@ $` $l"), u"last -1 x y");
+  q.ctx.answer.last_ok = 0;
+  EXPECT_EQ(Dollar(u"$`"), u"0");
+}
+
+TEST_F(ExpandTest, ClipboardText) {
+  EXPECT_EQ(Dollar(u"[$V]"), u"[]");
+  q.os.clipboard = u"clip";
+  EXPECT_EQ(Dollar(u"[$v]"), u"[clip]");
+}
+
+TEST_F(ExpandTest, RandomNumbersStayInRangeAndAreZeroFilled) {
+  q.ctx.settings.random_range = 6;
+  bool seen_one = false, seen_six = false;
+  for (int i = 0; i < 500; ++i) {
+    const std::u16string text = Dollar(u"$R");
+    const int n = std::stoi(std::string(text.begin(), text.end()));
+    ASSERT_GE(n, 1);
+    ASSERT_LE(n, 6);
+    seen_one |= n == 1;
+    seen_six |= n == 6;
+  }
+  EXPECT_TRUE(seen_one && seen_six);
+  q.ctx.settings.random_digits = 3;
+  const std::u16string filled = Dollar(u"$R");
+  EXPECT_EQ(filled.size(), 3u);
+  EXPECT_EQ(filled.substr(0, 2), u"00");
+  q.ctx.settings.random_range = 0;
+  q.ctx.settings.random_digits = 0;
+  EXPECT_EQ(Dollar(u"$R"), u"1");
+}
+
+TEST_F(ExpandTest, UptimeInDaysHoursMinutesSeconds) {
+  EXPECT_EQ(UptimeText((86400 + 2 * 3600 + 3 * 60 + 4) * 1000u), u"1日と2時間3分4秒");
+  EXPECT_EQ(UptimeText(65 * 1000), u"1分5秒");
+  EXPECT_EQ(UptimeText(7200 * 1000), u"2時間0秒");
+  EXPECT_EQ(UptimeText(999), u"0秒");
+  // Past ~24.8 days the clock reads negative: only (negative) seconds are shown.
+  EXPECT_EQ(UptimeText(0xFFFFFC18u), u"-1秒");
+  q.os.tick = 61000;
+  EXPECT_EQ(Dollar(u"$T"), u"1分1秒");
+}
+
+TEST_F(ExpandTest, TypedInputKeepsTheTextAroundIt) {
+  q.ui.input_replies = {u"typed", std::nullopt};
+  EXPECT_EQ(Dollar(u"ECHO $? x $?."), u"ECHO typed x .");
+  ASSERT_EQ(q.ui.prompts.size(), 2u);
+  EXPECT_EQ(q.ui.prompts[0], u"入力して下さい");
+}
+
+TEST_F(ExpandTest, EnvironmentReferences) {
+  q.os.env[u"PATH"] = u"C:\\bin";
+  EXPECT_EQ(Env(u"[%PATH%]"), u"[C:\\bin]");
+  EXPECT_EQ(Env(u"[%UNDEFINED%]"), u"[]");
+  EXPECT_EQ(Env(u"100%"), u"100%");
+  EXPECT_EQ(Env(u"a%%b"), u"ab");
+  q.os.env[u"NUL"] = std::u16string(u"cut") + u'\0' + u"away";
+  EXPECT_EQ(Env(u"%NUL%"), u"cut");
+  q.os.env[u"OUTER"] = u"%INNER%";
+  q.os.env[u"INNER"] = u"deep";
+  EXPECT_EQ(Env(u"%OUTER%"), u"deep");  // values are scanned again
+}
+
+TEST_F(ExpandTest, SelfReferenceCannotHangOrGrowWithoutBound) {
+  q.os.env[u"SELF"] = u"%SELF%";
+  EXPECT_EQ(Env(u"%SELF%"), u"%SELF%");
+  q.os.env[u"GROW"] = u"xxxxxxxxxxxxxxxx%GROW%";
+  const std::u16string grown = Env(u"%GROW%");
+  EXPECT_LE(grown.size(), kMaxLineLength);
+  const std::u16string huge(40000, u'a');
+  EXPECT_EQ(Env(huge + u"%GROW%").size(), huge.size() + 6);  // already too long: left alone
+}
+
+TEST_F(ExpandTest, AnswerParameters) {
+  q.ctx.answer.params[0] = u"abc";
+  q.ctx.answer.params[9] = u"j";
+  q.ctx.settings.variables[0] = u"v0";
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, u"#A #a #J #0 ## #Z #"), u"abc abc j v0 # Z ");
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, u"$1 %P%"), u"$1 %P%");
+}
+
+TEST(TrimAtNulTest, CutsAtTheFirstNul) {
+  EXPECT_EQ(TrimAtNul(u""), u"");
+  EXPECT_EQ(TrimAtNul(std::u16string(u"ab\0cd", 5)), u"ab");
+}
+
+}  // namespace
+}  // namespace qrx::test

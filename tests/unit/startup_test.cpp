@@ -1,0 +1,150 @@
+#include "startup/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/harness.h"
+#include "interpreter/aliases.h"
+#include "startup/config_paths.h"
+
+namespace qrx::test {
+namespace {
+
+TEST(ConfigPathTest, ArgumentRules) {
+  EXPECT_EQ(ChooseConfigPath(u"", u"C:\\q", u'\\'), u"C:\\q\\QRX_CORE.INI");
+  EXPECT_EQ(ChooseConfigPath(u"", u"C:\\", u'\\'), u"C:\\\\QRX_CORE.INI");  // root: two in a row
+  EXPECT_EQ(ChooseConfigPath(u"my.ini", u"C:\\q", u'\\'), u"C:\\q\\my.ini");
+  EXPECT_EQ(ChooseConfigPath(u"..\\x.ini", u"C:\\q", u'\\'), u"..\\x.ini");
+  EXPECT_EQ(ChooseConfigPath(u"\"D:\\a b\\c.ini\"", u"C:\\q", u'\\'), u"\"D:\\a b\\c.ini\"");
+  EXPECT_EQ(ChooseConfigPath(u"my.ini", u"/opt/q", u'/'), u"/opt/q/my.ini");
+  EXPECT_EQ(ChooseConfigPath(u"C:\\x.ini", u"/opt/q", u'/'), u"/opt/q/C:\\x.ini");
+}
+
+TEST(ConfigPathTest, SiblingsAreCutAtTheLastDotAnywhere) {
+  auto p = DeriveConfigPaths(u"C:\\q\\QRX_CORE.INI", u"C:\\q", u'\\');
+  EXPECT_EQ(p.link_list, u"C:\\q\\QRX_CORE.LKD");
+  EXPECT_EQ(p.message, u"C:\\q\\QRX_CORE.MSG");
+  EXPECT_EQ(p.skin, u"C:\\q\\QRX_CORE.SKN");
+  EXPECT_EQ(p.default_messages, u"C:\\q\\DEF.MSG");
+  p = DeriveConfigPaths(u"C:\\my.dir\\CONFIG", u"C:\\", u'\\');
+  EXPECT_EQ(p.message, u"C:\\my.MSG");
+  EXPECT_EQ(p.default_messages, u"C:\\DEF.MSG");
+  p = DeriveConfigPaths(u"\"C:\\a b\\c.ini\"", u"C:\\q", u'\\');
+  EXPECT_EQ(p.link_list, u"C:\\a b\\c.LKD");
+  p = DeriveConfigPaths(u"C:\\q\\CONFIG", u"C:\\q", u'\\');
+  EXPECT_EQ(p.skin, u"C:\\q\\CONFIG.SKN");
+}
+
+class StartupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    q.PutDefaultMessages(
+        u"[SYSTEM]\r\nSTART=#A #B です\r\nEND=またね\r\n[MODE]\r\nDIRECT=直接\r\n"
+        u"[SET]\r\nERR1=だめ\r\n");
+  }
+  const std::u16string cfg = u"C:\\quorix\\QRX_CORE.INI";
+  Instance q;
+};
+
+TEST_F(StartupTest, FirstStartCreatesEverythingAndSaysSo) {
+  q.Start();
+  EXPECT_EQ(q.Config(u"SYSTEM", u"Version"), u"0.50");
+  EXPECT_TRUE(q.os.HasFile(u"C:\\quorix\\QRX_CORE.LKD"));
+  EXPECT_EQ(q.os.FileBytes(u"C:\\quorix\\QRX_CORE.LKD"), "");
+  EXPECT_EQ(q.os.FileBytes(u"C:\\quorix\\QRX_CORE.MSG"), q.os.FileBytes(u"C:\\quorix\\DEF.MSG"));
+  ASSERT_EQ(q.ui.boxes.size(), 1u);
+  EXPECT_EQ(q.ui.boxes[0].text, cfg + u"\rを新規作成しました");
+  EXPECT_EQ(q.ui.boxes[0].style, 0x40u);
+  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]");
+  EXPECT_EQ(q.ui.LastAnswer(), u"quorix 0.50 です");
+  EXPECT_TRUE(q.ui.visible);
+}
+
+TEST_F(StartupTest, SecondStartIsSilent) {
+  q.Start();
+  Instance again;
+  again.os.PutFile(cfg, q.os.FileBytes(cfg));
+  again.os.PutFile(u"C:\\quorix\\QRX_CORE.MSG", q.os.FileBytes(u"C:\\quorix\\QRX_CORE.MSG"));
+  again.Start();
+  EXPECT_TRUE(again.ui.boxes.empty());
+}
+
+TEST_F(StartupTest, UpgradeMergesMessagesAndKeepsTheUsersTexts) {
+  q.os.PutFile(cfg, "[SYSTEM]\r\nVersion=0.20\r\n");
+  q.os.PutFile(u"C:\\quorix\\QRX_CORE.MSG",
+               q.os.ToAnsi(u"[SYSTEM]\r\nSTART=ようこそ\r\nEND=\r\n[MINE]\r\nX=1\r\n"));
+  q.Start();
+  ASSERT_EQ(q.ui.boxes.size(), 1u);
+  EXPECT_EQ(q.ui.boxes[0].text.substr(0, 18), u"バージョンアップありがとうございます");
+  const std::u16string msg = u"C:\\quorix\\QRX_CORE.MSG";
+  EXPECT_EQ(q.os.ProfileGetString(u"SYSTEM", u"START", u"", msg), u"ようこそ");
+  EXPECT_EQ(q.os.ProfileGetString(u"SYSTEM", u"END", u"", msg), u"またね");   // refilled
+  EXPECT_EQ(q.os.ProfileGetString(u"MODE", u"DIRECT", u"", msg), u"直接");  // whole section
+  EXPECT_EQ(q.os.ProfileGetString(u"MINE", u"X", u"", msg), u"1");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"Version"), u"0.50");
+}
+
+TEST_F(StartupTest, DowngradeIsToldAndTheVersionOverwritten) {
+  q.os.PutFile(cfg, "[SYSTEM]\r\nVersion=0.60\r\n");
+  q.Start();
+  ASSERT_EQ(q.ui.boxes.size(), 1u);
+  EXPECT_EQ(q.ui.boxes[0].text.substr(0, 9), u"バージョンダウン悲");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"Version"), u"0.50");
+}
+
+TEST_F(StartupTest, MissingDefaultCatalogueShowsTheKeys) {
+  q.os.RemoveFile(u"C:\\quorix\\DEF.MSG");
+  q.Start();
+  EXPECT_EQ(q.ui.LastAnswer(), u"SYSTEM_START");
+}
+
+TEST_F(StartupTest, DebugFlagMarksTheCaption) {
+  q.os.PutFile(cfg, "[SYSTEM]\r\nVersion=0.50\r\nDEBUG=1\r\n");
+  q.Start();
+  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]*");
+}
+
+TEST_F(StartupTest, AutoexecRunsBeforeTheGreeting) {
+  q.os.PutFile(cfg, "[SYSTEM]\r\nVersion=0.50\r\n[BAT]\r\nAUTOEXEC=\"/D\"\r\n");
+  q.Start();
+  ASSERT_GE(q.ui.answers.size(), 2u);
+  EXPECT_EQ(q.ui.answers[q.ui.answers.size() - 2].text, u"直接");
+  EXPECT_EQ(q.ui.LastAnswer(), u"quorix 0.50 です");
+  EXPECT_EQ(q.ctx.interp.direct_mode, 1);
+}
+
+TEST_F(StartupTest, ExitSavesTheHistoryOnceAndEnds) {
+  q.Start();
+  q.Type(u"ANS one");
+  q.Type(u"ANS two");
+  q.Type(u"EXIT");
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_EQ(q.ui.LastAnswer(), u"またね");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u"ANS two");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS3"), u"ANS one");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS9"), u"(missing)");
+  const size_t answers = q.ui.answers.size();
+  q.Type(u"EXIT");  // the end sequence does not run twice
+  EXPECT_EQ(q.ui.answers.size(), answers);
+}
+
+TEST_F(StartupTest, ExitNoSkipsSavingAndEndexec) {
+  q.Start();
+  q.os.ProfileWriteString(u"BAT", u"ENDEXEC", u"\"ANS bye\"", cfg);
+  q.Type(u"ANS one");
+  q.Type(u"exit no");
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_EQ(q.ui.LastAnswer(), u"またね");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u"(missing)");
+}
+
+TEST_F(StartupTest, NothingAfterExitRunsInTheSameChain) {
+  q.Start();
+  q.os.ProfileWriteString(u"BAT", u"BYE", u"\"EXIT\"", cfg);
+  LoadAliases(q.ctx);
+  q.Type(u"bye");
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_EQ(q.ui.LastAnswer(), u"またね");  // not "unknown word" after the alias unwound
+}
+
+}  // namespace
+}  // namespace qrx::test

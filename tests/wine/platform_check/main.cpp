@@ -1,0 +1,197 @@
+// Exercises the operating system's platform on real files and prints one line per result:
+//   check NAME ok            a result this program can judge itself
+//   check NAME FAIL DETAIL   one that came out wrong
+//   value NAME TEXT          a result the calling script judges (it knows the setting)
+// Output is UTF-8. The exit code is 1 when any check failed.
+//
+// usage: platform_check WORK
+// WORK is a folder (an ASCII path in the platform's own form) that the caller prepared:
+//   WORK/find/only.txt, WORK/find/.hidden.txt (hidden), WORK/find/a_folder.txt/ (a folder),
+//   WORK/find/日本語ファイル.dat, WORK/日本語フォルダ/;
+//   with QRX_CHECK_ATTRIBUTES=1, WORK/attr/hidden.txt and WORK/attr/system.txt that carry
+//   those attributes.
+// The program runs from WORK/bin, beside WORK/bin/beside.txt and WORK/bin/日本語.txt, with
+// WORK/cwd (holding incwd.txt) as the current folder.
+#include <chrono>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "base/text.h"
+#include "platform/os_platform.h"
+
+namespace {
+
+using qrx::Utf16ToUtf8;
+
+int failures = 0;
+
+void Print(const std::string& line) {
+  const std::string out = line + "\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void Check(const char* name, bool ok, const std::string& detail = {}) {
+  if (!ok) ++failures;
+  Print(std::string("check ") + name + (ok ? " ok" : " FAIL " + detail));
+}
+
+// A check that a text came out as expected, with both in the report when it did not.
+void CheckText(const char* name, const std::optional<std::u16string>& got,
+               const std::optional<std::u16string>& want) {
+  auto show = [](const std::optional<std::u16string>& t) {
+    return t ? "\"" + Utf16ToUtf8(*t) + "\"" : std::string("(nothing)");
+  };
+  Check(name, got == want, "got " + show(got) + ", want " + show(want));
+}
+
+void Value(const char* name, const std::optional<std::u16string>& text) {
+  Print(std::string("value ") + name + " " + (text ? Utf16ToUtf8(*text) : "(undefined)"));
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (const unsigned char c : bytes) {
+    out += kDigits[c >> 4];
+    out += kDigits[c & 15];
+  }
+  return out;
+}
+
+void CheckAnsi(qrx::Platform& os) {
+  const std::u16string japanese = u"日本語テキスト、ｶﾀｶﾅ①ー";
+  CheckText("ansi.round-trip", os.FromAnsi(os.ToAnsi(japanese)), japanese);
+  const std::string nihon = os.ToAnsi(u"日本");
+  Check("ansi.code-page-932", nihon == "\x93\xfa\x96\x7b", Hex(nihon));
+  const std::string lost = os.ToAnsi(u"a한é€b");
+  // '€' is 0x80 in some code pages but not in 932.
+  Check("ansi.unrepresentable", lost == "a???b", Hex(lost));
+  Check("ansi.empty", os.ToAnsi(u"").empty() && os.FromAnsi("").empty());
+}
+
+void CheckClock(qrx::Platform& os) {
+  const uint32_t first = os.TickCount();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const uint32_t elapsed = os.TickCount() - first;
+  Check("clock.tick", elapsed >= 90 && elapsed < 5000, std::to_string(elapsed) + " ms");
+  const qrx::LocalTime now = os.Now();
+  Check("clock.now",
+        now.year >= 2024 && now.month >= 1 && now.month <= 12 && now.day >= 1 && now.day <= 31 &&
+            now.hour >= 0 && now.hour < 24,
+        std::to_string(now.year) + "-" + std::to_string(now.month) + "-" + std::to_string(now.day));
+}
+
+void CheckProcess(qrx::Platform& os) {
+  Value("env.jp", os.GetEnv(u"QRX_CHECK_JP"));
+  Value("env.empty", os.GetEnv(u"QRX_CHECK_EMPTY"));
+  CheckText("env.undefined", os.GetEnv(u"QRX_CHECK_UNDEFINED"), std::nullopt);
+  Value("program-dir", os.ProgramDirectory());
+  Value("current-dir", os.CurrentDirectory());
+  Value("windows-dir", os.WindowsDirectory());
+  Value("system-dir", os.SystemDirectory());
+}
+
+void CheckSearchPath(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  const std::u16string program = os.ProgramDirectory();
+  const std::u16string cwd = os.CurrentDirectory();
+  CheckText("search.beside-program", os.SearchPath(u"beside.txt"), program + sep + u"beside.txt");
+  CheckText("search.japanese-name", os.SearchPath(u"日本語.txt"), program + sep + u"日本語.txt");
+  CheckText("search.current-folder", os.SearchPath(u"incwd.txt"), cwd + sep + u"incwd.txt");
+  CheckText("search.missing", os.SearchPath(u"qrx-no-such-file.txt"), u"");
+  CheckText("search.no-extension-added", os.SearchPath(u"beside"), u"");
+
+  // Full paths of exactly 254 and 255 bytes: the second does not fit the lookup's buffer.
+  const std::u16string stem = work + sep;
+  if (stem.size() + 10 < 254) {
+    const std::u16string fits = stem + std::u16string(254 - stem.size() - 4, u'a') + u".txt";
+    const std::u16string too_long = stem + std::u16string(255 - stem.size() - 4, u'b') + u".txt";
+    Check("search.long-files-written", os.WriteFile(fits, "x") && os.WriteFile(too_long, "x"));
+    CheckText("search.254-bytes-found", os.SearchPath(fits), fits);
+    CheckText("search.255-bytes-not-found", os.SearchPath(too_long), u"");
+  } else {
+    Check("search.work-folder-short-enough", false, Utf16ToUtf8(work));
+  }
+}
+
+void CheckFind(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  const std::u16string find = work + sep + u"find" + sep;
+  CheckText("find.skips-folder-and-hidden", os.FindFirstFile(find + u"*.txt"), u"only.txt");
+  CheckText("find.question-mark", os.FindFirstFile(find + u"?nly.tx?"), u"only.txt");
+  CheckText("find.japanese", os.FindFirstFile(find + u"日本*"), u"日本語ファイル.dat");
+  CheckText("find.no-match", os.FindFirstFile(find + u"*.none"), std::nullopt);
+  CheckText("find.missing-folder", os.FindFirstFile(work + sep + u"nowhere" + sep + u"*"),
+            std::nullopt);
+  Check("find.folder-is-no-file", !os.FileExists(find + u"a_folder.txt"));
+  Check("find.hidden-is-no-file", !os.FileExists(find + u".hidden.txt"));
+  Check("find.plain-name", os.FileExists(find + u"only.txt"));
+
+  // Files marked hidden or system by the file system's attributes, where it keeps them.
+  if (os.GetEnv(u"QRX_CHECK_ATTRIBUTES") == u"1") {
+    const std::u16string attr = work + sep + u"attr" + sep;
+    CheckText("find.skips-hidden-and-system", os.FindFirstFile(attr + u"*.txt"), std::nullopt);
+    Check("find.hidden-attribute-is-no-file", !os.FileExists(attr + u"hidden.txt"));
+    Check("find.system-attribute-is-no-file", !os.FileExists(attr + u"system.txt"));
+  }
+}
+
+void CheckFiles(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  const std::u16string data = work + sep + u"data.bin";
+  const std::string bytes("a\0b\r\n\x82\xa0\xff", 8);
+  Check("files.write", os.WriteFile(data, bytes));
+  Check("files.read-back", os.ReadFile(data) == bytes);
+  Check("files.rewrite-shorter", os.WriteFile(data, "new") && os.ReadFile(data) == "new");
+  Check("files.write-missing-folder", !os.WriteFile(work + sep + u"nowhere" + sep + u"f", "x"));
+  Check("files.read-missing", !os.ReadFile(work + sep + u"nothing.bin"));
+  Check("files.read-folder", !os.ReadFile(work + sep + u"find"));
+
+  const std::u16string copy = work + sep + u"copy.bin";
+  Check("files.copy", os.CopyFile(data, copy) && os.ReadFile(copy) == "new");
+  Check("files.copy-replaces",
+        os.WriteFile(data, "newer") && os.CopyFile(data, copy) && os.ReadFile(copy) == "newer");
+  Check("files.copy-missing",
+        !os.CopyFile(work + sep + u"nothing.bin", copy) && os.ReadFile(copy) == "newer");
+
+  const std::u16string japanese = work + sep + u"日本語.txt";
+  Check("files.japanese-name",
+        os.WriteFile(japanese, "\x93\xfa\x96\x7b") && os.ReadFile(japanese) == "\x93\xfa\x96\x7b");
+}
+
+void CheckCurrentFolder(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  const std::u16string before = os.CurrentDirectory();
+  const std::u16string find = work + sep + u"find";
+  Check("cwd.set", os.SetCurrentDirectory(find));
+  CheckText("cwd.reported", os.CurrentDirectory(), find);
+  const std::u16string japanese = work + sep + u"日本語フォルダ";
+  Check("cwd.set-japanese", os.SetCurrentDirectory(japanese));
+  CheckText("cwd.reported-japanese", os.CurrentDirectory(), japanese);
+  Check("cwd.set-missing", !os.SetCurrentDirectory(work + sep + u"nowhere"));
+  CheckText("cwd.unchanged-after-failure", os.CurrentDirectory(), japanese);
+  Check("cwd.restore", os.SetCurrentDirectory(before));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: platform_check WORK\n", stderr);
+    return 2;
+  }
+  const std::unique_ptr<qrx::Platform> os = qrx::CreateOsPlatform();
+  const std::u16string work = qrx::Utf8ToUtf16(argv[1]);
+  CheckAnsi(*os);
+  CheckClock(*os);
+  CheckProcess(*os);
+  CheckSearchPath(*os, work);
+  CheckFind(*os, work);
+  CheckFiles(*os, work);
+  CheckCurrentFolder(*os, work);
+  Print(failures == 0 ? "summary all checks passed"
+                      : "summary " + std::to_string(failures) + " checks failed");
+  return failures == 0 ? 0 : 1;
+}
