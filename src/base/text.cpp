@@ -23,7 +23,8 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
     } else if (b >= 0xF0 && b < 0xF5 && cont(i + 1) && cont(i + 2) && cont(i + 3)) {
       cp = ((b & 0x07u) << 18) | ((static_cast<uint8_t>(s[i + 1]) & 0x3Fu) << 12) |
-           ((static_cast<uint8_t>(s[i + 2]) & 0x3Fu) << 6) | (static_cast<uint8_t>(s[i + 3]) & 0x3Fu);
+           ((static_cast<uint8_t>(s[i + 2]) & 0x3Fu) << 6) |
+           (static_cast<uint8_t>(s[i + 3]) & 0x3Fu);
       len = 4;
       if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD;
     }
@@ -44,7 +45,8 @@ std::string Utf16ToUtf8(std::u16string_view t) {
   out.reserve(t.size());
   for (size_t i = 0; i < t.size(); ++i) {
     uint32_t cp = t[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < t.size() && t[i + 1] >= 0xDC00 && t[i + 1] < 0xE000) {
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < t.size() && t[i + 1] >= 0xDC00 &&
+        t[i + 1] < 0xE000) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (t[i + 1] - 0xDC00);
       ++i;
     } else if (cp >= 0xD800 && cp < 0xE000) {
@@ -95,8 +97,12 @@ bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-std::u16string Decimal(int64_t value) { return Ascii(std::to_string(value)); }
+std::u16string Decimal(int64_t value) {
+  return Ascii(std::to_string(value));
+}
 
-std::u16string Ascii(std::string_view ascii) { return std::u16string(ascii.begin(), ascii.end()); }
+std::u16string Ascii(std::string_view ascii) {
+  return std::u16string(ascii.begin(), ascii.end());
+}
 
 }  // namespace qrx

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/media/sound_commands.h"
+#include "commands/shell/search.h"
 #include "interpreter/expand.h"
 #include "startup/context.h"
 #include "startup/ini_access.h"
@@ -10,6 +12,10 @@
 
 namespace qrx {
 namespace {
+
+constexpr char16_t kAnswerLibrary[] = u"QS_DLL1.DLL";
+
+enum class Output { kWindow, kLibrary, kPopup };
 
 std::u16string LookUp(Context& ctx, std::u16string_view key) {
   const size_t cut = key.find(u'_');
@@ -28,16 +34,56 @@ std::vector<std::u16string> SplitAtBars(const std::u16string& text) {
   }
 }
 
+// "ANS-WINDOW" is read at every answer, so editing the file switches at once.
+Output ChooseOutput(Context& ctx, std::u16string& library) {
+  const std::u16string style = ReadIni(ctx, u"SYSTEM", u"ANS-WINDOW", u"", ctx.paths.config);
+  if (style == u"DLL") {
+    library = FindOnSearchPath(ctx, kAnswerLibrary);
+    if (!library.empty()) return Output::kLibrary;
+  } else if (style == u"KORADINE") {
+    return Output::kPopup;
+  }
+  return Output::kWindow;
+}
+
+void ShowInWindow(Context& ctx, int16_t time) {
+  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+}
+
 }  // namespace
 
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   std::u16string text = LookUp(ctx, key);
+  std::u16string sound;
   if (text.find(u'|') != std::u16string::npos) {
     auto parts = SplitAtBars(text);
     text = parts[0];
+    sound = parts[1];
+    // parts[2], the skin of this answer, only matters to the skinned window.
   }
+  std::u16string library;
+  const Output output = ChooseOutput(ctx, library);
   ctx.answer.text = ExpandAnswerParams(ctx, text);
-  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+  switch (output) {
+    case Output::kWindow:
+      ShowInWindow(ctx, time);
+      break;
+    case Output::kLibrary: {
+      const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
+      // A library that cannot be loaded or called counts as one that was not found.
+      if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
+        ShowInWindow(ctx, time);
+      }
+      break;
+    }
+    case Output::kPopup:
+      ctx.ui.ShowPopup(ctx.answer.text, time);
+      break;
+  }
+  if (!sound.empty()) {
+    if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
+    SoundCommand(ctx, u"WAVE", sound);
+  }
   ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
 }
 

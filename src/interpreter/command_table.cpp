@@ -1,6 +1,7 @@
 #include "interpreter/command_table.h"
 
 #include "commands/display/display_commands.h"
+#include "commands/media/sound_commands.h"
 #include "commands/shell/exit_commands.h"
 #include "commands/shell/search.h"
 #include "interpreter/control_flow.h"
@@ -14,6 +15,10 @@ using A = ArgKind;
 
 void DoNothing(Context&, const CommandArgs&) {}
 
+void Sound(Context& c, const CommandArgs& a) {
+  SoundCommand(c, a.first, a.second);
+}
+
 // The order is the order of testing: the first row with the word wins.
 constexpr CommandEntry kCommands[] = {
     {{u"CLS"}, A::kWord, {}, [](Context& c, const CommandArgs& a) { WindowWord(c, a.first); }},
@@ -26,16 +31,22 @@ constexpr CommandEntry kCommands[] = {
     {{u"HIDE"}, A::kWord, {}, [](Context& c, const CommandArgs& a) { WindowWord(c, a.first); }},
     {{u"SHOW"}, A::kWord, {}, [](Context& c, const CommandArgs& a) { WindowWord(c, a.first); }},
     {{u"SKIN"}, A::kRest, {}, NotAvailableYet},
-    {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"}, A::kLine, {},
+    {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"},
+     A::kLine,
+     {},
      NotAvailableYet},
     {{u"SH"}, A::kWordAndRest, {}, NotAvailableYet},
     {{u"PROPERTY"}, A::kRest, {}, NotAvailableYet},
-    {{u".", u"EXIT"}, A::kRest, {},
+    {{u".", u"EXIT"},
+     A::kRest,
+     {},
      [](Context& c, const CommandArgs& a) { ExitProgram(c, a.first); }},
     {{u".R"}, A::kWordAndEmpty, {}, NotAvailableYet},
     {{u"RESET", u"SHUTDOWN", u"LOGOFF", u"EWE"}, A::kLine, {}, NotAvailableYet},
     {{u"WHICH"}, A::kRest, {}, [](Context& c, const CommandArgs& a) { WhichCommand(c, a.first); }},
-    {{u"SEARCH"}, A::kRest, {},
+    {{u"SEARCH"},
+     A::kRest,
+     {},
      [](Context& c, const CommandArgs& a) { SearchCommand(c, a.first); }},
     {{u"INI"}, A::kRest, {}, NotAvailableYet},
     {{u"LHA"}, A::kRest, {}, NotAvailableYet},
@@ -43,14 +54,20 @@ constexpr CommandEntry kCommands[] = {
     {{u"CONV"}, A::kRest, {}, NotAvailableYet},
     {{u"LINK"}, A::kRest, {}, NotAvailableYet},
     {{u"WOL"}, A::kRest, {}, NotAvailableYet},
-    {{u"BEEP"}, A::kFixedAndEmpty, u"BEEP", NotAvailableYet},
-    {{u"CDDA"}, A::kFixedAndRest, u"CDDA", NotAvailableYet},
-    {{u"WAVEPLAY"}, A::kFixedAndRest, u"WAVE", NotAvailableYet},
+    {{u"BEEP"}, A::kFixedAndEmpty, u"BEEP", Sound},
+    {{u"CDDA"}, A::kFixedAndRest, u"CDDA", Sound},
+    {{u"WAVEPLAY"}, A::kFixedAndRest, u"WAVE", Sound},
     {{u"MCI"}, A::kRest, {}, NotAvailableYet},
     {{u"REM", u";"}, A::kNone, {}, DoNothing},
     {{u"LBAT"}, A::kRest, {}, [](Context& c, const CommandArgs& a) { LbatCommand(c, a.first); }},
-    {{u"/DIRECT", u"/D"}, A::kNone, {}, [](Context& c, const CommandArgs&) { SetDirectMode(c, 1); }},
-    {{u"/NORMAL", u"/N"}, A::kNone, {}, [](Context& c, const CommandArgs&) { SetDirectMode(c, 0); }},
+    {{u"/DIRECT", u"/D"},
+     A::kNone,
+     {},
+     [](Context& c, const CommandArgs&) { SetDirectMode(c, 1); }},
+    {{u"/NORMAL", u"/N"},
+     A::kNone,
+     {},
+     [](Context& c, const CommandArgs&) { SetDirectMode(c, 0); }},
     {{u"WAIT"}, A::kRest, {}, NotAvailableYet},
     {{u"IF"}, A::kRest, {}, NotAvailableYet},
     {{u"ALIAS"}, A::kRest, {}, NotAvailableYet},
@@ -61,7 +78,9 @@ constexpr CommandEntry kCommands[] = {
 
 }  // namespace
 
-std::span<const CommandEntry> CommandTable() { return kCommands; }
+std::span<const CommandEntry> CommandTable() {
+  return kCommands;
+}
 
 const CommandEntry* FindCommand(std::u16string_view upper_word) {
   for (const auto& entry : kCommands) {
@@ -76,14 +95,22 @@ const CommandEntry* FindCommand(std::u16string_view upper_word) {
 CommandArgs ArgumentsFor(const CommandEntry& entry, std::u16string_view upper_word,
                          std::u16string_view rest, std::u16string_view line) {
   switch (entry.kind) {
-    case A::kNone: return {upper_word, {}, {}};
-    case A::kRest: return {upper_word, rest, {}};
-    case A::kLine: return {upper_word, line, {}};
-    case A::kWord: return {upper_word, upper_word, {}};
-    case A::kWordAndRest: return {upper_word, upper_word, rest};
-    case A::kWordAndEmpty: return {upper_word, upper_word, {}};
-    case A::kFixedAndRest: return {upper_word, entry.fixed, rest};
-    case A::kFixedAndEmpty: return {upper_word, entry.fixed, {}};
+    case A::kNone:
+      return {upper_word, {}, {}};
+    case A::kRest:
+      return {upper_word, rest, {}};
+    case A::kLine:
+      return {upper_word, line, {}};
+    case A::kWord:
+      return {upper_word, upper_word, {}};
+    case A::kWordAndRest:
+      return {upper_word, upper_word, rest};
+    case A::kWordAndEmpty:
+      return {upper_word, upper_word, {}};
+    case A::kFixedAndRest:
+      return {upper_word, entry.fixed, rest};
+    case A::kFixedAndEmpty:
+      return {upper_word, entry.fixed, {}};
   }
   return {upper_word, {}, {}};
 }

@@ -47,8 +47,7 @@ void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view 
 void RunCommandLine(Context& ctx, std::u16string_view line) {
   if (line.empty()) return;
   LineScope scope(ctx);
-  const std::u16string expanded =
-      ExpandEnvironmentReferences(ctx, ExpandDollarMacros(ctx, line));
+  const std::u16string expanded = ExpandEnvironmentReferences(ctx, ExpandDollarMacros(ctx, line));
   auto fields = SplitArguments(expanded, 1);
   const std::u16string word = UpperCase(fields[0]);
   const std::u16string& rest = fields[1];

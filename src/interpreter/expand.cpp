@@ -41,23 +41,40 @@ std::u16string TypedInput(Context& ctx) {
 std::optional<std::u16string> DollarReplacement(Context& ctx, char16_t c) {
   if (c >= u'0' && c <= u'9') return ctx.settings.variables[c - u'0'];
   switch (UpperChar(c)) {
-    case u'$': return u"$";
-    case u'A': return ctx.os.ProgramDirectory();
-    case u'C': return ctx.os.CurrentDirectory();
-    case u'D': return TwoDigits(ctx.os.Now().day);
-    case u'M': return TwoDigits(ctx.os.Now().month);
-    case u'Y': return Decimal(ctx.os.Now().year);
-    case u'N': return u"\r\n";
-    case u'R': return RandomNumber(ctx);
-    case u'S': return WinSysDir(ctx.os, u"SYS");
-    case u'W': return WinSysDir(ctx.os, u"WIN");
-    case u'V': return ctx.os.GetClipboardText().value_or(u"");
-    case u'T': return UptimeText(ctx.os.TickCount());
-    case u'?': return TypedInput(ctx);
-    case u'@': return ctx.answer.text;
-    case u'`': return Decimal(ctx.answer.last_ok);
-    case u'L': return ctx.interp.command_file_arguments;
-    default: return std::nullopt;
+    case u'$':
+      return u"$";
+    case u'A':
+      return ctx.os.ProgramDirectory();
+    case u'C':
+      return ctx.os.CurrentDirectory();
+    case u'D':
+      return TwoDigits(ctx.os.Now().day);
+    case u'M':
+      return TwoDigits(ctx.os.Now().month);
+    case u'Y':
+      return Decimal(ctx.os.Now().year);
+    case u'N':
+      return u"\r\n";
+    case u'R':
+      return RandomNumber(ctx);
+    case u'S':
+      return WinSysDir(ctx.os, u"SYS");
+    case u'W':
+      return WinSysDir(ctx.os, u"WIN");
+    case u'V':
+      return ctx.os.GetClipboardText().value_or(u"");
+    case u'T':
+      return UptimeText(ctx.os.TickCount());
+    case u'?':
+      return TypedInput(ctx);
+    case u'@':
+      return ctx.answer.text;
+    case u'`':
+      return Decimal(ctx.answer.last_ok);
+    case u'L':
+      return ctx.interp.command_file_arguments;
+    default:
+      return std::nullopt;
   }
 }
 

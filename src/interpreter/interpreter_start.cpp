@@ -37,8 +37,8 @@ void LoadSettings(Context& ctx) {
       ToByte(ReadIni(ctx, u"SET", u"CLIPFLG", u"0", ctx.paths.config)).value_or(0);
   UpdateCaption(ctx);
   // MOVE is an 8-bit flag; a value that does not fit leaves it as it is.
-  const auto move = ToByte(
-      Decimal(ToInteger(ReadIni(ctx, u"SET", u"MOVE", Decimal(ctx.settings.move), ctx.paths.config))));
+  const auto move = ToByte(Decimal(
+      ToInteger(ReadIni(ctx, u"SET", u"MOVE", Decimal(ctx.settings.move), ctx.paths.config))));
   if (move) ctx.settings.move = *move;
 }
 

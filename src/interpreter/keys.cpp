@@ -12,8 +12,7 @@ void LoadFunctionKeys(Context& ctx) {
     const std::u16string key = (k < 10 ? u"F0" : u"F") + Decimal(k);
     ctx.keys.function_keys[k - 1] = ReadIni(ctx, u"FNC", key, u"", ctx.paths.config);
   }
-  ctx.keys.function_key_modifiers =
-      ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
+  ctx.keys.function_key_modifiers = ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
 }
 
 }  // namespace qrx

@@ -14,8 +14,7 @@ bool Between(std::u16string_view s, std::u16string_view low, std::u16string_view
 }
 
 void NotAvailable(Context& ctx, std::u16string_view word) {
-  ShowAnswer(ctx, u"SET " + std::u16string(word) + u" is not available yet",
-             ctx.answer.error_time);
+  ShowAnswer(ctx, u"SET " + std::u16string(word) + u" is not available yet", ctx.answer.error_time);
 }
 
 }  // namespace

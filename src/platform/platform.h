@@ -81,6 +81,20 @@ class Platform {
   // Replaces the clipboard's content with the text. False when the clipboard was busy.
   virtual bool SetClipboardText(std::u16string_view text) = 0;
 
+  // --- sound -------------------------------------------------------------------------
+  // Plays a wave sound with the Windows PlaySound flags (0 waits until it has played,
+  // 1 returns at once, 9 repeats until the next sound).
+  virtual void PlaySound(std::u16string_view name, uint32_t flags) = 0;
+  // The standard system beep.
+  virtual void Beep() = 0;
+
+  // --- the outside answer library -------------------------------------------------------
+  // Calls fncAns(window, text, time) of the library at `library` (loaded once, kept loaded).
+  // The library may rewrite the text in place; `text` then holds its version. False when
+  // the library cannot be loaded or called (then nothing was shown).
+  virtual bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
+                                 int32_t time) = 0;
+
   // --- profile (INI) files -----------------------------------------------------------
   // These follow the Windows private-profile API; values and name lists are returned
   // whole, never cut to a buffer.
@@ -104,8 +118,7 @@ class UiHost {
   virtual ~UiHost() = default;
 
   // Modal message box; returns the button the user chose (1 = OK).
-  virtual int MessageBox(std::u16string_view text, std::u16string_view title,
-                         uint32_t style) = 0;
+  virtual int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) = 0;
   // Modal input box; nothing when the user cancelled.
   virtual std::optional<std::u16string> InputBox(std::u16string_view prompt,
                                                  std::u16string_view title,
@@ -113,6 +126,9 @@ class UiHost {
   // Handles pending events (ticks, keys, datagrams) and waits at most `max_wait_ms` for the
   // next one when none is pending. Never spins.
   virtual void PumpEvents(uint32_t max_wait_ms) = 0;
+  // Shows an answer in a popup box of its own for `time` seconds (negative: until the next
+  // one; -2 only closes a kept box).
+  virtual void ShowPopup(std::u16string_view text, int16_t time) = 0;
   // Ends the event loop; the process ends once the running command line has unwound.
   virtual void Quit() = 0;
 };

@@ -39,20 +39,20 @@ struct HistoryState {
 };
 
 struct InterpreterState {
-  int16_t direct_mode = 0;              // 1: unknown words are launched as programs
-  int16_t in_alias = 0;                 // 1 while an alias's command line runs
-  std::u16string alias_arguments;       // rest of the line handed to an alias
+  int16_t direct_mode = 0;                // 1: unknown words are launched as programs
+  int16_t in_alias = 0;                   // 1 while an alias's command line runs
+  std::u16string alias_arguments;         // rest of the line handed to an alias
   std::u16string command_file_arguments;  // $L: the arguments of the last LBAT
-  int depth = 0;                        // nesting of command lines now running
+  int depth = 0;                          // nesting of command lines now running
   // Aliases in the order of the file; names compared without regard to case.
   std::vector<std::pair<std::u16string, std::u16string>> aliases;
-  std::mt19937 random{0};               // seeded from the clock at interpreter start
+  std::mt19937 random{0};  // seeded from the clock at interpreter start
 };
 
 struct AnswerState {
-  std::u16string text;                  // the current answer, as shown
+  std::u16string text;                    // the current answer, as shown
   std::array<std::u16string, 10> params;  // #A .. #J
-  int16_t last_ok = 0;                  // -1 after a normal answer, 0 after an error
+  int16_t last_ok = 0;                    // -1 after a normal answer, 0 after an error
   int16_t normal_time = 3;
   int16_t error_time = 5;
 };
@@ -60,7 +60,7 @@ struct AnswerState {
 // Function keys and the global hot key.
 struct KeyState {
   std::array<std::u16string, 15> function_keys;  // F1 .. F15
-  int16_t function_key_modifiers = 0;             // FPU: Shift 1 + Ctrl 2 + Alt 4
+  int16_t function_key_modifiers = 0;            // FPU: Shift 1 + Ctrl 2 + Alt 4
   uint8_t active_key_registered = 0;
 };
 

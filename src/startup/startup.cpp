@@ -60,8 +60,7 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   const char16_t sep = ctx.os.PathSeparator();
   const std::u16string program_dir = ctx.os.ProgramDirectory();
   ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
-  ctx.settings.pos_type =
-      ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
+  ctx.settings.pos_type = ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
   if (ctx.main_form != nullptr) ctx.main_form->countdown = -2;
@@ -73,6 +72,8 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   StartInterpreter(ctx);
 }
 
-void EndApp(Context& ctx) { ctx.ui.Quit(); }
+void EndApp(Context& ctx) {
+  ctx.ui.Quit();
+}
 
 }  // namespace qrx

@@ -39,14 +39,20 @@ std::string FakePlatform::FileBytes(std::u16string_view path) const {
   return it == files_.end() ? std::string() : it->second.bytes;
 }
 
-void FakePlatform::RemoveFile(std::u16string_view path) { files_.erase(UpperCase(path)); }
+void FakePlatform::RemoveFile(std::u16string_view path) {
+  files_.erase(UpperCase(path));
+}
 
 void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
   calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));
 }
 
-std::string FakePlatform::ToAnsi(std::u16string_view text) const { return Cp932Encode(text); }
-std::u16string FakePlatform::FromAnsi(std::string_view bytes) const { return Cp932Decode(bytes); }
+std::string FakePlatform::ToAnsi(std::u16string_view text) const {
+  return Cp932Encode(text);
+}
+std::u16string FakePlatform::FromAnsi(std::string_view bytes) const {
+  return Cp932Decode(bytes);
+}
 
 std::optional<std::u16string> FakePlatform::GetEnv(std::u16string_view name) {
   if (env_fails) throw std::runtime_error("environment unavailable");
@@ -65,14 +71,14 @@ bool FakePlatform::SetCurrentDirectory(std::u16string_view path) {
 
 std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view pattern) {
   const size_t cut = pattern.find_last_of(separator);
-  const std::u16string dir = cut == std::u16string_view::npos
-                                 ? std::u16string()
-                                 : UpperCase(pattern.substr(0, cut));
+  const std::u16string dir =
+      cut == std::u16string_view::npos ? std::u16string() : UpperCase(pattern.substr(0, cut));
   const std::u16string_view name_pattern =
       cut == std::u16string_view::npos ? pattern : pattern.substr(cut + 1);
   for (const auto& [key, file] : files_) {
     const size_t fcut = key.find_last_of(separator);
-    const std::u16string fdir = fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
+    const std::u16string fdir =
+        fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
     if (fdir != dir) continue;
     const std::u16string name = file.path.substr(fcut == std::u16string::npos ? 0 : fcut + 1);
     if (WildcardMatch(name_pattern, name)) return name;
@@ -112,7 +118,22 @@ std::u16string FakePlatform::SearchPath(std::u16string_view name) {
   return {};
 }
 
-std::optional<std::string> FakePlatform::Read(std::u16string_view path) { return ReadFile(path); }
+void FakePlatform::PlaySound(std::u16string_view name, uint32_t flags) {
+  calls.push_back("PlaySound " + Utf16ToUtf8(name) + " " + std::to_string(flags));
+}
+
+bool FakePlatform::CallAnswerLibrary(std::u16string_view library, intptr_t window,
+                                     std::u16string& text, int32_t time) {
+  if (!library_loads) return false;
+  calls.push_back("fncAns " + Utf16ToUtf8(library) + " " + std::to_string(window) + " " +
+                  std::to_string(time) + " " + Utf16ToUtf8(text));
+  if (library_rewrites) text = *library_rewrites;
+  return true;
+}
+
+std::optional<std::string> FakePlatform::Read(std::u16string_view path) {
+  return ReadFile(path);
+}
 
 bool FakePlatform::Replace(std::u16string_view path, std::string_view bytes) {
   if (unwritable.count(UpperCase(path))) return false;

@@ -30,7 +30,12 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::set<std::u16string> unwritable;      // files whose writes fail (upper-cased paths)
   std::vector<std::string> calls;           // "WriteFile C:\a.txt", ... (UTF-8)
   std::optional<std::u16string> clipboard;
-  bool env_fails = false;  // GetEnv throws: a failure that no command expects
+  bool env_fails = false;
+  // The answer library: false = cannot be loaded; its calls are logged as
+  // "fncAns <window> <time> <text>", and `library_rewrites` replaces the text it was given.
+  bool library_loads = true;
+  std::optional<std::u16string>
+      library_rewrites;  // GetEnv throws: a failure that no command expects
 
   // Files, keyed by the path as given (compared without regard to case).
   void PutFile(std::u16string_view path, std::string_view bytes);
@@ -60,6 +65,10 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
     clipboard = std::u16string(text);
     return true;
   }
+  void PlaySound(std::u16string_view name, uint32_t flags) override;
+  void Beep() override { calls.push_back("Beep"); }
+  bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
+                         int32_t time) override;
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
                                   std::u16string_view def, std::u16string_view file) override;
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,

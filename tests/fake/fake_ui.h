@@ -32,6 +32,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::deque<std::optional<std::u16string>> input_replies;  // empty queue: Cancel
   std::vector<Answer> answers;
   std::vector<std::u16string> captions;
+  std::vector<Answer> popups;
   std::u16string answer_line;
   std::u16string command;
   bool visible = false;
@@ -55,6 +56,9 @@ class FakeUi : public UiHost, public WindowSurface {
     pumped_ms += max_wait_ms;
     os_.tick += max_wait_ms;
   }
+  void ShowPopup(std::u16string_view text, int16_t time) override {
+    popups.push_back({std::u16string(text), time});
+  }
   void Quit() override { quit = true; }
 
   void SetCaption(std::u16string_view caption) override { captions.emplace_back(caption); }
@@ -75,9 +79,7 @@ class FakeUi : public UiHost, public WindowSurface {
   intptr_t NativeHandle() override { return 0x1234; }
 
   // The text of the last answer, or "(none)".
-  std::u16string LastAnswer() const {
-    return answers.empty() ? u"(none)" : answers.back().text;
-  }
+  std::u16string LastAnswer() const { return answers.empty() ? u"(none)" : answers.back().text; }
 
  private:
   FakePlatform& os_;

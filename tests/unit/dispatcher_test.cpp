@@ -223,7 +223,7 @@ TEST(SetRoutingTest, NamesGoToTheirWorkersInOrder) {
   EXPECT_EQ(RouteSet(u"clip").word, u"CLIP");
   EXPECT_EQ(RouteSet(u"3").target, SetTarget::kSetCommand);
   EXPECT_EQ(RouteSet(u"10").word, u"10");
-  EXPECT_EQ(RouteSet(u"1a").word, u"1a");  // variables keep the name as typed
+  EXPECT_EQ(RouteSet(u"1a").word, u"1a");                  // variables keep the name as typed
   EXPECT_EQ(RouteSet(u"9z").target, SetTarget::kUnknown);  // sorts after "9"
   EXPECT_EQ(RouteSet(u"f01").word, u"F01");
   EXPECT_EQ(RouteSet(u"F1").word, u"F1");

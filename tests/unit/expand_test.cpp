@@ -16,9 +16,9 @@ class ExpandTest : public ::testing::Test {
 
 TEST_F(ExpandTest, DollarSignsThemselves) {
   EXPECT_EQ(Dollar(u"$$"), u"$");
-  EXPECT_EQ(Dollar(u"a$"), u"a");        // a lone $ at the end is dropped
-  EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");     // unknown letters keep their case, the $ goes
-  EXPECT_EQ(Dollar(u"$$D"), u"$D");      // survives once, for an alias that runs later
+  EXPECT_EQ(Dollar(u"a$"), u"a");     // a lone $ at the end is dropped
+  EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");  // unknown letters keep their case, the $ goes
+  EXPECT_EQ(Dollar(u"$$D"), u"$D");   // survives once, for an alias that runs later
   EXPECT_EQ(Dollar(u"#A %X%"), u"#A %X%");
 }
 
@@ -30,8 +30,7 @@ TEST_F(ExpandTest, DateFromTheLocalClock) {
 TEST_F(ExpandTest, VariablesFoldersAndLineBreak) {
   q.ctx.settings.variables[3] = u"abc";
   EXPECT_EQ(Dollar(u"[$3][$4]"), u"[abc][]");
-  EXPECT_EQ(Dollar(u"$A|$C|$S|$W"),
-            u"C:\\quorix|C:\\work|C:\\WINDOWS\\system32|C:\\WINDOWS");
+  EXPECT_EQ(Dollar(u"$A|$C|$S|$W"), u"C:\\quorix|C:\\work|C:\\WINDOWS\\system32|C:\\WINDOWS");
   EXPECT_EQ(Dollar(u"a$Nb"), u"a\r\nb");
 }
 

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "fake/scoped.h"
 #include "platform/posix/posix_fs.h"
 
 namespace qrx {
@@ -20,29 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets an environment variable for one test and puts the old value back afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    if (old_) {
-      ::setenv(name_.c_str(), old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_.c_str());
-    }
-  }
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
+using test::ScopedEnv;
 
 class PosixPlatformTest : public ::testing::Test {
  protected:

@@ -54,7 +54,9 @@ class ProfileFilesTest : public ::testing::Test {
     return WriteString(io_, codec_, s, k, v, kFile);
   }
   bool DropSection(std::u16string_view s) { return DeleteSection(io_, codec_, s, kFile); }
-  std::vector<std::u16string> Keys(std::u16string_view s) { return KeyNames(io_, codec_, s, kFile); }
+  std::vector<std::u16string> Keys(std::u16string_view s) {
+    return KeyNames(io_, codec_, s, kFile);
+  }
   std::vector<std::u16string> Sections() { return SectionNames(io_, codec_, kFile); }
 
   MemoryFiles io_;
@@ -87,7 +89,8 @@ TEST_F(ProfileFilesTest, ValueRunsFromTheFirstEqualsToTheEndOfTheLine) {
 }
 
 TEST_F(ProfileFilesTest, OnePairOfMatchingQuotesIsRemoved) {
-  Put("[s]\r\nq1=\"v\"\r\nq2='v'\r\nq3=\"v'\r\nq4=\"\"\r\nq5=\"\r\nq6=\"a\"b\"\r\nq7=\"\"v\"\"\r\n");
+  Put("[s]\r\nq1=\"v\"\r\nq2='v'\r\nq3=\"v'\r\nq4=\"\"\r\nq5=\"\r\nq6=\"a\"b\"\r\nq7="
+      "\"\"v\"\"\r\n");
   EXPECT_EQ(Get(u"s", u"q1"), u"v");
   EXPECT_EQ(Get(u"s", u"q2"), u"v");
   EXPECT_EQ(Get(u"s", u"q3"), u"\"v'");
@@ -101,7 +104,7 @@ TEST_F(ProfileFilesTest, DefaultLosesTrailingSpacesAndOnePairOfQuotes) {
   Put("[s]\r\n");
   EXPECT_EQ(Get(u"s", u"x", u"def  "), u"def");
   EXPECT_EQ(Get(u"s", u"x", u"def\t"), u"def\t");  // only spaces
-  EXPECT_EQ(Get(u"s", u"x", u"   "), u" ");       // the first character stays
+  EXPECT_EQ(Get(u"s", u"x", u"   "), u" ");        // the first character stays
   EXPECT_EQ(Get(u"s", u"x", u"\"q\" "), u"q");
   EXPECT_EQ(Get(u"s", u"x", u"é"), u"?");  // as the code page gives it back
   EXPECT_EQ(Get(u"s", u"x", u""), u"");
@@ -137,8 +140,8 @@ TEST_F(ProfileFilesTest, HeaderNameRunsToTheLastBracketAndNeedsOne) {
 }
 
 TEST_F(ProfileFilesTest, AnyRunOfCrAndLfEndsALine) {
-  for (const char* text : {"[a]\rk=1\r\r[b]\rj=2", "[a]\nk=1\n\n[b]\nj=2\n",
-                           "[a]\r\n\n\rk=1\n\r\r\n[b]\r\nj=2"}) {
+  for (const char* text :
+       {"[a]\rk=1\r\r[b]\rj=2", "[a]\nk=1\n\n[b]\nj=2\n", "[a]\r\n\n\rk=1\n\r\r\n[b]\r\nj=2"}) {
     Put(text);
     EXPECT_EQ(Get(u"a", u"k"), u"1") << text;
     EXPECT_EQ(Get(u"b", u"j"), u"2") << text;
@@ -207,8 +210,9 @@ TEST_F(ProfileFilesTest, EditChangesOnlyTheLineItTouches) {
   const std::string before = "; head\r\n\r\ntop = 1\r\n\r\n[ sec ]  tail\n K1 = v1  \nnoeq\n";
   Put(before + ";c=1\r\n\r\n[next]\r\nx = \"q\"\r\n\r\n");
   ASSERT_TRUE(Write(u"SEC", u"k1", u"new"));
-  EXPECT_EQ(Bytes(), "; head\r\n\r\ntop = 1\r\n\r\n[ sec ]  tail\nK1=new\nnoeq\n"
-                     ";c=1\r\n\r\n[next]\r\nx = \"q\"\r\n\r\n");
+  EXPECT_EQ(Bytes(),
+            "; head\r\n\r\ntop = 1\r\n\r\n[ sec ]  tail\nK1=new\nnoeq\n"
+            ";c=1\r\n\r\n[next]\r\nx = \"q\"\r\n\r\n");
   ASSERT_TRUE(Write(u"sec", u"noeq", u"val"));
   EXPECT_EQ(Get(u"sec", u"noeq"), u"val");
 }
@@ -218,7 +222,8 @@ TEST_F(ProfileFilesTest, NewKeyFollowsTheLastFilledLineOfItsSection) {
   ASSERT_TRUE(Write(u"a", u"n", u"2"));
   ASSERT_TRUE(Write(u"b", u"m", u"3"));  // the last line gets a line break first
   ASSERT_TRUE(Write(u"c", u"o", u"4"));
-  EXPECT_EQ(Bytes(), "[a]\r\nk=1\r\n; about a\r\nn=2\r\n\r\n\r\n[b]\r\nj=2\r\nm=3\r\n[c]\r\no=4\r\n");
+  EXPECT_EQ(Bytes(),
+            "[a]\r\nk=1\r\n; about a\r\nn=2\r\n\r\n\r\n[b]\r\nj=2\r\nm=3\r\n[c]\r\no=4\r\n");
 }
 
 TEST_F(ProfileFilesTest, NewKeyOfAnEmptySectionFollowsItsHeader) {

@@ -77,8 +77,8 @@ TEST_F(StartupTest, UpgradeMergesMessagesAndKeepsTheUsersTexts) {
   EXPECT_EQ(q.ui.boxes[0].text.substr(0, 18), u"バージョンアップありがとうございます");
   const std::u16string msg = u"C:\\quorix\\QRX_CORE.MSG";
   EXPECT_EQ(q.os.ProfileGetString(u"SYSTEM", u"START", u"", msg), u"ようこそ");
-  EXPECT_EQ(q.os.ProfileGetString(u"SYSTEM", u"END", u"", msg), u"またね");   // refilled
-  EXPECT_EQ(q.os.ProfileGetString(u"MODE", u"DIRECT", u"", msg), u"直接");  // whole section
+  EXPECT_EQ(q.os.ProfileGetString(u"SYSTEM", u"END", u"", msg), u"またね");  // refilled
+  EXPECT_EQ(q.os.ProfileGetString(u"MODE", u"DIRECT", u"", msg), u"直接");   // whole section
   EXPECT_EQ(q.os.ProfileGetString(u"MINE", u"X", u"", msg), u"1");
   EXPECT_EQ(q.Config(u"SYSTEM", u"Version"), u"0.50");
 }

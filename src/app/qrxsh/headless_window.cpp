@@ -18,10 +18,18 @@ std::string EscapeField(std::u16string_view text) {
   std::u16string escaped;
   for (const char16_t c : text) {
     switch (c) {
-      case u'\\': escaped += u"\\\\"; break;
-      case u'\t': escaped += u"\\t"; break;
-      case u'\r': escaped += u"\\r"; break;
-      case u'\n': escaped += u"\\n"; break;
+      case u'\\':
+        escaped += u"\\\\";
+        break;
+      case u'\t':
+        escaped += u"\\t";
+        break;
+      case u'\r':
+        escaped += u"\\r";
+        break;
+      case u'\n':
+        escaped += u"\\n";
+        break;
       default:
         if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
           static constexpr char16_t kHex[] = u"0123456789ABCDEF";
@@ -123,8 +131,7 @@ int HeadlessWindow::MessageBox(std::u16string_view text, std::u16string_view tit
 }
 
 std::optional<std::u16string> HeadlessWindow::InputBox(std::u16string_view prompt,
-                                                       std::u16string_view,
-                                                       std::u16string_view) {
+                                                       std::u16string_view, std::u16string_view) {
   Emit({u"INPUT", prompt});
   return WaitForLine(std::nullopt);
 }
@@ -139,6 +146,10 @@ void HeadlessWindow::PumpEvents(uint32_t max_wait_ms) {
     if (now >= deadline) return;
     std::this_thread::sleep_until(std::min(deadline, next_tick_));
   }
+}
+
+void HeadlessWindow::ShowPopup(std::u16string_view text, int16_t time) {
+  Emit({u"POPUP", Decimal(time), text});
 }
 
 void HeadlessWindow::SetCaption(std::u16string_view caption) {

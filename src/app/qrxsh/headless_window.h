@@ -34,6 +34,7 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view title,
                                          std::u16string_view initial) override;
   void PumpEvents(uint32_t max_wait_ms) override;
+  void ShowPopup(std::u16string_view text, int16_t time) override;
   void Quit() override { quit_ = true; }
 
   // WindowSurface

@@ -1,9 +1,9 @@
 // qrxsh: the line runner. Runs quorix's start-up with a headless main window, then each
 // line of standard input as if typed into the command box and confirmed with Enter.
 #ifdef _WIN32
-#include "platform/win32/win32_api.h"
 #include <fcntl.h>
 #include <io.h>
+#include "platform/win32/win32_api.h"
 #endif
 
 #include <cstdio>

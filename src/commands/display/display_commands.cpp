@@ -26,8 +26,7 @@ void WindowWord(Context& ctx, std::u16string_view word) {
 
 void AnsCommand(Context& ctx, std::u16string_view rest) {
   auto fields = SplitArguments(rest, 1);
-  const int16_t time =
-      fields[1].empty() ? ctx.answer.normal_time : ToInteger(fields[1]);
+  const int16_t time = fields[1].empty() ? ctx.answer.normal_time : ToInteger(fields[1]);
   ShowAnswer(ctx, fields[0], time);
 }
 

@@ -40,8 +40,9 @@ void WhichCommand(Context& ctx, std::u16string_view rest) {
 
 void SearchCommand(Context& ctx, std::u16string_view rest) {
   const PathParts parts = SplitPath(rest, ctx.os.PathSeparator());
-  ShowFound(ctx, rest,
-            parts.file.empty() ? std::u16string() : FindFileInDirectory(ctx, parts.dir, parts.file));
+  ShowFound(
+      ctx, rest,
+      parts.file.empty() ? std::u16string() : FindFileInDirectory(ctx, parts.dir, parts.file));
 }
 
 }  // namespace qrx

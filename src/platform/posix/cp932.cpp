@@ -21,12 +21,16 @@ namespace qrx {
 
 namespace {
 
-constexpr char16_t kNone = 0xFFFF;   // no character (never a target of code page 932)
+constexpr char16_t kNone = 0xFFFF;    // no character (never a target of code page 932)
 constexpr uint16_t kNoCode = 0xFFFF;  // no code (no lead byte is 0xFF)
 
 // The byte ranges of double-byte characters, as Windows defines them for code page 932.
-bool IsLeadByte(unsigned b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool IsTrailByte(unsigned b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool IsLeadByte(unsigned b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(unsigned b) {
+  return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 class Iconv {
  public:
@@ -158,9 +162,9 @@ std::u16string Cp932Decode(std::string_view bytes) {
     }
     const unsigned next = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0x100;
     if (next < 0x100 && IsTrailByte(next)) {
-      // An undefined pair is still one character, as on Windows.
+      // An undefined pair is still one character: the katakana middle dot, as on Windows.
       const char16_t c = t.pair[b << 8 | next];
-      out.push_back(c == kNone ? u'?' : c);
+      out.push_back(c == kNone ? u'\u30FB' : c);
       i += 2;
     } else {
       // A lead byte without a trail byte: the byte after it is read afresh, never lost.

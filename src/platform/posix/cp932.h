@@ -9,8 +9,9 @@ namespace qrx {
 // Characters that code page 932 cannot hold become '?', one per UTF-16 unit (a surrogate
 // pair gives "??"), as Windows converts without best fit.
 std::string Cp932Encode(std::u16string_view text);
-// Bytes that are not valid code page 932 become '?': an undefined double-byte code gives one
-// '?'; a lead byte without a trail byte gives one and the byte after it is read afresh.
+// Bytes that are not valid code page 932 are never dropped: an undefined double-byte code
+// gives one katakana middle dot (U+30FB), as on Windows; a lead byte without a trail byte
+// gives '?' and the byte after it is read afresh.
 std::u16string Cp932Decode(std::string_view bytes);
 
 }  // namespace qrx

@@ -2,7 +2,9 @@
 
 namespace qrx {
 
-std::optional<std::u16string> PosixPlatform::GetClipboardText() { return local_clipboard_; }
+std::optional<std::u16string> PosixPlatform::GetClipboardText() {
+  return local_clipboard_;
+}
 
 bool PosixPlatform::SetClipboardText(std::u16string_view text) {
   local_clipboard_ = std::u16string(text);

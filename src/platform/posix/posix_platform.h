@@ -14,6 +14,9 @@ namespace qrx {
 class PosixPlatform : public Platform {
  public:
   PosixPlatform();
+  ~PosixPlatform() override;
+  PosixPlatform(const PosixPlatform&) = delete;
+  PosixPlatform& operator=(const PosixPlatform&) = delete;
 
   char16_t PathSeparator() const override { return u'/'; }
   std::string ToAnsi(std::u16string_view text) const override;
@@ -38,6 +41,11 @@ class PosixPlatform : public Platform {
   std::optional<std::u16string> GetClipboardText() override;
   bool SetClipboardText(std::u16string_view text) override;
 
+  void PlaySound(std::u16string_view name, uint32_t flags) override;
+  void Beep() override;
+  bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
+                         int32_t time) override;
+
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
                                   std::u16string_view def, std::u16string_view file) override;
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
@@ -51,6 +59,9 @@ class PosixPlatform : public Platform {
  private:
   // Used when the desktop offers no clipboard: the text stays inside this process.
   std::optional<std::u16string> local_clipboard_;
+  // The player of a sound that plays on while the program goes on (0: none).
+  int async_player_ = 0;
+  void StopAsyncPlayer();
 };
 
 }  // namespace qrx

@@ -62,9 +62,8 @@ class RealFiles : public profile::FileAccess {
 
 }  // namespace
 
-std::u16string PosixPlatform::ProfileGetString(std::u16string_view section,
-                                               std::u16string_view key, std::u16string_view def,
-                                               std::u16string_view file) {
+std::u16string PosixPlatform::ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                               std::u16string_view def, std::u16string_view file) {
   RealFiles io;
   return profile::GetString(io, Cp932Codec(), section, key, def, file);
 }

@@ -13,7 +13,7 @@ Document::Document(std::string_view bytes, const Codec& codec) : codec_(codec) {
   while (splitter.Next(&raw)) {
     lines_.push_back({std::string(bytes.substr(raw.begin, raw.content_end - raw.begin)),
                       std::string(bytes.substr(raw.content_end, raw.end - raw.content_end)),
-                      std::move(raw.text)});
+                      std::u16string(splitter.Text(raw))});
   }
 }
 

@@ -29,7 +29,8 @@ void ForEachLineOfSection(std::string_view bytes, const Codec& codec, std::u16st
   RawLine raw;
   bool inside = false;
   while (splitter.Next(&raw)) {
-    const LineInfo info = ClassifyLine(raw.text);
+    if (!inside && !splitter.MayBeHeader(raw)) continue;
+    const LineInfo info = ClassifyLine(splitter.Text(raw));
     if (info.kind == LineKind::kSection) {
       if (inside) return;  // a later section of the same name is never looked at
       inside = SameName(info.name, name);
@@ -155,7 +156,8 @@ std::vector<std::u16string> SectionNames(FileAccess& io, const Codec& codec,
   LineSplitter splitter(*bytes, codec);
   RawLine raw;
   while (splitter.Next(&raw)) {
-    const LineInfo info = ClassifyLine(raw.text);
+    if (!splitter.MayBeHeader(raw)) continue;
+    const LineInfo info = ClassifyLine(splitter.Text(raw));
     // Lines before the first header, and "[]", form sections without a name: not listed.
     if (info.kind == LineKind::kSection && !info.name.empty()) names.emplace_back(info.name);
   }

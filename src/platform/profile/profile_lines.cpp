@@ -37,51 +37,49 @@ LineSplitter::LineSplitter(std::string_view bytes, const Codec& codec)
   pos_ = body_begin_;
 }
 
+char16_t LineSplitter::UnitAt(size_t pos) const {
+  if (encoding_ == Encoding::kAnsi) return static_cast<unsigned char>(bytes_[pos]);
+  return Utf16Unit(bytes_, pos);
+}
+
 bool LineSplitter::Next(RawLine* line) {
   if (pos_ >= body_end_) return false;
-  return encoding_ == Encoding::kAnsi ? NextAnsi(line) : NextUtf16(line);
-}
-
-bool LineSplitter::NextAnsi(RawLine* line) {
   // CR and LF never occur inside a double-byte character (trail bytes are 0x40 or more).
-  const size_t begin = pos_;
-  size_t end = bytes_.find_first_of("\r\n", begin);
-  if (end == std::string_view::npos) end = body_end_;
-  line->begin = begin;
-  line->content_end = end;
-  if (end < body_end_) {
-    end += (bytes_[end] == '\r' && end + 1 < body_end_ && bytes_[end + 1] == '\n') ? 2 : 1;
-  }
-  line->end = end;
-  pos_ = end;
-  const std::string_view content = bytes_.substr(begin, line->content_end - begin);
-  if (IsAscii(content)) {
-    line->text.assign(content.begin(), content.end());
-  } else {
-    line->text = codec_.Decode(content);
-  }
-  return true;
-}
-
-bool LineSplitter::NextUtf16(RawLine* line) {
-  line->begin = pos_;
-  line->text.clear();
+  const size_t unit = encoding_ == Encoding::kAnsi ? 1 : 2;
   size_t pos = pos_;
-  while (pos < body_end_) {
-    const char16_t c = Utf16Unit(bytes_, pos);
-    if (c == u'\r' || c == u'\n') break;
-    line->text.push_back(c);
-    pos += 2;
-  }
+  while (pos < body_end_ && UnitAt(pos) != u'\r' && UnitAt(pos) != u'\n') pos += unit;
+  line->begin = pos_;
   line->content_end = pos;
   if (pos < body_end_) {
-    const bool crlf = Utf16Unit(bytes_, pos) == u'\r' && pos + 2 < body_end_ &&
-                      Utf16Unit(bytes_, pos + 2) == u'\n';
-    pos += crlf ? 4 : 2;
+    const bool crlf = UnitAt(pos) == u'\r' && pos + unit < body_end_ && UnitAt(pos + unit) == u'\n';
+    pos += crlf ? 2 * unit : unit;
   }
   line->end = pos;
   pos_ = pos;
   return true;
+}
+
+std::u16string_view LineSplitter::Text(const RawLine& line) {
+  const std::string_view content = bytes_.substr(line.begin, line.content_end - line.begin);
+  if (encoding_ == Encoding::kUtf16Le) {
+    text_.resize(content.size() / 2);
+    for (size_t i = 0; i < text_.size(); ++i) text_[i] = Utf16Unit(content, i * 2);
+  } else if (IsAscii(content)) {
+    text_.assign(content.begin(), content.end());
+  } else {
+    text_ = codec_.Decode(content);
+  }
+  return text_;
+}
+
+bool LineSplitter::MayBeHeader(const RawLine& line) const {
+  // Blanks and "[" are ASCII, and no double-byte character starts with an ASCII byte.
+  const size_t unit = encoding_ == Encoding::kAnsi ? 1 : 2;
+  for (size_t pos = line.begin; pos < line.content_end; pos += unit) {
+    const char16_t c = UnitAt(pos);
+    if (!IsBlank(c)) return c == u'[';
+  }
+  return false;
 }
 
 LineInfo ClassifyLine(std::u16string_view text) {

@@ -23,7 +23,6 @@ struct RawLine {
   size_t begin = 0;        // first byte of the line
   size_t content_end = 0;  // first byte of the line break (== end when there is none)
   size_t end = 0;          // first byte after the line break
-  std::u16string text;     // the content, decoded
 };
 
 // Walks the lines of a file's bytes in order.
@@ -38,10 +37,14 @@ class LineSplitter {
   size_t body_end() const { return body_end_; }
   // The next line, or false after the last one.
   bool Next(RawLine* line);
+  // The text of a line, decoded; the view lasts until the next call.
+  std::u16string_view Text(const RawLine& line);
+  // Whether the line can be a section header (its first non-blank character is "["): lines
+  // that cannot are skipped undecoded while a lookup searches for its section.
+  bool MayBeHeader(const RawLine& line) const;
 
  private:
-  bool NextAnsi(RawLine* line);
-  bool NextUtf16(RawLine* line);
+  char16_t UnitAt(size_t pos) const;
 
   std::string_view bytes_;
   const Codec& codec_;
@@ -49,6 +52,7 @@ class LineSplitter {
   size_t body_begin_ = 0;
   size_t body_end_ = 0;
   size_t pos_ = 0;
+  std::u16string text_;
 };
 
 enum class LineKind { kBlank, kComment, kSection, kKey };
@@ -59,8 +63,8 @@ struct LineInfo {
   // Section: the text between "[" and the last "]", blanks around it dropped.
   // Key: the text before the first "=" (or the whole line), blanks around it dropped.
   std::u16string_view name;
-  bool has_value = false;       // key lines: an "=" was present
-  std::u16string_view value;    // after the "=", blanks around it dropped
+  bool has_value = false;     // key lines: an "=" was present
+  std::u16string_view value;  // after the "=", blanks around it dropped
 };
 
 LineInfo ClassifyLine(std::u16string_view text);

@@ -14,7 +14,9 @@ constexpr std::u16string_view kNulOrBreak{u"\0\r\n", 3};
 
 }  // namespace
 
-bool IsBlank(char16_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20; }
+bool IsBlank(char16_t c) {
+  return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20;
+}
 
 std::u16string_view TrimLeadingBlanks(std::u16string_view text) {
   size_t begin = 0;
@@ -32,7 +34,9 @@ std::u16string_view TrimBlanks(std::u16string_view text) {
   return TrimTrailingBlanks(TrimLeadingBlanks(text));
 }
 
-bool SameName(std::u16string_view a, std::u16string_view b) { return EqualsIgnoreCase(a, b); }
+bool SameName(std::u16string_view a, std::u16string_view b) {
+  return EqualsIgnoreCase(a, b);
+}
 
 std::optional<std::u16string_view> LookupSection(std::u16string_view section) {
   const std::u16string_view name = TrimBlanks(section);

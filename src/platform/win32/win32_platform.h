@@ -2,6 +2,9 @@
 // behaviour is defined by the system ANSI code page.
 #pragma once
 
+#include <map>
+#include <string>
+
 #include "platform/platform.h"
 
 namespace qrx {
@@ -9,6 +12,9 @@ namespace qrx {
 class Win32Platform : public Platform {
  public:
   Win32Platform();
+  ~Win32Platform() override;
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
 
   char16_t PathSeparator() const override { return u'\\'; }
   std::string ToAnsi(std::u16string_view text) const override;
@@ -33,6 +39,11 @@ class Win32Platform : public Platform {
   std::optional<std::u16string> GetClipboardText() override;
   bool SetClipboardText(std::u16string_view text) override;
 
+  void PlaySound(std::u16string_view name, uint32_t flags) override;
+  void Beep() override;
+  bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
+                         int32_t time) override;
+
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
                                   std::u16string_view def, std::u16string_view file) override;
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
@@ -42,6 +53,10 @@ class Win32Platform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+
+ private:
+  // Answer libraries stay loaded once used, as they may keep state between answers.
+  std::map<std::u16string, void*> libraries_;
 };
 
 }  // namespace qrx

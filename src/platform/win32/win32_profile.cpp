@@ -50,9 +50,8 @@ std::vector<std::u16string> SplitNames(const Platform& os, std::string_view list
 
 }  // namespace
 
-std::u16string Win32Platform::ProfileGetString(std::u16string_view section,
-                                               std::u16string_view key, std::u16string_view def,
-                                               std::u16string_view file) {
+std::u16string Win32Platform::ProfileGetString(std::u16string_view section, std::u16string_view key,
+                                               std::u16string_view def, std::u16string_view file) {
   // The API sees the default up to its first NUL, in the code page.
   const std::u16string_view shown_def = def.substr(0, std::min(def.find(u'\0'), def.size()));
   const auto section_name = profile::LookupSection(section);
@@ -67,8 +66,7 @@ std::u16string Win32Platform::ProfileGetString(std::u16string_view section,
   const std::string k = ToAnsi(*key_name);
   const std::string d = ToAnsi(shown_def);
   return FromAnsi(ReadWhole(1, [&](char* buffer, DWORD size) {
-    return GetPrivateProfileStringA(s.c_str(), k.c_str(), d.c_str(), buffer, size,
-                                    path->c_str());
+    return GetPrivateProfileStringA(s.c_str(), k.c_str(), d.c_str(), buffer, size, path->c_str());
   }));
 }
 
@@ -107,17 +105,16 @@ std::vector<std::u16string> Win32Platform::ProfileKeyNames(std::u16string_view s
   const std::string s = ToAnsi(*section_name);
   // An empty default: with a missing section the API would hand back the default as the list.
   return SplitNames(*this, ReadWhole(2, [&](char* buffer, DWORD size) {
-                      return GetPrivateProfileStringA(s.c_str(), nullptr, "", buffer, size,
-                                                      path->c_str());
-                    }));
+    return GetPrivateProfileStringA(s.c_str(), nullptr, "", buffer, size, path->c_str());
+  }));
 }
 
 std::vector<std::u16string> Win32Platform::ProfileSectionNames(std::u16string_view file) {
   const auto path = win32::AnsiZ(*this, file);
   if (!path) return {};
   return SplitNames(*this, ReadWhole(2, [&](char* buffer, DWORD size) {
-                      return GetPrivateProfileSectionNamesA(buffer, size, path->c_str());
-                    }));
+    return GetPrivateProfileSectionNamesA(buffer, size, path->c_str());
+  }));
 }
 
 }  // namespace qrx

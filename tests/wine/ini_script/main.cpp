@@ -10,7 +10,6 @@
 //   file NAME                 the file the next lines work on (in WORK)
 //   put TEXT                  the file's bytes: TEXT in the ANSI code page, \xHH raw
 //   put16 TEXT                the file as UTF-16LE with its byte-order mark
-//   remove                    the file is deleted
 //   get SECTION KEY DEFAULT
 //   write SECTION KEY VALUE   VALUE "-" (bare) deletes the key
 //   delete-section SECTION
@@ -70,7 +69,7 @@ std::string List(const std::vector<std::u16string>& names) {
 
 class Runner {
  public:
-  Runner(std::string work) : os_(qrx::CreateOsPlatform()), work_(std::move(work)) {}
+  explicit Runner(std::string work) : os_(qrx::CreateOsPlatform()), work_(std::move(work)) {}
 
   // Runs one line; false (with `error` set) when the line makes no sense.
   bool Run(int number, std::string_view line, std::string* error) {
@@ -108,11 +107,6 @@ class Runner {
       }
       return true;
     }
-    if (op == "remove") {
-      if (!need(0)) return false;
-      std::remove(path_.c_str());
-      return true;
-    }
     if (op == "known-difference") {
       if (!need(1)) return false;
       Print(prefix_ + "known-difference " + Quote(WordText(args[0])));
@@ -131,8 +125,8 @@ class Runner {
       std::optional<std::u16string> v;
       if (args[2].quoted || args[2].text != "-") v = WordText(args[2]);
       const bool ok = os_->ProfileWriteString(s, k, v, file);
-      Print(prefix_ + "write " + Quote(s) + " " + Quote(k) + " " + (v ? Quote(*v) : "-") +
-            " -> " + (ok ? "true" : "false"));
+      Print(prefix_ + "write " + Quote(s) + " " + Quote(k) + " " + (v ? Quote(*v) : "-") + " -> " +
+            (ok ? "true" : "false"));
       PrintFile();
       return true;
     }
@@ -187,7 +181,10 @@ class Runner {
 
   void PrintFile() {
     const auto bytes = ReadBytes(path_);
-    Print(prefix_ + "file " + (!bytes ? std::string("missing") : bytes->empty() ? std::string("empty") : Hex(*bytes)));
+    Print(prefix_ + "file " +
+          (!bytes           ? std::string("missing")
+           : bytes->empty() ? std::string("empty")
+                            : Hex(*bytes)));
   }
 
   std::unique_ptr<qrx::Platform> os_;

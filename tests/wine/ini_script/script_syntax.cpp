@@ -58,12 +58,24 @@ std::optional<std::vector<Word>> SplitWords(std::string_view line, std::string* 
       }
       const char e = i < line.size() ? line[i++] : '\0';
       switch (e) {
-        case '\\': word.text.push_back('\\'); break;
-        case '"': word.text.push_back('"'); break;
-        case 'r': word.text.push_back('\r'); break;
-        case 'n': word.text.push_back('\n'); break;
-        case 't': word.text.push_back('\t'); break;
-        case '0': word.text.push_back('\0'); break;
+        case '\\':
+          word.text.push_back('\\');
+          break;
+        case '"':
+          word.text.push_back('"');
+          break;
+        case 'r':
+          word.text.push_back('\r');
+          break;
+        case 'n':
+          word.text.push_back('\n');
+          break;
+        case 't':
+          word.text.push_back('\t');
+          break;
+        case '0':
+          word.text.push_back('\0');
+          break;
         case 'x': {
           const long v = ReadHex(line, i, 2);
           if (v < 0) {

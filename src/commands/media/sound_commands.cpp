@@ -1,0 +1,26 @@
+#include "commands/media/sound_commands.h"
+
+#include "commands/settings/setting_values.h"
+#include "interpreter/command_table.h"
+#include "interpreter/not_available.h"
+#include "interpreter/split.h"
+#include "startup/context.h"
+
+namespace qrx {
+
+void SoundCommand(Context& ctx, std::u16string_view kind, std::u16string_view text) {
+  if (kind == u"BEEP") {
+    ctx.os.Beep();
+  } else if (kind == u"WAVE") {
+    auto fields = SplitArguments(text, 1);
+    PlayWave(ctx, fields[0], fields[1]);
+  } else if (kind == u"CDDA") {
+    NotAvailableYet(ctx, CommandArgs{u"CDDA", {}, {}});
+  }
+}
+
+void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {
+  ctx.os.PlaySound(name, static_cast<uint32_t>(ToInt32(flags).value_or(0)));
+}
+
+}  // namespace qrx

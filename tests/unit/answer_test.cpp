@@ -1,0 +1,168 @@
+#include "interpreter/answer.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/harness.h"
+
+namespace qrx::test {
+namespace {
+
+class AnswerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    q.PutDefaultMessages(
+        u"[SET]\r\nERR1=#A は設定できません\r\n[SND]\r\nONE=鳴ります #A|ding.wav\r\n"
+        u"TWO=二つ|chime.wav 9\r\nTHREE=三つ|x.wav|myskin\r\nFOUR=四つ|a.wav|b|c\r\n"
+        u"EMPTY=無音|\r\n");
+    q.Start(u"C:\\cfg\\QRX_CORE.INI");
+    q.ui.answers.clear();
+    q.os.calls.clear();
+  }
+  void Style(std::u16string_view value) {
+    q.os.ProfileWriteString(u"SYSTEM", u"ANS-WINDOW", std::u16string(value), q.ctx.paths.config);
+  }
+  std::vector<std::string> SoundCalls() {
+    std::vector<std::string> out;
+    for (const auto& c : q.os.calls) {
+      if (c.rfind("PlaySound", 0) == 0) out.push_back(c);
+    }
+    return out;
+  }
+  Instance q;
+};
+
+TEST_F(AnswerTest, CatalogueTextsAndMissingKeys) {
+  q.ctx.answer.params[0] = u"XY";
+  ShowAnswer(q.ctx, u"SET_ERR1", 5);
+  EXPECT_EQ(q.ui.LastAnswer(), u"XY は設定できません");
+  ShowAnswer(q.ctx, u"SET_NOPE", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"SET_NOPE");
+  ShowAnswer(q.ctx, u"NOSECTION_KEY", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"NOSECTION_KEY");
+  ShowAnswer(q.ctx, u"日本語の文 #A", 3);  // no "_": shown as it is, parameters inserted
+  EXPECT_EQ(q.ui.LastAnswer(), u"日本語の文 XY");
+}
+
+TEST_F(AnswerTest, BarsSplitOffTheSound) {
+  q.ctx.answer.params[0] = u"A";
+  ShowAnswer(q.ctx, u"SND_ONE", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"鳴ります A");
+  ShowAnswer(q.ctx, u"SND_TWO", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"二つ");
+  ShowAnswer(q.ctx, u"SND_THREE", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"三つ");
+  ShowAnswer(q.ctx, u"SND_FOUR", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"四つ");
+  ShowAnswer(q.ctx, u"SND_EMPTY", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"無音");
+  EXPECT_EQ(SoundCalls(), (std::vector<std::string>{"PlaySound ding.wav 1", "PlaySound chime.wav 9",
+                                                    "PlaySound x.wav 1", "PlaySound a.wav 1"}));
+}
+
+TEST_F(AnswerTest, LastAnswerOkFollowsTheDisplayTime) {
+  ShowAnswer(q.ctx, u"x", 5);
+  EXPECT_EQ(q.ctx.answer.last_ok, 0);
+  ShowAnswer(q.ctx, u"", -2);
+  EXPECT_EQ(q.ctx.answer.last_ok, -1);
+  ShowAnswer(q.ctx, u"y", 0);
+  EXPECT_EQ(q.ctx.answer.last_ok, -1);
+}
+
+TEST_F(AnswerTest, LibraryOutputWhenTheLibraryIsOnTheSearchPath) {
+  Style(u"DLL");
+  ShowAnswer(q.ctx, u"no library yet", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"no library yet");  // not found: the window shows it
+  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
+  q.ui.answers.clear();
+  ShowAnswer(q.ctx, u"to the library", 4);
+  ShowAnswer(q.ctx, u"", -2);
+  EXPECT_TRUE(q.ui.answers.empty());
+  ASSERT_GE(q.os.calls.size(), 2u);
+  EXPECT_EQ(q.os.calls[q.os.calls.size() - 2],
+            "fncAns C:\\quorix\\QS_DLL1.DLL 4660 4 to the library");
+  EXPECT_EQ(q.os.calls.back(), "fncAns C:\\quorix\\QS_DLL1.DLL 4660 -2 ");
+}
+
+TEST_F(AnswerTest, LibraryMayRewriteTheAnswer) {
+  Style(u"DLL");
+  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
+  q.os.library_rewrites = u"rewritten";
+  ShowAnswer(q.ctx, u"original", 3);
+  EXPECT_EQ(q.ctx.answer.text, u"rewritten");
+}
+
+TEST_F(AnswerTest, LibraryThatCannotBeLoadedFallsBackToTheWindow) {
+  Style(u"DLL");
+  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
+  q.os.library_loads = false;
+  ShowAnswer(q.ctx, u"shown anyway", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"shown anyway");
+}
+
+TEST_F(AnswerTest, StyleIsCaseSensitiveAndReadAtEveryAnswer) {
+  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
+  Style(u"dll");
+  ShowAnswer(q.ctx, u"window", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"window");
+  Style(u"KORADINE");
+  ShowAnswer(q.ctx, u"popup", 3);
+  ShowAnswer(q.ctx, u"", -2);
+  ASSERT_EQ(q.ui.popups.size(), 2u);
+  EXPECT_EQ(q.ui.popups[0].text, u"popup");
+  EXPECT_EQ(q.ui.popups[1].time, -2);
+  EXPECT_EQ(q.ui.LastAnswer(), u"window");
+  Style(u"");
+  ShowAnswer(q.ctx, u"back", 3);
+  EXPECT_EQ(q.ui.LastAnswer(), u"back");
+}
+
+// --- sounds ------------------------------------------------------------------------------
+
+TEST_F(AnswerTest, SoundCommandsGiveNoAnswer) {
+  q.Type(u"BEEP");
+  q.Type(u"WAVEPLAY C:\\Sounds\\ding.wav");
+  q.Type(u"waveplay ding.wav 1");
+  q.Type(u"WAVEPLAY ding.wav x");
+  q.Type(u"WAVEPLAY ding.wav 99999");
+  EXPECT_TRUE(q.ui.answers.empty());
+  EXPECT_EQ(q.os.calls[0], "Beep");
+  EXPECT_EQ(SoundCalls(),
+            (std::vector<std::string>{"PlaySound C:\\Sounds\\ding.wav 0", "PlaySound ding.wav 1",
+                                      "PlaySound ding.wav 0", "PlaySound ding.wav 99999"}));
+}
+
+// --- search ------------------------------------------------------------------------------
+
+TEST_F(AnswerTest, WhichShowsTheFullPathOrSearchErr) {
+  q.os.search_dirs = {u"C:\\WINDOWS"};
+  q.os.PutFile(u"C:\\WINDOWS\\notepad.exe", "MZ");
+  q.Type(u"WHICH notepad.exe");
+  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\WINDOWS\\notepad.exe");
+  EXPECT_EQ(q.ui.answers.back().time, 3);
+  q.Type(u"WHICH notepad");
+  EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+  EXPECT_EQ(q.ctx.answer.params[0], u"notepad");
+  const std::u16string deep = u"C:\\" + std::u16string(250, u'd');
+  q.os.search_dirs = {deep};
+  q.os.PutFile(deep + u"\\long.exe", "MZ");
+  q.Type(u"WHICH long.exe");  // does not fit the 255-character search buffer
+  EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+}
+
+TEST_F(AnswerTest, SearchLooksInOneFolderOnly) {
+  q.os.PutFile(u"C:\\temp\\b.txt", "");
+  q.os.PutFile(u"C:\\temp\\a.txt", "");
+  q.os.PutFile(u"C:\\temp\\sub\\c.log", "");
+  q.os.PutFile(u"\\readme.txt", "");
+  q.Type(u"SEARCH C:\\temp\\*.txt");
+  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\a.txt");
+  q.Type(u"SEARCH C:\\temp\\*.log");
+  EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+  q.Type(u"SEARCH readme.txt");
+  EXPECT_EQ(q.ui.LastAnswer(), u"\\readme.txt");
+  q.Type(u"SEARCH \"C:\\temp\\b.txt\"");
+  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\b.txt");
+}
+
+}  // namespace
+}  // namespace qrx::test
