@@ -1,7 +1,9 @@
 #include "interpreter/aliases.h"
 
 #include "base/text.h"
+#include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/split.h"
 #include "startup/context.h"
 #include "startup/ini_access.h"
 
@@ -53,6 +55,39 @@ bool RunAlias(Context& ctx, std::u16string_view word) {
   }
   ctx.interp.in_alias = 0;
   return true;
+}
+
+bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line) {
+  // The quotes keep leading and trailing blanks; reading the value removes them again.
+  const std::u16string value = line.empty() ? u"" : u"\"" + std::u16string(line) + u"\"";
+  const bool stored = WriteIni(ctx, u"BAT", name, value, ctx.paths.config);
+  LoadAliases(ctx);
+  return stored;
+}
+
+void RunAliasCommand(Context& ctx, std::u16string_view rest) {
+  auto fields = SplitArguments(rest, 1);
+  if (fields[0] == u"/?") {
+    const std::u16string text = LookupAliasText(ctx, UpperCase(fields[1]));
+    ctx.answer.params[0] = fields[1];
+    ctx.answer.params[1] = text;
+    if (text.empty()) {
+      ShowAnswer(ctx, u"BAT_ERR", ctx.answer.error_time);
+    } else {
+      ShowAnswer(ctx, u"BAT_VIEW", ctx.answer.normal_time);
+    }
+    return;
+  }
+  const std::u16string name = UpperCase(fields[0]);
+  const bool stored = StoreAlias(ctx, name, fields[1]);
+  ctx.answer.params[0] = name;
+  ctx.answer.params[1] = fields[1];
+  if (!stored) {
+    ctx.answer.params[0] = ctx.paths.config;
+    ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+  } else {
+    ShowAnswer(ctx, fields[1].empty() ? u"BAT_DEL" : u"BAT_ADD", ctx.answer.normal_time);
+  }
 }
 
 }  // namespace qrx

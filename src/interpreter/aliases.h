@@ -18,4 +18,11 @@ std::u16string LookupAliasText(const Context& ctx, std::u16string_view name);
 // when its command line failed in a way nothing inside it expected.
 bool RunAlias(Context& ctx, std::u16string_view word);
 
+// Stores (or, with an empty line, deletes) an alias and reloads the table. False when the
+// configuration file refused the write.
+bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line);
+
+// "ALIAS name line" defines, "ALIAS name" deletes, "ALIAS /? name" shows an alias.
+void RunAliasCommand(Context& ctx, std::u16string_view rest);
+
 }  // namespace qrx

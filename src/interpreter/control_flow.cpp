@@ -1,14 +1,35 @@
 #include "interpreter/control_flow.h"
 
+#include "commands/settings/to_integer.h"
 #include "interpreter/answer.h"
-#include "interpreter/command_table.h"
-#include "interpreter/not_available.h"
+#include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
 #include "startup/context.h"
 #include "startup/path_extras.h"
 #include "ui/main_window.h"
 
 namespace qrx {
+namespace {
+
+// The lines of a command file: a line ends at CR LF or at a lone CR. A lone LF is part of
+// the line, so a file with LF-only line ends is one single line.
+std::vector<std::u16string> CommandFileLines(const std::u16string& text) {
+  std::vector<std::u16string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t cr = text.find(u'\r', start);
+    if (cr == std::u16string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, cr - start));
+    start = cr + 1;
+    if (start < text.size() && text[start] == u'\n') ++start;
+  }
+  return lines;
+}
+
+}  // namespace
 
 void UpdateCaption(Context& ctx) {
   if (ctx.main_form == nullptr) return;
@@ -32,8 +53,53 @@ void LbatCommand(Context& ctx, std::u16string_view rest) {
   RunCommandFile(ctx, FixQuotes(fields[0], 0));
 }
 
-void RunCommandFile(Context& ctx, std::u16string_view) {
-  NotAvailableYet(ctx, CommandArgs{u"LBAT", {}, {}});
+void RunCommandFile(Context& ctx, std::u16string_view path) {
+  const char16_t sep = ctx.os.PathSeparator();
+  // Read before the current folder changes: a relative path names the file from here.
+  const std::optional<std::string> bytes =
+      ctx.os.FileExists(path) ? ctx.os.ReadFile(path) : std::nullopt;
+  if (!bytes) {
+    ctx.answer.params[0] = std::u16string(path);
+    ShowAnswer(ctx, u"LBAT_ERR", ctx.answer.error_time);
+    return;
+  }
+  if (sep == u'\\' && path.size() >= 2 && path[1] == u':') {
+    ctx.os.SetCurrentDirectory(path.substr(0, 2));
+  }
+  // A file name without a folder keeps the current folder.
+  const std::u16string folder = SplitPath(path, sep).dir;
+  if (!folder.empty()) ctx.os.SetCurrentDirectory(folder);
+  for (const auto& line : CommandFileLines(ctx.os.FromAnsi(*bytes))) {
+    RunCommandLine(ctx, line);
+  }
+}
+
+void RunIf(Context& ctx, std::u16string_view rest) {
+  auto f = SplitArguments(rest, 3);
+  if ((f[1] == u"==" && f[0] == f[2]) || (f[1] == u"!=" && f[0] != f[2])) {
+    RunCommandLine(ctx, f[3]);
+  }
+}
+
+void RunWait(Context& ctx, std::u16string_view rest) {
+  ctx.answer.params[0] = std::u16string(rest);
+  if (ctx.main_form != nullptr) ctx.main_form->Surface().SetCommandText(u"");
+  ShowAnswer(ctx, u"WAIT_WAIT", -1);
+  // Computed in 32 bits: WAIT 40 waits 40 seconds.
+  WaitMilliseconds(ctx, static_cast<int32_t>(ToInteger(rest)) * 1000);
+  ShowAnswer(ctx, u"", -2);
+}
+
+void WaitMilliseconds(Context& ctx, int32_t ms) {
+  const uint32_t start = ctx.os.TickCount();
+  if (ms <= 0) return;
+  const uint32_t wanted = static_cast<uint32_t>(ms);
+  for (;;) {
+    // Unsigned difference: correct across the clock's wrap after ~49.7 days.
+    const uint32_t elapsed = ctx.os.TickCount() - start;
+    if (elapsed >= wanted) return;
+    ctx.ui.PumpEvents(wanted - elapsed);
+  }
 }
 
 }  // namespace qrx

@@ -20,4 +20,14 @@ void LbatCommand(Context& ctx, std::u16string_view rest);
 // Runs every line of a command file.
 void RunCommandFile(Context& ctx, std::u16string_view path);
 
+// "IF left == right command" and "IF left != right command".
+void RunIf(Context& ctx, std::u16string_view rest);
+
+// "WAIT seconds": waits with the window responsive.
+void RunWait(Context& ctx, std::u16string_view rest);
+
+// Waits while events are handled; never spins. A clock that wraps during the wait does not
+// make it endless.
+void WaitMilliseconds(Context& ctx, int32_t ms);
+
 }  // namespace qrx

@@ -1,18 +1,121 @@
 #include "interpreter/keys.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "commands/settings/to_integer.h"
+#include "interpreter/answer.h"
+#include "interpreter/dispatcher.h"
+#include "interpreter/split.h"
 #include "startup/context.h"
 #include "startup/ini_access.h"
+#include "ui/main_window.h"
 
 namespace qrx {
+namespace {
+
+constexpr int32_t kVkShift = 0x10;
+constexpr int32_t kVkControl = 0x11;
+constexpr int32_t kVkMenu = 0x12;
+constexpr int32_t kVkF1 = 0x70;
+
+// Puts a text into the command box through the clipboard, as the paste message does, and
+// gives the user's clipboard text back afterwards.
+// False when the clipboard could not be had.
+bool PasteThroughClipboard(Context& ctx, std::u16string_view text) {
+  WindowSurface& window = ctx.main_form->Surface();
+  const std::optional<std::u16string> kept = ctx.os.GetClipboardText();
+  if (!ctx.os.SetClipboardText(text)) return false;
+  window.PasteClipboardIntoCommandBox();
+  ctx.os.SetClipboardText(kept.value_or(u""));
+  return true;
+}
+
+}  // namespace
 
 void LoadFunctionKeys(Context& ctx) {
   for (int k = 1; k <= 15; ++k) {
     const std::u16string key = (k < 10 ? u"F0" : u"F") + Decimal(k);
     ctx.keys.function_keys[k - 1] = ReadIni(ctx, u"FNC", key, u"", ctx.paths.config);
   }
-  ctx.keys.function_key_modifiers = ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
+  ctx.keys.function_key_modifiers =
+      ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
+}
+
+void RegisterActiveKey(Context& ctx) {
+  const int16_t modifiers = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
+  const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
+  if (key == 0 || ctx.main_form == nullptr) return;
+  // Another program may hold the key already; that is not reported.
+  ctx.main_form->Surface().RegisterHotKey(kActiveKeyId, static_cast<uint16_t>(modifiers),
+                                          static_cast<uint16_t>(key));
+  ctx.keys.active_key_registered = 1;
+}
+
+void SetActiveKey(Context& ctx, std::u16string_view value) {
+  auto fields = SplitArguments(value, 1);
+  const int16_t modifiers = ToInteger(fields[0]);
+  const int16_t key = ToInteger(fields[1]);
+  WriteIni(ctx, u"SET", u"ACTIVEKEY-EX", Decimal(modifiers), ctx.paths.config);
+  WriteIni(ctx, u"SET", u"ACTIVEKEY", Decimal(key), ctx.paths.config);
+  if (ctx.main_form == nullptr) return;
+  WindowSurface& window = ctx.main_form->Surface();
+  if (ctx.keys.active_key_registered == 1) window.UnregisterHotKey(kActiveKeyId);
+  if (key != 0) {
+    window.RegisterHotKey(kActiveKeyId, static_cast<uint16_t>(modifiers),
+                          static_cast<uint16_t>(key));
+    ctx.keys.active_key_registered = 1;
+    ShowAnswer(ctx, u"ACTIVEKEY_SET", ctx.answer.normal_time);
+  } else {
+    ctx.keys.active_key_registered = 0;
+    ShowAnswer(ctx, u"ACTIVEKEY_DEL", ctx.answer.normal_time);
+  }
+}
+
+void SendTextToFocusedWindow(Context& ctx, std::u16string_view value) {
+  const intptr_t focus = ctx.os.ForegroundFocus();
+  if (focus != 0) ctx.os.SendSetText(focus, value);
+}
+
+void PollFunctionKeys(Context& ctx) {
+  for (int k = 0; k < 15; ++k) {
+    if (ctx.os.AsyncKeyState(kVkF1 + k) == 0) continue;
+    int16_t sum = 0;
+    if (ctx.os.AsyncKeyState(kVkShift) != 0) sum += 1;
+    if (ctx.os.AsyncKeyState(kVkControl) != 0) sum += 2;
+    if (ctx.os.AsyncKeyState(kVkMenu) != 0) sum += 4;
+    if (sum == ctx.keys.function_key_modifiers) {
+      RunTopLevelLine(ctx, ctx.keys.function_keys[k]);
+      return;
+    }
+  }
+}
+
+void RecallHistory(Context& ctx, int step) {
+  ctx.history.index = static_cast<int16_t>(std::clamp(ctx.history.index + step, 0, 9));
+  PasteIntoCommandBox(ctx, ctx.history.entries[ctx.history.index]);
+}
+
+void PasteIntoCommandBox(Context& ctx, std::u16string_view text) {
+  if (ctx.main_form == nullptr) return;
+  ctx.main_form->Surface().SetCommandText(u"");
+  PasteThroughClipboard(ctx, text);
+}
+
+void PasteDroppedData(Context& ctx, const DropData& data) {
+  if (ctx.main_form == nullptr) return;
+  std::optional<std::u16string> text;
+  if (!data.files.empty()) {
+    text = data.files.front();
+    if (text->find(u' ') != std::u16string::npos) text = u"\"" + *text + u"\"";
+  }
+  if (data.text) text = data.text;  // text wins over a file name when both are offered
+  if (text && PasteThroughClipboard(ctx, *text)) {
+    ctx.main_form->Surface().FocusCommandBox();
+    return;
+  }
+  ctx.ui.MessageBox(u"その形式には対応していません\rごめんなさい", ctx.app.product_name,
+                    mb::kOk | mb::kSystemModal);
 }
 
 }  // namespace qrx

@@ -1,7 +1,9 @@
 #include "interpreter/set_routing.h"
 
 #include "base/text.h"
+#include "commands/settings/set_command.h"
 #include "interpreter/answer.h"
+#include "interpreter/keys.h"
 #include "interpreter/split.h"
 #include "startup/context.h"
 
@@ -48,7 +50,7 @@ void SetEntry(Context& ctx, std::u16string_view rest) {
   const std::u16string& value = fields[1];
   if (value.empty()) {
     if (UpperCase(name) == u"SKIN") {
-      NotAvailable(ctx, u"SKIN");
+      SetCommand(ctx, u"SKIN", u"");
     } else {
       ShowAnswer(ctx, u"SET_ERR2", ctx.answer.error_time);
     }
@@ -61,12 +63,18 @@ void SetEntry(Context& ctx, std::u16string_view rest) {
       ctx.answer.params[0] = route.word;
       ShowAnswer(ctx, u"SET_ERR1", ctx.answer.error_time);
       return;
+    case SetTarget::kSetCommand:
+      SetCommand(ctx, route.word, value);
+      return;
+    case SetTarget::kSendText:
+      SendTextToFocusedWindow(ctx, value);
+      return;
+    case SetTarget::kActiveKey:
+      SetActiveKey(ctx, value);
+      return;
     case SetTarget::kLinkSettings:
     case SetTarget::kLinkList:
-    case SetTarget::kSetCommand:
-    case SetTarget::kSendText:
-    case SetTarget::kActiveKey:
-      NotAvailable(ctx, UpperCase(route.word));
+      NotAvailable(ctx, route.word);
       return;
   }
 }

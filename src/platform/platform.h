@@ -72,6 +72,8 @@ class Platform {
   // Creates or replaces the file with the bytes.
   virtual bool WriteFile(std::u16string_view path, std::string_view bytes) = 0;
   virtual bool CopyFile(std::u16string_view from, std::u16string_view to) = 0;
+  // Adds the bytes at the end of the file, creating it when it does not exist.
+  virtual bool AppendFile(std::u16string_view path, std::string_view bytes) = 0;
   // Full path under which the system's search order finds the name, or empty.
   virtual std::u16string SearchPath(std::u16string_view name) = 0;
 
@@ -94,6 +96,31 @@ class Platform {
   // the library cannot be loaded or called (then nothing was shown).
   virtual bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
                                  int32_t time) = 0;
+
+  // --- shell and outside programs ---------------------------------------------------
+  // Opens a program, document, folder or address as the shell does (ShellExecute with the
+  // given operation, parameters, working folder and show mode). Returns the shell's result:
+  // above 32 for success, the shell's error codes (0..32) otherwise.
+  virtual int32_t ShellExecute(intptr_t owner, std::u16string_view operation,
+                               std::u16string_view file, std::u16string_view parameters,
+                               std::u16string_view directory, int32_t show) = 0;
+  // Runs an LHA archive command line (the Unlha entry of UNLHA32.DLL on Windows, the lha
+  // program on POSIX) and returns its result code (0 = success); nothing when no archive
+  // library is available.
+  virtual std::optional<int32_t> RunArchiver(intptr_t owner, std::u16string_view command_line) = 0;
+
+  // --- keyboard and other programs' windows --------------------------------------------
+  // GetAsyncKeyState: non-zero when the key is down or was pressed since the last query.
+  virtual int16_t AsyncKeyState(int32_t virtual_key) = 0;
+  // The control that has the keyboard focus in the foreground application (0: none).
+  virtual intptr_t ForegroundFocus() = 0;
+  // Sends the set-text message with the text (in the ANSI code page) to a window.
+  virtual void SendSetText(intptr_t window, std::u16string_view text) = 0;
+
+  // --- session -------------------------------------------------------------------------
+  // Asks the system to log off, restart or power off (ExitWindowsEx flags), enabling the
+  // shutdown privilege first. False when the system refused.
+  virtual bool EndSession(uint32_t flags) = 0;
 
   // --- profile (INI) files -----------------------------------------------------------
   // These follow the Windows private-profile API; values and name lists are returned

@@ -11,7 +11,9 @@
 #include <utility>
 #include <vector>
 
+#include "calc/calc_state.h"
 #include "platform/platform.h"
+#include "timers/timer_state.h"
 
 namespace qrx {
 
@@ -91,6 +93,8 @@ struct Context {
   KeyState keys;
   AnswerState answer;
   Settings settings;
+  TimerState timers;
+  CalcState calc;
   bool end_sequence_done = false;  // the end sequence runs once per run
 };
 

@@ -6,6 +6,8 @@
 #include "commands/settings/setting_values.h"
 #include "commands/settings/to_integer.h"
 #include "interpreter/interpreter_start.h"
+#include "interpreter/keys.h"
+#include "interpreter/window_position.h"
 #include "startup/config_paths.h"
 #include "startup/context.h"
 #include "startup/ini_access.h"
@@ -45,6 +47,7 @@ void CheckVersion(Context& ctx) {
     InfoBox(ctx,
             u"バージョンアップありがとうございます\r機能の追加や変更点があるので、\r"
             u"ドキュメントを良く読んでからのご利用をお勧めします");
+    MoveOldWindowPos(ctx, stored);
   } else if (running < stored) {
     InfoBox(ctx,
             u"バージョンダウン悲しいです（；＿；\rバグ取りや機能の追加があるので、\r"

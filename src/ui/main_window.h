@@ -25,6 +25,8 @@ class MainWindow {
   const std::u16string& AnswerLine() const { return answer_line_; }
   // Ticks of 100 ms before the answer line is wiped: > 0 waiting, 0 wiping, < 0 idle.
   int16_t countdown = -2;
+  // False in debug mode: the hot key and the tray icon are then not handled.
+  bool services_installed = true;
 
   void SetCaption(std::u16string_view caption);
   const std::u16string& Caption() const { return caption_; }

@@ -7,6 +7,14 @@
 
 namespace qrx {
 
+// A window's rectangle in screen pixels.
+struct WindowRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+};
+
 class WindowSurface {
  public:
   virtual ~WindowSurface() = default;
@@ -24,6 +32,28 @@ class WindowSurface {
   virtual void HideWindow() = 0;
   virtual void MinimizeWindow() = 0;
   virtual bool IsWindowVisible() = 0;
+  // Back to the normal state (from minimised), shown.
+  virtual void RestoreWindow() = 0;
+
+  // Placement, in pixels: the rectangle of the normal (not minimised) position.
+  virtual WindowRect NormalRect() = 0;
+  // Moves without changing the size, the place in the Z order or the activation.
+  virtual void MoveWindowTo(int32_t x, int32_t y) = 0;
+  virtual void SetWindowWidth(int32_t pixels) = 0;
+  // Twips (1/1440 inch) per pixel across: 15 at 96 dots per inch.
+  virtual int32_t TwipsPerPixelX() = 0;
+
+  virtual void FocusCommandBox() = 0;
+  // The paste message to the command box: the clipboard text goes in at the caret.
+  virtual void PasteClipboardIntoCommandBox() = 0;
+
+  // The global hot key of this window, and the notification-area icon.
+  virtual bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) = 0;
+  virtual void UnregisterHotKey(int32_t id) = 0;
+  virtual void AddTrayIcon(std::u16string_view tooltip) = 0;
+  virtual void DeleteTrayIcon() = 0;
+  // Lets the user move the window with the mouse, as if its caption had been grabbed.
+  virtual void BeginDrag() = 0;
 
   // The OS handle of the window (owner of shell dialogs, argument of outside libraries).
   virtual intptr_t NativeHandle() = 0;

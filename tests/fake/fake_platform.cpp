@@ -118,6 +118,41 @@ std::u16string FakePlatform::SearchPath(std::u16string_view name) {
   return {};
 }
 
+bool FakePlatform::AppendFile(std::u16string_view path, std::string_view bytes) {
+  Log("AppendFile", path);
+  if (unwritable.count(UpperCase(path))) return false;
+  PutFile(path, FileBytes(path) + std::string(bytes));
+  return true;
+}
+
+int32_t FakePlatform::ShellExecute(intptr_t owner, std::u16string_view operation,
+                                   std::u16string_view file, std::u16string_view parameters,
+                                   std::u16string_view directory, int32_t show) {
+  calls.push_back("ShellExecute " + std::to_string(owner) + " [" + Utf16ToUtf8(operation) + "] [" +
+                  Utf16ToUtf8(file) + "] [" + Utf16ToUtf8(parameters) + "] [" +
+                  Utf16ToUtf8(directory) + "] " + std::to_string(show));
+  return shell_result;
+}
+
+std::optional<int32_t> FakePlatform::RunArchiver(intptr_t owner, std::u16string_view command_line) {
+  calls.push_back("RunArchiver " + std::to_string(owner) + " [" + Utf16ToUtf8(command_line) + "]");
+  return archiver_result;
+}
+
+int16_t FakePlatform::AsyncKeyState(int32_t virtual_key) {
+  auto it = key_states.find(virtual_key);
+  return it == key_states.end() ? 0 : it->second;
+}
+
+void FakePlatform::SendSetText(intptr_t window, std::u16string_view text) {
+  calls.push_back("SendSetText " + std::to_string(window) + " " + Utf16ToUtf8(text));
+}
+
+bool FakePlatform::EndSession(uint32_t flags) {
+  calls.push_back("EndSession " + std::to_string(flags));
+  return false;  // the fake never ends anything
+}
+
 void FakePlatform::PlaySound(std::u16string_view name, uint32_t flags) {
   calls.push_back("PlaySound " + Utf16ToUtf8(name) + " " + std::to_string(flags));
 }

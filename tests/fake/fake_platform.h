@@ -34,6 +34,10 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   // The answer library: false = cannot be loaded; its calls are logged as
   // "fncAns <window> <time> <text>", and `library_rewrites` replaces the text it was given.
   bool library_loads = true;
+  int32_t shell_result = 42;                    // what ShellExecute answers
+  std::optional<int32_t> archiver_result;       // nothing: no archive library
+  std::map<int32_t, int16_t> key_states;        // AsyncKeyState by virtual key
+  intptr_t foreground_focus = 0;
   std::optional<std::u16string>
       library_rewrites;  // GetEnv throws: a failure that no command expects
 
@@ -65,6 +69,15 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
     clipboard = std::u16string(text);
     return true;
   }
+  bool AppendFile(std::u16string_view path, std::string_view bytes) override;
+  int32_t ShellExecute(intptr_t owner, std::u16string_view operation, std::u16string_view file,
+                       std::u16string_view parameters, std::u16string_view directory,
+                       int32_t show) override;
+  std::optional<int32_t> RunArchiver(intptr_t owner, std::u16string_view command_line) override;
+  int16_t AsyncKeyState(int32_t virtual_key) override;
+  intptr_t ForegroundFocus() override { return foreground_focus; }
+  void SendSetText(intptr_t window, std::u16string_view text) override;
+  bool EndSession(uint32_t flags) override;
   void PlaySound(std::u16string_view name, uint32_t flags) override;
   void Beep() override { calls.push_back("Beep"); }
   bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,

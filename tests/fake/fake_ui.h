@@ -77,6 +77,38 @@ class FakeUi : public UiHost, public WindowSurface {
   void MinimizeWindow() override { minimized = true; }
   bool IsWindowVisible() override { return visible; }
   intptr_t NativeHandle() override { return 0x1234; }
+  void RestoreWindow() override {
+    visible = true;
+    minimized = false;
+  }
+  WindowRect NormalRect() override { return rect; }
+  void MoveWindowTo(int32_t x, int32_t y) override {
+    rect = WindowRect{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+  }
+  void SetWindowWidth(int32_t pixels) override { rect.right = rect.left + pixels; }
+  int32_t TwipsPerPixelX() override { return 15; }
+  void FocusCommandBox() override { ++focus_requests; }
+  // The paste message inserts the clipboard text at the caret (here: at the end).
+  void PasteClipboardIntoCommandBox() override { command += os_.clipboard.value_or(u""); }
+  bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t key) override {
+    hot_keys.push_back({id, modifiers, key});
+    return true;
+  }
+  void UnregisterHotKey(int32_t id) override { hot_keys.push_back({-id, 0, 0}); }
+  void AddTrayIcon(std::u16string_view tooltip) override { tray = std::u16string(tooltip); }
+  void DeleteTrayIcon() override { tray.reset(); }
+  void BeginDrag() override { ++drags; }
+
+  struct HotKey {
+    int32_t id;  // negative: unregistered
+    uint32_t modifiers;
+    uint32_t key;
+  };
+  WindowRect rect{100, 200, 387, 287};
+  int focus_requests = 0;
+  int drags = 0;
+  std::vector<HotKey> hot_keys;
+  std::optional<std::u16string> tray;
 
   // The text of the last answer, or "(none)".
   std::u16string LastAnswer() const { return answers.empty() ? u"(none)" : answers.back().text; }

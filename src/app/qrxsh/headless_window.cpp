@@ -148,6 +148,10 @@ void HeadlessWindow::PumpEvents(uint32_t max_wait_ms) {
   }
 }
 
+void HeadlessWindow::MoveWindowTo(int32_t x, int32_t y) {
+  rect_ = WindowRect{x, y, x + (rect_.right - rect_.left), y + (rect_.bottom - rect_.top)};
+}
+
 void HeadlessWindow::ShowPopup(std::u16string_view text, int16_t time) {
   Emit({u"POPUP", Decimal(time), text});
 }

@@ -48,6 +48,18 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   void MinimizeWindow() override {}
   bool IsWindowVisible() override { return visible_; }
   intptr_t NativeHandle() override { return 0; }
+  void RestoreWindow() override { visible_ = true; }
+  WindowRect NormalRect() override { return rect_; }
+  void MoveWindowTo(int32_t x, int32_t y) override;
+  void SetWindowWidth(int32_t pixels) override { rect_.right = rect_.left + pixels; }
+  int32_t TwipsPerPixelX() override { return 15; }
+  void FocusCommandBox() override {}
+  void PasteClipboardIntoCommandBox() override {}
+  bool RegisterHotKey(int32_t, uint32_t, uint32_t) override { return false; }
+  void UnregisterHotKey(int32_t) override {}
+  void AddTrayIcon(std::u16string_view) override {}
+  void DeleteTrayIcon() override {}
+  void BeginDrag() override {}
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -66,6 +78,8 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   std::u16string caption_;
   bool caption_shown_ = false;
   bool visible_ = false;
+  // The plain window's size at 96 dots per inch: client 4185 x 840 twips plus a frame.
+  WindowRect rect_{0, 0, 287, 87};
   bool quit_ = false;
   Clock::time_point next_tick_;
 

@@ -2,6 +2,8 @@
 
 #include "commands/settings/to_integer.h"
 #include "interpreter/answer.h"
+#include "interpreter/history.h"
+#include "interpreter/window_position.h"
 #include "interpreter/split.h"
 #include "startup/context.h"
 #include "ui/main_window.h"
@@ -34,6 +36,12 @@ void MboxCommand(Context& ctx, std::u16string_view rest) {
   auto fields = SplitArguments(rest, 1);
   const std::u16string& title = fields[1].empty() ? ctx.app.product_name : fields[1];
   ctx.ui.MessageBox(fields[0], title, mb::kSystemModal | mb::kIconInformation);
+}
+
+void WriteCommand(Context& ctx) {
+  SaveWindowPosition(ctx);
+  SaveHistory(ctx);
+  ShowAnswer(ctx, u"SYSTEM_XYW", ctx.answer.normal_time);
 }
 
 void VerCommand(Context& ctx) {

@@ -13,6 +13,8 @@ void WindowWord(Context& ctx, std::u16string_view word);
 void AnsCommand(Context& ctx, std::u16string_view rest);
 // "MBOX message [title]": a system-modal information box.
 void MboxCommand(Context& ctx, std::u16string_view rest);
+// "WRITE": saves the window position and the history.
+void WriteCommand(Context& ctx);
 // "VER": the version banner.
 void VerCommand(Context& ctx);
 

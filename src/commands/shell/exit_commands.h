@@ -1,6 +1,7 @@
 // Leaving the program: the end sequence and the exit.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace qrx {
@@ -14,5 +15,12 @@ struct Context;
 // Once per run: answers "SYSTEM_END" and, unless the option is "NO", saves the position and
 // the history and runs the alias "ENDEXEC".
 void RunEndSequence(Context& ctx, std::u16string_view option);
+
+// "RESET", "SHUTDOWN", "LOGOFF", "EWE flags" (the whole line): the end sequence, then the
+// system is asked to end the session. The program does not end by itself.
+void RunWindowsExit(Context& ctx, std::u16string_view line);
+
+// The session-end flags a line asks for.
+uint32_t WindowsExitFlags(std::u16string_view line);
 
 }  // namespace qrx

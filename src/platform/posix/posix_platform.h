@@ -41,6 +41,16 @@ class PosixPlatform : public Platform {
   std::optional<std::u16string> GetClipboardText() override;
   bool SetClipboardText(std::u16string_view text) override;
 
+  bool AppendFile(std::u16string_view path, std::string_view bytes) override;
+  int32_t ShellExecute(intptr_t owner, std::u16string_view operation, std::u16string_view file,
+                       std::u16string_view parameters, std::u16string_view directory,
+                       int32_t show) override;
+  std::optional<int32_t> RunArchiver(intptr_t owner, std::u16string_view command_line) override;
+  int16_t AsyncKeyState(int32_t virtual_key) override;
+  intptr_t ForegroundFocus() override;
+  void SendSetText(intptr_t window, std::u16string_view text) override;
+  bool EndSession(uint32_t flags) override;
+
   void PlaySound(std::u16string_view name, uint32_t flags) override;
   void Beep() override;
   bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,

@@ -1,0 +1,70 @@
+#include "interpreter/window_position.h"
+
+#include "base/text.h"
+#include "commands/settings/setting_values.h"
+#include "startup/context.h"
+#include "startup/ini_access.h"
+#include "ui/main_window.h"
+
+namespace qrx {
+namespace {
+
+// A 32-bit position key; a value that is not a number counts as missing.
+int32_t ReadPosition(Context& ctx, std::u16string_view key, int32_t def) {
+  return ToInt32(ReadIni(ctx, u"SYSTEM", key, Decimal(def), ctx.paths.config)).value_or(def);
+}
+
+}  // namespace
+
+void RestoreWindowPosition(Context& ctx) {
+  if (ctx.main_form == nullptr) return;
+  WindowSurface& w = ctx.main_form->Surface();
+  const WindowRect r = w.NormalRect();
+  const int32_t width = r.right - r.left;
+  const int32_t height = r.bottom - r.top;
+  int32_t x = ReadPosition(ctx, u"PX", 0);
+  int32_t y = ReadPosition(ctx, u"PY", 0);
+  if (ctx.settings.pos_type == 1) {
+    x -= width / 2;
+    y -= height;
+  }
+  w.MoveWindowTo(x, y);
+  if (ctx.main_form->Tag() == 1) {
+    const int32_t tpp = w.TwipsPerPixelX();
+    const int32_t twips = ReadPosition(ctx, u"WW", width * tpp);
+    if (twips > 0) w.SetWindowWidth(twips / tpp);
+  }
+}
+
+void SaveWindowPosition(Context& ctx) {
+  if (ctx.main_form == nullptr) return;
+  WindowSurface& w = ctx.main_form->Surface();
+  const WindowRect r = w.NormalRect();
+  int32_t x = r.left;
+  int32_t y = r.top;
+  if (ctx.settings.pos_type == 1) {
+    x = r.left + (r.right - r.left) / 2;
+    y = r.bottom;
+  }
+  WriteIni(ctx, u"SYSTEM", u"PX", Decimal(x), ctx.paths.config);
+  WriteIni(ctx, u"SYSTEM", u"PY", Decimal(y), ctx.paths.config);
+  WriteIni(ctx, u"SYSTEM", u"WW", Decimal((r.right - r.left) * w.TwipsPerPixelX()),
+           ctx.paths.config);
+}
+
+void MoveOldWindowPos(Context& ctx, int16_t stored_version) {
+  if (stored_version >= 34 || ctx.main_form == nullptr) return;
+  WindowSurface& w = ctx.main_form->Surface();
+  const int32_t tpp = w.TwipsPerPixelX();
+  const WindowRect r = w.NormalRect();
+  const int32_t left = ReadPosition(ctx, u"WX", r.left * tpp);
+  const int32_t top = ReadPosition(ctx, u"WY", r.top * tpp);
+  const int32_t width = ReadPosition(ctx, u"WW", (r.right - r.left) * tpp);
+  w.MoveWindowTo(left / tpp, top / tpp);
+  if (width > 0) w.SetWindowWidth(width / tpp);
+  SaveWindowPosition(ctx);
+  WriteIni(ctx, u"SYSTEM", u"WX", u"", ctx.paths.config);
+  WriteIni(ctx, u"SYSTEM", u"WY", u"", ctx.paths.config);
+}
+
+}  // namespace qrx
