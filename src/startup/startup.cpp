@@ -64,18 +64,34 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   const std::u16string program_dir = ctx.os.ProgramDirectory();
   ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
   ctx.settings.pos_type = ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
+  // The skinned window needs a skin image; until skins are there every start is plain.
+  RestoreWindowPosition(ctx);
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
-  if (ctx.main_form != nullptr) ctx.main_form->countdown = -2;
+  // In debug mode the window reacts to neither the hot key nor the tray icon.
+  if (ctx.main_form != nullptr) {
+    ctx.main_form->services_installed = ctx.settings.debug != 1;
+    ctx.main_form->countdown = -2;
+  }
   ctx.settings.move = 1;
   MakeLinkFile(ctx);
   MakeMessageFile(ctx);
   CheckVersion(ctx);
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+  if (ctx.settings.debug != 1) RegisterActiveKey(ctx);
+  if (ctx.main_form != nullptr) {
+    WindowSurface& window = ctx.main_form->Surface();
+    window.ShowWindow();
+    window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
+  }
   StartInterpreter(ctx);
 }
 
 void EndApp(Context& ctx) {
+  if (ctx.main_form != nullptr) {
+    WindowSurface& window = ctx.main_form->Surface();
+    window.UnregisterHotKey(kActiveKeyId);
+    window.DeleteTrayIcon();
+  }
   ctx.ui.Quit();
 }
 

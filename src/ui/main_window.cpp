@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "interpreter/dispatcher.h"
+#include "commands/shell/exit_commands.h"
+#include "interpreter/answer.h"
 #include "interpreter/history.h"
+#include "interpreter/keys.h"
 #include "startup/context.h"
 
 namespace qrx {
@@ -42,5 +45,47 @@ void MainWindow::Tick() {
     surface_.SetAnswerText(answer_line_);
   }
 }
+
+bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
+  constexpr int32_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kF1 = 112, kF15 = 126;
+  if (vk == kUp || vk == kDown) {
+    RecallHistory(ctx_, vk == kUp ? 1 : -1);
+    return true;
+  }
+  if ((vk == kLeft || vk == kRight) && alt && !shift && !ctrl) {
+    RunGuarded(ctx_, [&] {
+      ShowAnswer(ctx_, vk == kLeft ? u"[戻る]押されたのぉ" : u"[進む]押されたのぉ", 3);
+    });
+    return false;
+  }
+  if (vk >= kF1 && vk <= kF15 && !shift && !ctrl && !alt) {
+    // Modified function keys belong to the system-wide poll only.
+    RunTopLevelLine(ctx_, ctx_.keys.function_keys[vk - kF1]);
+  }
+  return false;
+}
+
+void MainWindow::OnHotKey(int32_t id) {
+  if (!services_installed || id != kActiveKeyId) return;
+  surface_.RestoreWindow();
+  surface_.FocusCommandBox();
+}
+
+void MainWindow::OnTrayCallback(uint32_t mouse_message) {
+  constexpr uint32_t kLeftButtonDown = 0x0201;
+  if (services_installed && mouse_message == kLeftButtonDown) surface_.ShowWindow();
+}
+
+void MainWindow::OnMouseDown(MouseButton button) {
+  if (button == MouseButton::kLeft && ctx_.settings.move == 1) {
+    surface_.BeginDrag();
+  } else if (button == MouseButton::kMiddle) {
+    surface_.PasteClipboardIntoCommandBox();
+  }
+}
+
+void MainWindow::OnDrop(const DropData& data) { PasteDroppedData(ctx_, data); }
+
+void MainWindow::OnClose() { ExitProgram(ctx_, u""); }
 
 }  // namespace qrx

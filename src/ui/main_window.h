@@ -11,6 +11,9 @@
 namespace qrx {
 
 struct Context;
+struct DropData;
+
+enum class MouseButton { kLeft, kRight, kMiddle };
 
 class MainWindow {
  public:
@@ -35,6 +38,20 @@ class MainWindow {
   void OnEnter();
   // The periodic tick, every 100 ms.
   void Tick();
+
+  // A key pressed while the window or its command box has the focus (the window sees every
+  // key first). True when the key is used up and must not reach the command box.
+  bool OnKeyDown(int32_t virtual_key, bool shift, bool ctrl, bool alt);
+  // The global hot key (WM_HOTKEY with its id).
+  void OnHotKey(int32_t id);
+  // The tray icon's callback message; `mouse_message` is its lParam (0x0201: left button).
+  void OnTrayCallback(uint32_t mouse_message);
+  // A mouse button pressed on the window's surface or on the command box.
+  void OnMouseDown(MouseButton button);
+  // Something dropped on the window or on the command box.
+  void OnDrop(const DropData& data);
+  // The window is closed by the user: the exit runs (throws AppEnding).
+  void OnClose();
 
  private:
   Context& ctx_;

@@ -26,22 +26,30 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
 
 FakePlatform::FakePlatform(char16_t sep) : separator(sep) {}
 
+std::u16string FakePlatform::Resolve(std::u16string_view path) const {
+  const bool absolute = (!path.empty() && path[0] == separator) ||
+                        (separator == u'\\' && path.size() >= 2 && path[1] == u':');
+  if (absolute || path.empty()) return std::u16string(path);
+  std::u16string full = current_directory;
+  if (full.empty() || full.back() != separator) full.push_back(separator);
+  return full + std::u16string(path);
+}
+
 void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
-  files_[UpperCase(path)] = File{std::u16string(path), std::string(bytes)};
+  const std::u16string full = Resolve(path);
+  files_[UpperCase(full)] = File{full, std::string(bytes)};
 }
 
 bool FakePlatform::HasFile(std::u16string_view path) const {
-  return files_.count(UpperCase(path)) != 0;
+  return files_.count(UpperCase(Resolve(path))) != 0;
 }
 
 std::string FakePlatform::FileBytes(std::u16string_view path) const {
-  auto it = files_.find(UpperCase(path));
+  auto it = files_.find(UpperCase(Resolve(path)));
   return it == files_.end() ? std::string() : it->second.bytes;
 }
 
-void FakePlatform::RemoveFile(std::u16string_view path) {
-  files_.erase(UpperCase(path));
-}
+void FakePlatform::RemoveFile(std::u16string_view path) { files_.erase(UpperCase(Resolve(path))); }
 
 void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
   calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));
@@ -69,7 +77,9 @@ bool FakePlatform::SetCurrentDirectory(std::u16string_view path) {
   return true;
 }
 
-std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view pattern) {
+std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view relative) {
+  const std::u16string full = Resolve(relative);
+  const std::u16string_view pattern = full;
   const size_t cut = pattern.find_last_of(separator);
   const std::u16string dir =
       cut == std::u16string_view::npos ? std::u16string() : UpperCase(pattern.substr(0, cut));
@@ -87,7 +97,7 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view pa
 }
 
 std::optional<std::string> FakePlatform::ReadFile(std::u16string_view path) {
-  auto it = files_.find(UpperCase(path));
+  auto it = files_.find(UpperCase(Resolve(path)));
   if (it == files_.end()) return std::nullopt;
   return it->second.bytes;
 }
@@ -105,7 +115,7 @@ bool FakePlatform::CopyFile(std::u16string_view from, std::u16string_view to) {
 
 std::u16string FakePlatform::SearchPath(std::u16string_view name) {
   if (name.find(separator) != std::u16string_view::npos) {
-    return HasFile(name) ? files_.at(UpperCase(name)).path : std::u16string();
+    return HasFile(name) ? files_.at(UpperCase(Resolve(name))).path : std::u16string();
   }
   std::vector<std::u16string> dirs{program_directory, current_directory};
   dirs.insert(dirs.end(), search_dirs.begin(), search_dirs.end());

@@ -98,6 +98,8 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::u16string Decode(std::string_view bytes) const override { return FromAnsi(bytes); }
   std::string Encode(std::u16string_view text) const override { return ToAnsi(text); }
   void Log(std::string_view what, std::u16string_view arg);
+  // A relative path names a file in the current folder, as on a real system.
+  std::u16string Resolve(std::u16string_view path) const;
 
   struct File {
     std::u16string path;

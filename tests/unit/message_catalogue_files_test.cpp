@@ -41,6 +41,7 @@ constexpr RequiredKey kRequired[] = {
     {"SYSTEM", "INPUT", ""},  // prompt of the input box, not an answer
     {"SYSTEM", "NEST", ""},
     {"SYSTEM", "FAIL", "A"},  // technical reason
+    {"SYSTEM", "SAVE-ERR", "A"},  // the file that refused the write
     {"ELSE", "ERR", ""},
     {"MODE", "DIRECT", ""},
     {"MODE", "NORMAL", ""},

@@ -1,0 +1,259 @@
+#include "ui/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include "fake/harness.h"
+#include "interpreter/dispatcher.h"
+#include "interpreter/keys.h"
+#include "interpreter/window_position.h"
+
+namespace qrx::test {
+namespace {
+
+constexpr int32_t kUp = 38, kDown = 40, kLeft = 37, kRight = 39, kF3 = 114;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    q.PutDefaultMessages(u"[ACTIVEKEY]\r\nSET=ホットキー #A\r\nDEL=ホットキーなし\r\n");
+    q.Start(u"C:\\cfg\\QRX_CORE.INI");
+    q.ui.answers.clear();
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) q.window.Tick();
+  }
+  Instance q;
+};
+
+// --- the answer line's countdown and wipe ------------------------------------------------
+
+TEST_F(MainWindowTest, AnswerStaysThirtyTicksThenLosesOneCharacterPerTick) {
+  q.Type(u"ANS abc");
+  Ticks(29);
+  EXPECT_EQ(q.window.AnswerLine(), u"abc");
+  Ticks(1);  // the 30th tick counts down to 0 and wipes
+  EXPECT_EQ(q.window.AnswerLine(), u"bc");
+  Ticks(2);
+  EXPECT_EQ(q.window.AnswerLine(), u"");
+  Ticks(1);
+  EXPECT_EQ(q.window.countdown, -2);
+}
+
+TEST_F(MainWindowTest, TimeZeroWipesAtOnceAndNegativeTimesStay) {
+  q.Type(u"ANS ab 0");
+  Ticks(1);
+  EXPECT_EQ(q.window.AnswerLine(), u"b");
+  q.Type(u"ANS kept -1");
+  Ticks(500);
+  EXPECT_EQ(q.window.AnswerLine(), u"kept");
+  q.Type(u"ANS long 32767");  // held at the largest countdown that fits
+  EXPECT_EQ(q.window.countdown, 32760);
+  q.Type(u"ANS 😀x 0");  // a surrogate pair is wiped as one character
+  Ticks(1);
+  EXPECT_EQ(q.window.AnswerLine(), u"x");
+}
+
+// --- keys ----------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, HistoryRecallStopsAtBothEnds) {
+  q.Type(u"ANS 1");
+  q.Type(u"ANS 2");
+  q.Type(u"ANS 3");
+  q.os.clipboard = u"mine";
+  EXPECT_TRUE(q.window.OnKeyDown(kUp, false, false, false));
+  EXPECT_EQ(q.ui.command, u"ANS 3");
+  q.window.OnKeyDown(kUp, false, false, false);
+  EXPECT_EQ(q.ui.command, u"ANS 2");
+  for (int i = 0; i < 11; ++i) q.window.OnKeyDown(kUp, false, false, false);
+  EXPECT_EQ(q.ctx.history.index, 9);
+  for (int i = 0; i < 11; ++i) q.window.OnKeyDown(kDown, false, false, false);
+  EXPECT_EQ(q.ctx.history.index, 0);
+  EXPECT_EQ(q.ui.command, u"");
+  EXPECT_EQ(q.os.clipboard, u"mine");  // the user's clipboard survives the recall
+}
+
+TEST_F(MainWindowTest, EnterOnAnEmptyBoxStillShiftsTheHistory) {
+  q.Type(u"ANS x");
+  q.Type(u"");
+  EXPECT_EQ(q.ctx.history.entries[1], u"");
+  EXPECT_EQ(q.ctx.history.entries[2], u"ANS x");
+}
+
+TEST_F(MainWindowTest, HistoryAfterRestartStartsAtEntryTwo) {
+  q.Type(u"ANS a");
+  q.Type(u"ANS b");
+  q.Type(u"WRITE");
+  Instance again;
+  again.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", q.os.FileBytes(u"C:\\cfg\\QRX_CORE.INI"));
+  again.Start(u"C:\\cfg\\QRX_CORE.INI");
+  again.window.OnKeyDown(kUp, false, false, false);
+  EXPECT_EQ(again.ui.command, u"");
+  again.window.OnKeyDown(kUp, false, false, false);
+  EXPECT_EQ(again.ui.command, u"ANS b");
+}
+
+TEST_F(MainWindowTest, AltArrowsAnswerAndPassTheKeyOn) {
+  EXPECT_FALSE(q.window.OnKeyDown(kLeft, false, false, true));
+  EXPECT_EQ(q.ui.LastAnswer(), u"[戻る]押されたのぉ");
+  EXPECT_FALSE(q.window.OnKeyDown(kRight, false, false, true));
+  EXPECT_EQ(q.ui.LastAnswer(), u"[進む]押されたのぉ");
+  q.ui.answers.clear();
+  EXPECT_FALSE(q.window.OnKeyDown(kLeft, false, false, false));
+  EXPECT_TRUE(q.ui.answers.empty());
+}
+
+TEST_F(MainWindowTest, FunctionKeysInTheWindowOnlyWithoutModifiers) {
+  q.ctx.keys.function_keys[2] = u"ANS f3";
+  q.window.OnKeyDown(kF3, false, false, false);
+  EXPECT_EQ(q.ui.LastAnswer(), u"f3");
+  q.ui.answers.clear();
+  q.window.OnKeyDown(kF3, true, false, false);  // Shift+F5 style: the poll's business
+  EXPECT_TRUE(q.ui.answers.empty());
+}
+
+TEST_F(MainWindowTest, SystemWideFunctionKeysNeedExactlyTheModifiers) {
+  q.ctx.keys.function_keys[2] = u"ANS polled";
+  q.ctx.keys.function_key_modifiers = 6;  // Ctrl+Alt
+  q.os.key_states = {{kF3, -32767}, {0x11, -32768}, {0x12, -32768}};
+  PollFunctionKeys(q.ctx);
+  EXPECT_EQ(q.ui.LastAnswer(), u"polled");
+  q.ui.answers.clear();
+  q.os.key_states[0x10] = -32768;  // Shift too
+  PollFunctionKeys(q.ctx);
+  EXPECT_TRUE(q.ui.answers.empty());
+}
+
+// --- hot key, tray and mouse ---------------------------------------------------------------
+
+TEST_F(MainWindowTest, HotKeyIsRegisteredAtStartAndChangedBySet) {
+  ASSERT_FALSE(q.ui.hot_keys.empty());
+  EXPECT_EQ(q.ui.hot_keys[0].id, 1000);
+  EXPECT_EQ(q.ui.hot_keys[0].modifiers, 3u);
+  EXPECT_EQ(q.ui.hot_keys[0].key, 36u);
+  q.Type(u"SET ACTIVEKEY 3 36");
+  EXPECT_EQ(q.ui.LastAnswer(), u"ホットキー 3 36");
+  q.Type(u"SET ACTIVEKEY 0 0");
+  EXPECT_EQ(q.ui.LastAnswer(), u"ホットキーなし");
+  EXPECT_EQ(q.ui.hot_keys.back().id, -1000);
+  EXPECT_EQ(q.Config(u"SET", u"ACTIVEKEY"), u"0");
+}
+
+TEST_F(MainWindowTest, HotKeyAndTrayRestoreTheWindow) {
+  q.ui.minimized = true;
+  q.ui.visible = false;
+  q.window.OnHotKey(1000);
+  EXPECT_TRUE(q.ui.visible);
+  EXPECT_FALSE(q.ui.minimized);
+  EXPECT_EQ(q.ui.focus_requests, 1);
+  q.ui.visible = false;
+  q.window.OnTrayCallback(0x0204);  // right button: nothing
+  EXPECT_FALSE(q.ui.visible);
+  q.window.OnTrayCallback(0x0201);
+  EXPECT_TRUE(q.ui.visible);
+  EXPECT_EQ(q.ui.tray, u"quorix Ver0.50");
+}
+
+TEST_F(MainWindowTest, DebugModeIgnoresHotKeyAndTray) {
+  Instance dbg;
+  dbg.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\nDEBUG=1\r\n");
+  dbg.Start(u"C:\\cfg\\QRX_CORE.INI");
+  EXPECT_TRUE(dbg.ui.hot_keys.empty());
+  dbg.ui.visible = false;
+  dbg.window.OnHotKey(1000);
+  dbg.window.OnTrayCallback(0x0201);
+  EXPECT_FALSE(dbg.ui.visible);
+  EXPECT_TRUE(dbg.ui.tray.has_value());  // the icon is shown all the same
+}
+
+TEST_F(MainWindowTest, NoHotKeyWhenTheKeyIsZero) {
+  Instance none;
+  none.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\n[SET]\r\nACTIVEKEY=0\r\n");
+  none.Start(u"C:\\cfg\\QRX_CORE.INI");
+  EXPECT_TRUE(none.ui.hot_keys.empty());
+}
+
+TEST_F(MainWindowTest, MouseDragsOnlyWhenMoveIsOnAndMiddlePastes) {
+  q.window.OnMouseDown(MouseButton::kLeft);
+  EXPECT_EQ(q.ui.drags, 1);
+  q.ctx.settings.move = 0;
+  q.window.OnMouseDown(MouseButton::kLeft);
+  EXPECT_EQ(q.ui.drags, 1);
+  q.os.clipboard = u"pasted";
+  q.window.OnMouseDown(MouseButton::kMiddle);
+  EXPECT_EQ(q.ui.command, u"pasted");
+}
+
+TEST_F(MainWindowTest, DropsQuoteNamesWithBlanksAndPreferText) {
+  q.os.clipboard = u"mine";
+  q.ui.command = u"SH ";
+  q.window.OnDrop(DropData{{u"C:\\My Files\\a.txt", u"C:\\b.txt"}, std::nullopt});
+  EXPECT_EQ(q.ui.command, u"SH \"C:\\My Files\\a.txt\"");
+  q.ui.command.clear();
+  q.window.OnDrop(DropData{{u"C:\\a.txt"}, u"text"});
+  EXPECT_EQ(q.ui.command, u"text");
+  EXPECT_EQ(q.os.clipboard, u"mine");
+  q.window.OnDrop(DropData{});
+  ASSERT_FALSE(q.ui.boxes.empty());
+  EXPECT_EQ(q.ui.boxes.back().text, u"その形式には対応していません\rごめんなさい");
+}
+
+TEST_F(MainWindowTest, SetTextGoesToTheForegroundFocus) {
+  q.os.foreground_focus = 77;
+  q.Type(u"SET TEXT hello there");
+  EXPECT_EQ(q.os.calls.back(), "SendSetText 77 hello there");
+  q.ui.answers.clear();
+  q.os.foreground_focus = 0;
+  q.Type(u"SET TEXT nobody");
+  EXPECT_TRUE(q.ui.answers.empty());
+}
+
+TEST_F(MainWindowTest, ClosingRunsTheExit) {
+  q.Type(u"ANS a");
+  q.Type(u"ANS b");
+  EXPECT_THROW(q.window.OnClose(), AppEnding);
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u"ANS a");
+  EXPECT_FALSE(q.ui.tray.has_value());
+  EXPECT_EQ(q.ui.hot_keys.back().id, -1000);
+}
+
+// --- position ------------------------------------------------------------------------------
+
+TEST_F(MainWindowTest, PositionRoundTripsForBothTypes) {
+  for (int16_t type : {0, 1}) {
+    q.ctx.settings.pos_type = type;
+    q.ui.rect = WindowRect{40, 60, 340, 150};
+    SaveWindowPosition(q.ctx);
+    q.ui.rect = WindowRect{0, 0, 300, 90};  // moved away, same size
+    RestoreWindowPosition(q.ctx);
+    EXPECT_EQ(q.ui.rect.left, 40) << type;
+    EXPECT_EQ(q.ui.rect.top, 60) << type;
+    EXPECT_EQ(q.ui.rect.right, 340) << type;
+  }
+  EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"190");  // type 1: middle of the bottom edge
+  EXPECT_EQ(q.Config(u"SYSTEM", u"PY"), u"150");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"WW"), u"4500");
+}
+
+TEST_F(MainWindowTest, OldTwipPositionsAreConvertedOnce) {
+  Instance old;
+  old.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
+                 "[SYSTEM]\r\nVersion=0.20\r\nWX=1500\r\nWY=3000\r\nWW=6000\r\n");
+  old.Start(u"C:\\cfg\\QRX_CORE.INI");
+  EXPECT_EQ(old.Config(u"SYSTEM", u"PX"), u"100");
+  EXPECT_EQ(old.Config(u"SYSTEM", u"PY"), u"200");
+  EXPECT_EQ(old.Config(u"SYSTEM", u"WW"), u"6000");
+  EXPECT_EQ(old.Config(u"SYSTEM", u"WX"), u"(missing)");
+  EXPECT_EQ(old.Config(u"SYSTEM", u"Version"), u"0.50");
+}
+
+TEST_F(MainWindowTest, PositionThatIsNotANumberCountsAsMissing) {
+  Instance odd;
+  odd.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\nPX=abc\r\nPY=20\r\n");
+  odd.Start(u"C:\\cfg\\QRX_CORE.INI");
+  EXPECT_EQ(odd.ui.rect.left, 0);
+  EXPECT_EQ(odd.ui.rect.top, 20);
+}
+
+}  // namespace
+}  // namespace qrx::test
