@@ -20,29 +20,75 @@ using Args = CommandArgs;
 
 // Adapters from the table's uniform call to each handler's own arguments.
 void DoNothing(Context&, const Args&) {}
-void Window(Context& c, const Args& a) { WindowWord(c, a.first); }
-void Ans(Context& c, const Args& a) { AnsCommand(c, a.first); }
-void Write(Context& c, const Args&) { WriteCommand(c); }
-void Mbox(Context& c, const Args& a) { MboxCommand(c, a.first); }
-void Shell(Context& c, const Args& a) { RunShellCommand(c, a.first, a.second); }
-void Exit(Context& c, const Args& a) { ExitProgram(c, a.first); }
-void WindowsExit(Context& c, const Args& a) { RunWindowsExit(c, a.first); }
-void Which(Context& c, const Args& a) { WhichCommand(c, a.first); }
-void Search(Context& c, const Args& a) { SearchCommand(c, a.first); }
-void Ini(Context& c, const Args& a) { IniCommand(c, a.first); }
-void Lha(Context& c, const Args& a) { LhaCommand(c, a.first); }
-void Echo(Context& c, const Args& a) { EchoCommand(c, a.first); }
-void Conv(Context& c, const Args& a) { ConvCommand(c, a.first); }
-void Sound(Context& c, const Args& a) { SoundCommand(c, a.first, a.second); }
-void Lbat(Context& c, const Args& a) { LbatCommand(c, a.first); }
-void Direct(Context& c, const Args&) { SetDirectMode(c, 1); }
-void Normal(Context& c, const Args&) { SetDirectMode(c, 0); }
-void Wait(Context& c, const Args& a) { RunWait(c, a.first); }
-void If(Context& c, const Args& a) { RunIf(c, a.first); }
-void Alias(Context& c, const Args& a) { RunAliasCommand(c, a.first); }
-void Ver(Context& c, const Args&) { VerCommand(c); }
-void Calc(Context& c, const Args& a) { CalcRpnCommand(c, a.first); }
-void Set(Context& c, const Args& a) { SetEntry(c, a.first); }
+void Window(Context& c, const Args& a) {
+  WindowWord(c, a.first);
+}
+void Ans(Context& c, const Args& a) {
+  AnsCommand(c, a.first);
+}
+void Write(Context& c, const Args&) {
+  WriteCommand(c);
+}
+void Mbox(Context& c, const Args& a) {
+  MboxCommand(c, a.first);
+}
+void Shell(Context& c, const Args& a) {
+  RunShellCommand(c, a.first, a.second);
+}
+void Exit(Context& c, const Args& a) {
+  ExitProgram(c, a.first);
+}
+void WindowsExit(Context& c, const Args& a) {
+  RunWindowsExit(c, a.first);
+}
+void Which(Context& c, const Args& a) {
+  WhichCommand(c, a.first);
+}
+void Search(Context& c, const Args& a) {
+  SearchCommand(c, a.first);
+}
+void Ini(Context& c, const Args& a) {
+  IniCommand(c, a.first);
+}
+void Lha(Context& c, const Args& a) {
+  LhaCommand(c, a.first);
+}
+void Echo(Context& c, const Args& a) {
+  EchoCommand(c, a.first);
+}
+void Conv(Context& c, const Args& a) {
+  ConvCommand(c, a.first);
+}
+void Sound(Context& c, const Args& a) {
+  SoundCommand(c, a.first, a.second);
+}
+void Lbat(Context& c, const Args& a) {
+  LbatCommand(c, a.first);
+}
+void Direct(Context& c, const Args&) {
+  SetDirectMode(c, 1);
+}
+void Normal(Context& c, const Args&) {
+  SetDirectMode(c, 0);
+}
+void Wait(Context& c, const Args& a) {
+  RunWait(c, a.first);
+}
+void If(Context& c, const Args& a) {
+  RunIf(c, a.first);
+}
+void Alias(Context& c, const Args& a) {
+  RunAliasCommand(c, a.first);
+}
+void Ver(Context& c, const Args&) {
+  VerCommand(c);
+}
+void Calc(Context& c, const Args& a) {
+  CalcRpnCommand(c, a.first);
+}
+void Set(Context& c, const Args& a) {
+  SetEntry(c, a.first);
+}
 
 // The order is the order of testing: the first row with the word wins.
 constexpr CommandEntry kCommands[] = {
@@ -56,7 +102,9 @@ constexpr CommandEntry kCommands[] = {
     {{u"HIDE"}, A::kWord, {}, Window},
     {{u"SHOW"}, A::kWord, {}, Window},
     {{u"SKIN"}, A::kRest, {}, NotAvailableYet},
-    {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"}, A::kLine, {},
+    {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"},
+     A::kLine,
+     {},
      NotAvailableYet},
     {{u"SH"}, A::kWordAndRest, {}, Shell},
     {{u"PROPERTY"}, A::kRest, {}, NotAvailableYet},
@@ -89,7 +137,9 @@ constexpr CommandEntry kCommands[] = {
 
 }  // namespace
 
-std::span<const CommandEntry> CommandTable() { return kCommands; }
+std::span<const CommandEntry> CommandTable() {
+  return kCommands;
+}
 
 const CommandEntry* FindCommand(std::u16string_view upper_word) {
   for (const auto& entry : kCommands) {
@@ -104,14 +154,22 @@ const CommandEntry* FindCommand(std::u16string_view upper_word) {
 CommandArgs ArgumentsFor(const CommandEntry& entry, std::u16string_view upper_word,
                          std::u16string_view rest, std::u16string_view line) {
   switch (entry.kind) {
-    case A::kNone: return {upper_word, {}, {}};
-    case A::kRest: return {upper_word, rest, {}};
-    case A::kLine: return {upper_word, line, {}};
-    case A::kWord: return {upper_word, upper_word, {}};
-    case A::kWordAndRest: return {upper_word, upper_word, rest};
-    case A::kWordAndEmpty: return {upper_word, upper_word, {}};
-    case A::kFixedAndRest: return {upper_word, entry.fixed, rest};
-    case A::kFixedAndEmpty: return {upper_word, entry.fixed, {}};
+    case A::kNone:
+      return {upper_word, {}, {}};
+    case A::kRest:
+      return {upper_word, rest, {}};
+    case A::kLine:
+      return {upper_word, line, {}};
+    case A::kWord:
+      return {upper_word, upper_word, {}};
+    case A::kWordAndRest:
+      return {upper_word, upper_word, rest};
+    case A::kWordAndEmpty:
+      return {upper_word, upper_word, {}};
+    case A::kFixedAndRest:
+      return {upper_word, entry.fixed, rest};
+    case A::kFixedAndEmpty:
+      return {upper_word, entry.fixed, {}};
   }
   return {upper_word, {}, {}};
 }

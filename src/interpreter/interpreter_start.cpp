@@ -11,6 +11,7 @@
 #include "interpreter/keys.h"
 #include "startup/context.h"
 #include "startup/ini_access.h"
+#include "timers/timers.h"
 #include "ui/main_window.h"
 
 namespace qrx {
@@ -31,6 +32,7 @@ void LoadSettings(Context& ctx) {
   }
   ctx.settings.random_range = ReadKeepingValue(ctx, u"RND", ctx.settings.random_range);
   ctx.settings.random_digits = ReadKeepingValue(ctx, u"FIG", ctx.settings.random_digits);
+  TimerLoad(ctx);
   LoadAliases(ctx);
   LoadHistory(ctx);
   ctx.settings.clip_watch =

@@ -38,12 +38,12 @@ void LoadFunctionKeys(Context& ctx) {
     const std::u16string key = (k < 10 ? u"F0" : u"F") + Decimal(k);
     ctx.keys.function_keys[k - 1] = ReadIni(ctx, u"FNC", key, u"", ctx.paths.config);
   }
-  ctx.keys.function_key_modifiers =
-      ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
+  ctx.keys.function_key_modifiers = ToInteger(ReadIni(ctx, u"SET", u"FPU", u"6", ctx.paths.config));
 }
 
 void RegisterActiveKey(Context& ctx) {
-  const int16_t modifiers = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
+  const int16_t modifiers =
+      ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
   const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
   if (key == 0 || ctx.main_form == nullptr) return;
   // Another program may hold the key already; that is not reported.

@@ -37,7 +37,7 @@ void PasteIntoCommandBox(Context& ctx, std::u16string_view text);
 
 // What was dropped on the window.
 struct DropData {
-  std::vector<std::u16string> files;  // file-list format, when offered
+  std::vector<std::u16string> files;   // file-list format, when offered
   std::optional<std::u16string> text;  // plain-text format, when offered
 };
 

@@ -1,9 +1,127 @@
-// PLACEHOLDER-UNTIL-SETTINGS-WORK
 #include "timers/timers.h"
 
-namespace qrx {
+#include <optional>
 
-void TimerLoad(Context&) {}
-void TimerMinuteStep(Context&) {}
+#include "base/text.h"
+#include "interpreter/dispatcher.h"
+#include "startup/context.h"
+#include "startup/ini_access.h"
+#include "timers/timer_map.h"
+
+namespace qrx {
+namespace {
+
+constexpr char16_t kSection[] = u"TIMER";
+constexpr uint32_t kMillisecondsPerMinute = 60000;
+
+// Stops at the first refused write: each refusal shows its own warning box.
+bool WriteMaps(Context& ctx) {
+  return WriteIni(ctx, kSection, u"DATA", ctx.timers.data, ctx.paths.config) &&
+         WriteIni(ctx, kSection, u"DAT1", ctx.timers.once, ctx.paths.config);
+}
+
+std::u16string CurrentMinute(Context& ctx) {
+  const LocalTime now = ctx.os.Now();
+  return MinuteText(now.hour * 60 + now.minute);
+}
+
+int MinutesFromTo(std::u16string_view from, std::u16string_view to) {
+  return ((TimeToMinute(to) - TimeToMinute(from)) % kMinutesPerDay + kMinutesPerDay) %
+         kMinutesPerDay;
+}
+
+void ExamineMinute(Context& ctx, const std::u16string& minute) {
+  std::u16string command;
+  const int16_t due = TimerCheck(ctx, minute, command);
+  if (due == kTimerNotDue) return;
+  const auto remove_once = [&] {
+    if (due == kTimerDueOnce) TimerSet(ctx, minute, u"", false);
+  };
+  try {
+    RunTopLevelLine(ctx, command);
+  } catch (const AppEnding&) {
+    // A one-shot command that ends the program must not run again at the next start.
+    remove_once();
+    throw;
+  }
+  remove_once();
+}
+
+class RunningScope {
+ public:
+  explicit RunningScope(TimerState& timers) : timers_(timers) { timers_.running = true; }
+  ~RunningScope() { timers_.running = false; }
+  RunningScope(const RunningScope&) = delete;
+  RunningScope& operator=(const RunningScope&) = delete;
+
+ private:
+  TimerState& timers_;
+};
+
+}  // namespace
+
+void TimerLoad(Context& ctx) {
+  const std::u16string none(kTimerMapLength, u'#');
+  ctx.timers.data = NormalizeTimerMap(ReadIni(ctx, kSection, u"DATA", none, ctx.paths.config));
+  ctx.timers.once = NormalizeTimerMap(ReadIni(ctx, kSection, u"DAT1", none, ctx.paths.config));
+}
+
+int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view command, bool once,
+                 bool* saved) {
+  const std::optional<int> minute = TimerMinute(time);
+  if (!minute) return kTimerInvalidTime;
+  const std::u16string key = Decimal(*minute);
+  bool ok = false;
+  int16_t result = kTimerRemoved;
+  if (!command.empty()) {
+    result = kTimerAdded;
+    ok = WriteIni(ctx, kSection, key, command, ctx.paths.config);
+    if (ok) {
+      SetTimerMapBit(ctx.timers.data, *minute, true);
+      if (once) SetTimerMapBit(ctx.timers.once, *minute, true);
+      ok = WriteMaps(ctx);
+    }
+  } else {
+    SetTimerMapBit(ctx.timers.data, *minute, false);
+    SetTimerMapBit(ctx.timers.once, *minute, false);
+    ok = WriteMaps(ctx) && WriteIni(ctx, kSection, key, u"", ctx.paths.config);
+  }
+  if (saved != nullptr) *saved = ok;
+  return result;
+}
+
+int16_t TimerCheck(Context& ctx, std::u16string_view time, std::u16string& command) {
+  const int minute = TimeToMinute(time);
+  if (!TimerMapBit(ctx.timers.data, minute)) return kTimerNotDue;
+  command = ReadIni(ctx, kSection, Decimal(minute), u"", ctx.paths.config);
+  return TimerMapBit(ctx.timers.once, minute) ? kTimerDueOnce : kTimerDueDaily;
+}
+
+void TimerMinuteStep(Context& ctx) {
+  TimerState& timers = ctx.timers;
+  // A tick nested inside a running timer command (a WAIT in it lets ticks run) leaves the
+  // minutes alone; the running step examines them once the command has returned.
+  if (timers.running) return;
+  std::u16string minute = CurrentMinute(ctx);
+  if (minute == timers.last_minute) return;
+  RunningScope running(timers);
+  std::u16string first = minute;
+  uint32_t first_tick = ctx.os.TickCount();
+  for (;;) {
+    ExamineMinute(ctx, minute);
+    timers.last_minute = minute;
+    const std::u16string now = CurrentMinute(ctx);
+    if (now == minute) return;
+    // Real time covers every minute from the first one up to now, unless the clock was
+    // set or jumped: then only the new minute is examined, as at any other new minute.
+    const uint32_t elapsed = (ctx.os.TickCount() - first_tick) / kMillisecondsPerMinute;
+    if (static_cast<uint32_t>(MinutesFromTo(first, now)) <= elapsed + 1) {
+      minute = MinuteText(TimeToMinute(minute) + 1);
+    } else {
+      minute = first = now;
+      first_tick = ctx.os.TickCount();
+    }
+  }
+}
 
 }  // namespace qrx

@@ -1,15 +1,42 @@
-// The daily timers: commands run at set minutes of the day.
+// The daily timers: commands run at set minutes of the day, every day or once.
 #pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace qrx {
 
 struct Context;
 
+// What TimerSet did.
+inline constexpr int16_t kTimerRemoved = 0;
+inline constexpr int16_t kTimerAdded = 1;
+inline constexpr int16_t kTimerInvalidTime = 2;
+
+// What TimerCheck found for a minute.
+inline constexpr int16_t kTimerNotDue = 0;
+inline constexpr int16_t kTimerDueDaily = 1;
+inline constexpr int16_t kTimerDueOnce = 2;
+
 // Reads the timer maps from the configuration file (settings load).
 void TimerLoad(Context& ctx);
 
-// The minute step of the main window's tick: runs the timers of every minute not yet
-// examined.
+// Adds the command at the minute of `time` (a one-shot entry when `once`), or removes the
+// minute's entry when the command is empty, and writes the change to the configuration
+// file. Returns kTimerAdded, kTimerRemoved or kTimerInvalidTime (nothing changed).
+// `saved` (when given) becomes false when the file refused a write; an added command that
+// the file refuses leaves the maps unmarked, so no minute points at a command never stored.
+int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view command, bool once,
+                 bool* saved = nullptr);
+
+// Whether the minute "HH:MM" has an entry: kTimerNotDue, kTimerDueDaily or kTimerDueOnce,
+// with the stored command for the last two.
+int16_t TimerCheck(Context& ctx, std::u16string_view time, std::u16string& command);
+
+// The minute step of the main window's tick: runs the entry of each minute not yet
+// examined. Minutes that pass while a timer command runs are examined, in order, once it
+// returns (ticks nested inside it leave them alone); a clock that jumps is not caught up.
 void TimerMinuteStep(Context& ctx);
 
 }  // namespace qrx

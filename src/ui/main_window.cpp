@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
-#include "interpreter/dispatcher.h"
+#include "commands/settings/set_command.h"
 #include "commands/shell/exit_commands.h"
 #include "interpreter/answer.h"
+#include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
 #include "startup/context.h"
+#include "timers/timers.h"
 
 namespace qrx {
 
@@ -44,6 +46,12 @@ void MainWindow::Tick() {
     answer_line_.erase(0, n);
     surface_.SetAnswerText(answer_line_);
   }
+  // Each step on its own: a failure in one does not keep the next from running.
+  RunGuarded(ctx_, [&] { TimerMinuteStep(ctx_); });
+  RunGuarded(ctx_, [&] {
+    if (ctx_.settings.clip_watch == 1) WatchClipboard(ctx_);
+  });
+  RunGuarded(ctx_, [&] { PollFunctionKeys(ctx_); });
 }
 
 bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
@@ -84,8 +92,12 @@ void MainWindow::OnMouseDown(MouseButton button) {
   }
 }
 
-void MainWindow::OnDrop(const DropData& data) { PasteDroppedData(ctx_, data); }
+void MainWindow::OnDrop(const DropData& data) {
+  PasteDroppedData(ctx_, data);
+}
 
-void MainWindow::OnClose() { ExitProgram(ctx_, u""); }
+void MainWindow::OnClose() {
+  ExitProgram(ctx_, u"");
+}
 
 }  // namespace qrx

@@ -24,7 +24,8 @@ class ControlFlowTest : public ::testing::Test {
 };
 
 TEST_F(ControlFlowTest, CommandFileRunsItsLinesInOrderFromItsFolder) {
-  q.os.PutFile(u"D:\\jobs\\three.txt", q.os.ToAnsi(u"ANS 一\r\n\r\nREM skip\r\nANS [$L]\rANS 三\r\n"));
+  q.os.PutFile(u"D:\\jobs\\three.txt",
+               q.os.ToAnsi(u"ANS 一\r\n\r\nREM skip\r\nANS [$L]\rANS 三\r\n"));
   q.Type(u"LBAT D:\\jobs\\three.txt arg1");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"一", u"[arg1]", u"三"}));
   EXPECT_EQ(q.os.current_directory, u"D:\\jobs");

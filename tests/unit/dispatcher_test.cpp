@@ -103,8 +103,8 @@ TEST_F(DispatcherTest, LbatTakesItsArgumentsForDollarL) {
 }
 
 TEST_F(DispatcherTest, LaterCommandsSayTheyAreNotAvailable) {
-  q.Type(u"calcrpn 1 2 +");
-  EXPECT_EQ(Last().text, u"CALCRPN is not available yet");
+  q.Type(u"link 192.0.2.1 VER");
+  EXPECT_EQ(Last().text, u"LINK is not available yet");
   EXPECT_EQ(Last().time, 5);
 }
 

@@ -40,7 +40,7 @@ constexpr RequiredKey kRequired[] = {
     {"SYSTEM", "INILOAD", ""},
     {"SYSTEM", "INPUT", ""},  // prompt of the input box, not an answer
     {"SYSTEM", "NEST", ""},
-    {"SYSTEM", "FAIL", "A"},  // technical reason
+    {"SYSTEM", "FAIL", "A"},      // technical reason
     {"SYSTEM", "SAVE-ERR", "A"},  // the file that refused the write
     {"ELSE", "ERR", ""},
     {"MODE", "DIRECT", ""},
@@ -48,7 +48,8 @@ constexpr RequiredKey kRequired[] = {
     {"SET", "ERR1", "A"},  // the unknown name
     {"SET", "ERR2", ""},   // #A is not set: it still holds the previous answer's value
     {"SET", "CLIP", "A"},
-    {"SET", "0-9", "AB"},  // value, variable number
+    {"SET", "CLIP-ERR", "A"},  // the text that could not be put there
+    {"SET", "0-9", "AB"},      // value, variable number
     {"SET", "RND", "A"},
     {"SET", "POSTYPE", "A"},
     {"SET", "FIG", "A"},
@@ -85,6 +86,7 @@ constexpr RequiredKey kRequired[] = {
     {"CONV", "ERR1", ""},
     {"CONV", "ERR2", ""},
     {"CONV", "ERR3", ""},
+    {"CONV", "ERR4", ""},
     {"ECHO", "ADD", "AB"},  // file, text
     {"ECHO", "ERR", ""},
     {"INI", "R-OK", "ABCDE"},  // file, section, key, value read, variable number

@@ -3,8 +3,8 @@
 #include "commands/settings/to_integer.h"
 #include "interpreter/answer.h"
 #include "interpreter/history.h"
-#include "interpreter/window_position.h"
 #include "interpreter/split.h"
+#include "interpreter/window_position.h"
 #include "startup/context.h"
 #include "ui/main_window.h"
 

@@ -1,13 +1,13 @@
 #include "commands/shell/exit_commands.h"
 
 #include "base/text.h"
+#include "commands/settings/to_integer.h"
 #include "interpreter/aliases.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "commands/settings/to_integer.h"
 #include "startup/context.h"
 #include "startup/startup.h"
 

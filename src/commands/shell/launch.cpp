@@ -1,18 +1,61 @@
-// PLACEHOLDER-UNTIL-LAUNCH-WORK
 #include "commands/shell/launch.h"
 
-#include "interpreter/command_table.h"
-#include "interpreter/not_available.h"
+#include <string>
+
+#include "interpreter/answer.h"
+#include "interpreter/interpreter_start.h"
+#include "interpreter/split.h"
+#include "startup/context.h"
+#include "startup/path_extras.h"
+#include "ui/main_window.h"
 
 namespace qrx {
+namespace {
 
-void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view) {
-  NotAvailableYet(ctx, CommandArgs{word, {}, {}});
+constexpr int32_t kShowNormal = 1;
+
+struct LaunchRequest {
+  std::u16string program;
+  std::u16string parameters;
+  std::u16string directory;
+};
+
+// program [parameters] [>folder]: the working folder is the program's own folder unless a
+// ">" in the parameters names another one.
+LaunchRequest ParseLaunch(std::u16string_view text, char16_t sep) {
+  auto fields = SplitArguments(text, 1);
+  LaunchRequest r{std::move(fields[0]), std::move(fields[1]), {}};
+  r.directory = SplitPath(r.program, sep).dir + sep;
+  const size_t arrow = r.parameters.find(u'>');
+  if (arrow != std::u16string::npos) {
+    // The character before ">" (normally the separating space) goes with it; a ">" at the
+    // very start leaves no parameters at all.
+    std::u16string target = r.parameters.substr(arrow + 1);
+    r.parameters.resize(arrow == 0 ? 0 : arrow - 1);
+    r.directory = AddBackslash(target, sep);
+  }
+  return r;
 }
 
-int32_t LaunchProgram(Context& ctx, std::u16string_view) {
-  NotAvailableYet(ctx, CommandArgs{u"SH", {}, {}});
-  return 0;
+}  // namespace
+
+int32_t LaunchProgram(Context& ctx, std::u16string_view text) {
+  ShowAnswer(ctx, u"SH_WAIT", -1);
+  const LaunchRequest r = ParseLaunch(text, ctx.os.PathSeparator());
+  const intptr_t owner = ctx.main_form != nullptr ? ctx.main_form->Surface().NativeHandle() : 0;
+  const int32_t result =
+      ctx.os.ShellExecute(owner, u"OPEN", r.program, r.parameters, r.directory, kShowNormal);
+  ShowAnswer(ctx, u"", -2);
+  return result;
+}
+
+void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view text) {
+  if (word == u"SH") {
+    LaunchProgram(ctx, text);
+  } else if (word == u".R") {
+    LoadSettings(ctx);
+    ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
+  }
 }
 
 }  // namespace qrx

@@ -16,8 +16,8 @@
 //   type TEXT                  TEXT into the command box, one WM_CHAR per UTF-16 unit
 //   key [--via post|input] NAME
 //                              one key: ENTER UP DOWN LEFT RIGHT ESC TAB BACK DELETE HOME END
-//                              PGUP PGDN INSERT SPACE F1..F15 A..Z 0..9, optionally after
-//                              SHIFT+ CTRL+ ALT+ (posted unless --via input, see Keys below)
+//                              PGUP PGDN INSERT SPACE F1..F24 A..Z 0..9, optionally after
+//                              SHIFT+ CTRL+ ALT+ (see Keys below for how it is delivered)
 //   close                      posts WM_CLOSE to the window
 //   wait-gone MS               until no QuorixMain window is left (of --pid, if given)
 //   box MS                     waits for a message box of the process; prints "TITLE<TAB>TEXT"
@@ -42,10 +42,11 @@
 // example), so every way a window can watch keys (the message loop, a subclassed box, the
 // character message) sees what a real key press gives. Posting needs neither the foreground
 // nor the focus, which Wine under Xvfb without a window manager does not hand out reliably.
-// Modifier keys are not held by posting; with --via input the key goes through SendInput
-// after the window was brought to the front and the command box focused, so GetKeyState
-// sees the modifiers (used for ALT+LEFT and the like). Text from "type" is posted as
-// characters, as an input method delivers it.
+// Posting cannot hold a modifier down (GetKeyState in the window would not see it), so a key
+// with SHIFT+, CTRL+ or ALT+ goes through SendInput after the window was brought to the
+// front and the command box was focused (the driver attaches to the window's input to set
+// the focus and checks that both took). "--via post" or "--via input" forces one way. Text
+// from "type" is posted as characters, as an input method delivers it.
 //
 // Output is UTF-8, one line per result; control characters and backslashes are escaped as
 // C does (\\ \t \r \n \xHH), so "\r" in a text shows as the two characters \r.
@@ -524,7 +525,9 @@ int Run(const Args& args) {
   if (cmd == L"key") {
     Args rest(args.begin() + 1, args.end());
     bool via_input = false;
+    bool via_given = false;
     if (rest.size() == 3 && rest[0] == L"--via") {
+      via_given = true;
       if (rest[1] != L"post" && rest[1] != L"input") {
         Error("--via post or --via input");
         return kUsage;
@@ -540,6 +543,9 @@ int Run(const Args& args) {
     HWND main = RequireMain();
     if (main == nullptr) return kNoWindow;
     HWND box = GetDlgItem(main, kCommandBoxId);
+    // Posting cannot hold a modifier down (GetKeyState would not see it): such keys go
+    // through SendInput unless --via says otherwise.
+    if (!via_given) via_input = key.shift || key.ctrl || key.alt;
     if (via_input) return InputKey(main, box, key) ? kOk : kFailed;
     PostKey(box, key);
     return kOk;

@@ -1,0 +1,62 @@
+// quorix.exe: the launcher. One plain main window, the start-up, the message loop; the process
+// ends when the loop does.
+#include "platform/win32/win32_api.h"
+
+#include <exception>
+#include <string>
+
+#include "interpreter/dispatcher.h"
+#include "platform/os_platform.h"
+#include "startup/context.h"
+#include "startup/startup.h"
+#include "ui/main_window.h"
+#include "ui/win32/plain_window.h"
+#include "ui/win32/ui_handles.h"
+#include "ui/win32/ui_host.h"
+
+namespace {
+
+// The whole argument text after the program name, unsplit and with its quotes: the
+// configuration file name may hold spaces.
+std::u16string CommandLineArgument() {
+  const wchar_t* p = ::GetCommandLineW();
+  bool quoted = false;
+  for (; *p != 0 && (quoted || (*p != L' ' && *p != L'\t')); ++p) {
+    if (*p == L'"') quoted = !quoted;
+  }
+  while (*p == L' ' || *p == L'\t') ++p;
+  return std::u16string(reinterpret_cast<const char16_t*>(p));
+}
+
+int Run(HINSTANCE instance) {
+  // Drag and drop of text needs OLE on this thread; without it only file drops arrive.
+  const qrx::win32::OleSession ole;
+  auto os = qrx::CreateOsPlatform();
+  qrx::Win32UiHost host;
+  qrx::PlainWindow surface(instance, host);
+  if (!surface.created()) return 1;
+  qrx::Context ctx(*os, host);
+  qrx::MainWindow window(ctx, surface);
+  ctx.main_form = &window;
+  surface.Attach(&window);
+  host.Attach(&window, reinterpret_cast<HWND>(surface.NativeHandle()));
+  try {
+    qrx::StartUp(ctx, CommandLineArgument());
+  } catch (const qrx::AppEnding&) {
+    return 0;  // the start-up alias ended the program
+  }
+  host.RunMessageLoop();
+  return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  try {
+    return Run(instance);
+  } catch (const std::exception& e) {
+    // Start-up failed in a way no command expects: say so instead of vanishing.
+    ::MessageBoxA(nullptr, e.what(), "quorix", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+}

@@ -1,0 +1,16 @@
+// Answers for the numeric results of the platform and of outside libraries.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qrx {
+
+struct Context;
+
+// Looks the decimal code up as a key of the catalogue section ("SHFO", "LHA32"): with an
+// entry the answer is SECTION_code as a normal answer, without one SECTION_ERR as an error.
+// #A holds the code either way.
+void ShowResultCodeAnswer(Context& ctx, std::u16string_view section, int64_t code);
+
+}  // namespace qrx

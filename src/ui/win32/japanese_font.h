@@ -1,0 +1,25 @@
+// The typeface of the windows: every text the program shows is Japanese.
+#pragma once
+
+#include "platform/win32/win32_api.h"
+
+#include <string>
+
+#include "ui/win32/ui_handles.h"
+
+namespace qrx::win32 {
+
+// The answer line's typeface when it is installed.
+inline constexpr wchar_t kPreferredFace[] = L"ＭＳ Ｐゴシック";
+
+// The installed face that is nearest to the preferred one: the face itself, else the face
+// the font mapper picks for Japanese text, else the first installed Japanese Gothic face,
+// else the first installed Japanese face. Chosen once per run.
+const std::wstring& JapaneseFace();
+
+// The Japanese face at `points` for the screen. A face with a taller line than the preferred
+// one (whose line is as high as its size) is made smaller until its line fits `max_line`
+// pixels, so that no box cuts its text off.
+Font MakeJapaneseFont(int points, bool bold, int max_line);
+
+}  // namespace qrx::win32

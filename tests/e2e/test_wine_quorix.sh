@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# quorix.exe's window under Wine, driven from outside by quorix_driver.exe (wine_quorix.py
+# has the scenarios). Needs QRX_WINDOWS_BUILD_DIR and QRX_SOURCE_DIR; runs in the prefix and
+# display of wine_env.sh, and sets them up (and ends them) itself when run on its own.
+set -u
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export QRX_SOURCE_DIR=${QRX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
+# shellcheck source=wine_env.sh
+source "$here/wine_env.sh"
+export QRX_SESSION_END=off
+
+if [ -z "${QRX_WINDOWS_BUILD_DIR:-}" ]; then
+  echo "FAIL: QRX_WINDOWS_BUILD_DIR is not set"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+
+own_setup=0
+if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then
+  wine_setup || { echo "FAIL: Wine prefix setup"; exit 1; }
+  own_setup=1
+fi
+python3 "$here/wine_quorix.py" "$QRX_WINDOWS_BUILD_DIR" "$QRX_SOURCE_DIR"
+rc=$?
+[ "$own_setup" -eq 1 ] && wine_cleanup
+exit $rc
