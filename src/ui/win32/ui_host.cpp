@@ -40,8 +40,9 @@ void Win32UiHost::PumpEvents(uint32_t max_wait_ms) {
       break;
     }
     Dispatch(msg);
-    // A steady stream of messages must not keep the waiting command from its deadline.
-    if (::GetTickCount() - start >= max_wait_ms) break;
+    // A steady stream of messages must not keep the waiting command from its deadline;
+    // a call that does not wait still gets a tick's time to empty the queue.
+    if (::GetTickCount() - start >= std::max<uint32_t>(max_wait_ms, 100)) break;
   }
   ThrowIfEnding();
 }
