@@ -25,7 +25,7 @@ bench_wine_started=0
 if [ -n "$windows_dir" ]; then
   export QRX_TEST_BUILD_DIR=${QRX_BENCH_WINE_DIR:-/tmp/qrx-bench-wine}
   mkdir -p "$QRX_TEST_BUILD_DIR"
-  # shellcheck source=../tests/e2e/wine_env.sh
+  # shellcheck source-path=SCRIPTDIR source=../tests/e2e/wine_env.sh
   source "$bench_root/tests/e2e/wine_env.sh"
   if [ ! -f "$state/display" ]; then
     wine_setup >/dev/null || { echo "Wine prefix setup failed" >&2; exit 1; }

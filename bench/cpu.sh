@@ -6,7 +6,7 @@
 #   QRX_BENCH_WAIT   seconds of the WAIT (default 5)
 #   QRX_BENCH_IDLE   seconds of idling (default 60)
 set -u
-# shellcheck source=bench_env.sh
+# shellcheck source-path=SCRIPTDIR source=bench_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bench_env.sh"
 python3 "$bench_root/bench/quorix_bench.py" cpu "$native_dir" "$windows_dir" \
   "${QRX_BENCH_WAIT:-5}" "${QRX_BENCH_IDLE:-60}"

@@ -6,6 +6,6 @@
 # usage: bench/startup.sh [NATIVE_BUILD_DIR [WINDOWS_BUILD_DIR]]   ("-" leaves one out)
 #   QRX_BENCH_RUNS   runs per program (default 5)
 set -u
-# shellcheck source=bench_env.sh
+# shellcheck source-path=SCRIPTDIR source=bench_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/bench_env.sh"
 python3 "$bench_root/bench/quorix_bench.py" startup "$native_dir" "$windows_dir" "${QRX_BENCH_RUNS:-5}"

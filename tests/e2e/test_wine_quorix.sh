@@ -5,15 +5,17 @@
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 export QRX_SOURCE_DIR=${QRX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
-# shellcheck source=wine_env.sh
+# shellcheck source-path=SCRIPTDIR source=wine_env.sh
 source "$here/wine_env.sh"
 export QRX_SESSION_END=off
 
-if [ -z "${QRX_WINDOWS_BUILD_DIR:-}" ]; then
-  echo "FAIL: QRX_WINDOWS_BUILD_DIR is not set"
-  echo "0 passed, 1 failed"
-  exit 1
-fi
+for f in quorix.exe quorix_driver.exe; do
+  if [ ! -f "${QRX_WINDOWS_BUILD_DIR:-}/$f" ]; then
+    echo "FAIL: ${QRX_WINDOWS_BUILD_DIR:-(QRX_WINDOWS_BUILD_DIR not set)}/$f not found (build the windows preset)"
+    echo "0 passed, 1 failed"
+    exit 1
+  fi
+done
 
 own_setup=0
 if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then

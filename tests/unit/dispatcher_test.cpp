@@ -81,15 +81,6 @@ TEST_F(DispatcherTest, MacrosMayProduceTheCommandWord) {
   EXPECT_EQ(Last().text, u"from-env");
 }
 
-TEST_F(DispatcherTest, ModesChangeTheCaption) {
-  q.Type(u"/D");
-  EXPECT_EQ(Last().text, u"直接モード");
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [D-]");
-  q.Type(u"/normal");
-  EXPECT_EQ(Last().text, u"通常モード");
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]");
-}
-
 TEST_F(DispatcherTest, AliasArgumentsAreClearedAfterEveryLine) {
   q.Type(u"unknown with arguments");
   EXPECT_EQ(q.ctx.interp.alias_arguments, u"");
@@ -118,17 +109,6 @@ class AliasDispatchTest : public DispatcherTest {
   }
 };
 
-TEST_F(AliasDispatchTest, AliasRunsWithTheRestOfTheLineAppended) {
-  Alias(u"GREET", u"ANS hi");
-  q.Type(u"greet-not");
-  EXPECT_EQ(Last().text, u"わかりません");
-  q.Type(u"Greet_there");
-  q.Type(u"greet there");
-  EXPECT_EQ(Last().text, u"hi");  // "ANS hi there": the time field is "there" -> 0
-  EXPECT_EQ(Last().time, 0);
-  EXPECT_EQ(q.ctx.interp.in_alias, 0);
-}
-
 TEST_F(AliasDispatchTest, AliasThatRunsItselfStopsAtTheNestingLimit) {
   Alias(u"LOOP", u"LOOP");
   q.Type(u"loop");
@@ -155,13 +135,6 @@ TEST_F(AliasDispatchTest, FailureAtTheTopLevelIsShownAndTheProgramGoesOn) {
   q.os.env_fails = false;
   q.Type(u"ANS fine");
   EXPECT_EQ(Last().text, u"fine");
-}
-
-TEST_F(AliasDispatchTest, DirectModeLetsAnAliasRunWithoutLaunching) {
-  Alias(u"HELLO", u"ANS hello");
-  q.Type(u"/D");
-  q.Type(u"hello");
-  EXPECT_EQ(Last().text, u"hello");
 }
 
 // --- the table itself --------------------------------------------------------------------

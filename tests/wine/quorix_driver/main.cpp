@@ -21,9 +21,8 @@
 //   close                      posts WM_CLOSE to the window
 //   wait-gone MS               until no QuorixMain window is left (of --pid, if given)
 //   box MS                     waits for a message box of the process; prints "TITLE<TAB>TEXT"
-//   dismiss-box MS             waits for a message box of the process, presses OK (the default
-//                              button when there is no OK) and waits until it is gone;
-//                              prints its text
+//   dismiss-box MS             waits for a message box of the process, presses OK (Cancel
+//                              when it has no OK) and waits until it is gone; prints its text
 //   no-box MS                  succeeds when no message box of the process shows up within MS
 //   pid                        prints the Windows process id of the window
 //   ping COUNT INTERVAL_MS LIMIT_MS
@@ -40,8 +39,10 @@
 // (WM_KEYDOWN / WM_SYSKEYDOWN with its scan code, then the matching key-up); the window's
 // message loop runs TranslateMessage on it, which makes the WM_CHAR (Enter's "\r", for
 // example), so every way a window can watch keys (the message loop, a subclassed box, the
-// character message) sees what a real key press gives. Posting needs neither the foreground
-// nor the focus, which Wine under Xvfb without a window manager does not hand out reliably.
+// character message) sees what a real key press gives. Posted keys reach the command box
+// whatever window is in front or has the focus (no foreground rights are needed, and a stray
+// window cannot catch them), and they stay in order with the characters "type" posts
+// (hardware input and posted messages are taken from the queue in different turns).
 // Posting cannot hold a modifier down (GetKeyState in the window would not see it), so a key
 // with SHIFT+, CTRL+ or ALT+ goes through SendInput after the window was brought to the
 // front and the command box was focused (the driver attaches to the window's input to set
