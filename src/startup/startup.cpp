@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "commands/settings/setting_values.h"
 #include "commands/settings/to_integer.h"
+#include "commands/shell/search.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
@@ -12,6 +13,7 @@
 #include "startup/context.h"
 #include "startup/ini_access.h"
 #include "startup/message_catalogue.h"
+#include "startup/path_extras.h"
 #include "ui/main_window.h"
 
 namespace qrx {
@@ -29,6 +31,15 @@ int16_t VersionHundredths(std::u16string_view text) {
 
 void InfoBox(Context& ctx, std::u16string_view text) {
   ctx.ui.MessageBox(text, ctx.app.product_name, mb::kOk | mb::kIconInformation);
+}
+
+// True when the skin's image file (the "FileName" of the skin's section in the .SKN file,
+// in the folder of that file) is found by a path search.
+bool SkinImageExists(Context& ctx, std::u16string_view skin) {
+  const std::u16string file = ReadIni(ctx, skin, u"FileName", u"0", ctx.paths.skin);
+  const std::u16string image = DirPart(ctx.paths.skin, ctx.os.PathSeparator()) +
+                               ctx.os.PathSeparator() + file;
+  return !FindOnSearchPath(ctx, image).empty();
 }
 
 void MakeLinkFile(Context& ctx) {
@@ -64,7 +75,9 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   const std::u16string program_dir = ctx.os.ProgramDirectory();
   ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
   ctx.settings.pos_type = ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
-  // The skinned window needs a skin image; until skins are there every start is plain.
+  // The skin test runs as always; the skinned window itself is not part of this build, so
+  // every start takes the plain window.
+  SkinImageExists(ctx, ReadIni(ctx, u"SYSTEM", u"SKIN", u"", ctx.paths.config));
   RestoreWindowPosition(ctx);
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);

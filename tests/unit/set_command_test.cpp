@@ -6,7 +6,6 @@
 
 #include "base/text.h"
 #include "fake/harness.h"
-#include "interpreter/dispatcher.h"
 #include "startup/startup.h"
 
 namespace qrx::test {
@@ -15,23 +14,41 @@ namespace {
 // Every answer shows its own key and the parameters it was given.
 constexpr char16_t kMessages[] =
     u"[SYSTEM]\r\nXYW=SYSTEM_XYW\r\nSAVE-ERR=SAVE-ERR #A\r\n"
-    u"[SET]\r\nERR1=SET_ERR1 #A\r\nCLIP=SET_CLIP #A\r\n0-9=SET_0-9 #A/#B\r\nRND=SET_RND #A\r\n"
+    u"[SET]\r\nERR1=SET_ERR1 #A\r\n0-9=SET_0-9 #A/#B\r\nRND=SET_RND #A\r\n"
     u"POSTYPE=SET_POSTYPE #A\r\nFIG=SET_FIG #A\r\nFPU=SET_FPU #A\r\nF01-15=SET_F01-15 #A/#B\r\n"
     u"CLIPFLG-ON=SET_CLIPFLG-ON #A\r\nMOVE-OFF=SET_MOVE-OFF #A\r\n";
 
 constexpr char16_t kConfig[] = u"C:\\cfg\\QRX_CORE.INI";
 const std::u16string kSaveError = std::u16string(u"SAVE-ERR ") + kConfig;
 
+// A clipboard that another program may hold.
+class BusyClipboardPlatform : public FakePlatform {
+ public:
+  bool busy = false;
+  bool SetClipboardText(std::u16string_view text) override {
+    return !busy && FakePlatform::SetClipboardText(text);
+  }
+};
+
 class SetCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(kConfig);
-    q.ui.answers.clear();
-    q.ui.boxes.clear();
+    ctx.main_form = &window;
+    os.PutFile(os.program_directory + u"\\DEF.MSG", os.ToAnsi(kMessages));
+    StartUp(ctx, kConfig);
   }
-  std::u16string Last() const { return q.ui.LastAnswer(); }
-  Instance q;
+  void Type(std::u16string_view line) {
+    ui.command = std::u16string(line);
+    window.OnEnter();
+  }
+  std::u16string Config(std::u16string_view section, std::u16string_view key) {
+    return os.ProfileGetString(section, key, u"(missing)", kConfig);
+  }
+  std::u16string Last() const { return ui.LastAnswer(); }
+  BusyClipboardPlatform os;
+  FakeUi ui{os};
+  Context ctx{os, ui};
+  MainWindow window{ctx, ui};
 };
 
 TEST_F(SetCommandTest, ValuesAreStoredUnderTheirNamesAndNumbersInDecimal) {
@@ -46,80 +63,108 @@ TEST_F(SetCommandTest, ValuesAreStoredUnderTheirNamesAndNumbersInDecimal) {
       {u"SET Fpu x", u"SET", u"FPU", u"0", u"SET_FPU x"},
   };
   for (const auto& c : cases) {
-    q.Type(c.line);
-    EXPECT_EQ(q.Config(c.section, c.key), c.stored) << Utf16ToUtf8(c.line);
+    Type(c.line);
+    EXPECT_EQ(Config(c.section, c.key), c.stored) << Utf16ToUtf8(c.line);
     EXPECT_EQ(Last(), c.answer);
-    EXPECT_EQ(q.ui.answers.back().time, 3);
+    EXPECT_EQ(ui.answers.back().time, 3);
   }
-  EXPECT_EQ(q.ctx.settings.variables[3], u"abc def");
-  EXPECT_EQ(q.ctx.keys.function_keys[14], u"a  b");
-  EXPECT_EQ(q.ctx.settings.random_range, 2);
-  EXPECT_EQ(q.ctx.settings.pos_type, 16);
-  EXPECT_EQ(q.ctx.settings.random_digits, 32767);
+  EXPECT_EQ(ctx.settings.variables[3], u"abc def");
+  EXPECT_EQ(ctx.keys.function_keys[14], u"a  b");
+  EXPECT_EQ(ctx.settings.random_range, 2);
+  EXPECT_EQ(ctx.settings.pos_type, 16);
+  EXPECT_EQ(ctx.settings.random_digits, 32767);
 }
 
 TEST_F(SetCommandTest, NamesInTheRoutedRangesThatNameNothingChangeNothing) {
   for (const char16_t* name : {u"12", u"1A", u"05", u"F1", u"F10X", u"f100", u"F00", u"F16"}) {
-    q.ui.answers.clear();
-    q.Type(u"SET " + std::u16string(name) + u" value");
-    ASSERT_EQ(q.ui.answers.size(), 1u) << Utf16ToUtf8(name);
+    ui.answers.clear();
+    Type(u"SET " + std::u16string(name) + u" value");
+    ASSERT_EQ(ui.answers.size(), 1u) << Utf16ToUtf8(name);
     EXPECT_EQ(Last(), u"SET_ERR1 " + UpperCase(name));
-    EXPECT_EQ(q.ui.answers.back().time, 5);
+    EXPECT_EQ(ui.answers.back().time, 5);
   }
-  for (const auto& v : q.ctx.settings.variables) EXPECT_EQ(v, u"");
-  for (const auto& f : q.ctx.keys.function_keys) EXPECT_EQ(f, u"");
-  EXPECT_TRUE(q.os.ProfileKeyNames(u"FNC", kConfig).empty());
+  for (const auto& v : ctx.settings.variables) EXPECT_EQ(v, u"");
+  for (const auto& f : ctx.keys.function_keys) EXPECT_EQ(f, u"");
+  EXPECT_TRUE(os.ProfileKeyNames(u"FNC", kConfig).empty());
 }
 
 TEST_F(SetCommandTest, SwitchesAndTheClipboard) {
-  q.os.clipboard = u"old";
-  q.Type(u"SET CLIP");
-  EXPECT_EQ(Last(), u"SET_ERR2");
-  q.Type(u"set clip hello world");
-  EXPECT_EQ(q.os.clipboard, u"hello world");
-  EXPECT_EQ(q.Config(u"SET", u"CLIP"), u"(missing)");
-  q.Type(u"SET CLIPFLG on");  // only "ON" switches the watch on
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [-C]");
-  q.Type(u"SET CLIPFLG 1");
-  EXPECT_EQ(q.Config(u"SET", u"CLIPFLG"), u"0");
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]");
-  q.Type(u"SET SKIN Blue");
-  q.Type(u"SET skin");
-  EXPECT_EQ(q.Config(u"SYSTEM", u"SKIN"), u"(missing)");
-  q.ui.answers.clear();
-  q.ui.rect = {10, 20, 297, 107};
-  q.Type(u"SET MOVE off");  // saves where the window stands first
-  ASSERT_EQ(q.ui.answers.size(), 2u);
-  EXPECT_EQ(q.ui.answers[0].text, u"SYSTEM_XYW");
-  EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"10");
-  EXPECT_EQ(q.Config(u"SET", u"MOVE"), u"0");
-  q.Type(u"SET MOVE 0");  // anything but "OFF" is on
-  EXPECT_EQ(q.Config(u"SET", u"MOVE"), u"1");
+  os.clipboard = u"old";
+  os.busy = true;
+  Type(u"SET CLIP new");
+  EXPECT_EQ(Last(), u"SET_CLIP-ERR");
+  os.busy = false;
+  Type(u"set clip hello world");
+  EXPECT_EQ(os.clipboard, u"hello world");
+  Type(u"SET CLIPFLG on");  // only "ON" switches the watch on
+  EXPECT_EQ(window.Caption(), u"quorix Ver0.50 [-C]");
+  Type(u"SET CLIPFLG 1");
+  EXPECT_EQ(Config(u"SET", u"CLIPFLG"), u"0");
+  EXPECT_EQ(window.Caption(), u"quorix Ver0.50 [--]");
+  ui.answers.clear();
+  ui.rect = {10, 20, 297, 107};
+  Type(u"SET MOVE off");  // saves where the window stands first
+  ASSERT_EQ(ui.answers.size(), 2u);
+  EXPECT_EQ(ui.answers[0].text, u"SYSTEM_XYW");
+  EXPECT_EQ(Config(u"SYSTEM", u"PX"), u"10");
+  EXPECT_EQ(Config(u"SET", u"MOVE"), u"0");
+  Type(u"SET MOVE 0");  // anything but "OFF" is on
+  EXPECT_EQ(Config(u"SET", u"MOVE"), u"1");
 }
 
 TEST_F(SetCommandTest, RefusedWritesTurnTheAnswerIntoTheSaveError) {
-  q.Type(u"SET 4 one$Ntwo");
-  EXPECT_EQ(q.ctx.settings.variables[4], u"one\r\ntwo");  // holds until the program ends
-  EXPECT_EQ(q.Config(u"SET", u"4"), u"(missing)");
+  Type(u"SET 4 one$Ntwo");
+  EXPECT_EQ(ctx.settings.variables[4], u"one\r\ntwo");  // holds until the program ends
+  EXPECT_EQ(Config(u"SET", u"4"), u"(missing)");
   EXPECT_EQ(Last(), kSaveError);
-  EXPECT_EQ(q.ui.answers.back().time, 5);
-  q.os.unwritable.insert(UpperCase(kConfig));
+  os.unwritable.insert(UpperCase(kConfig));
   for (const char16_t* line :
        {u"SET 1 a", u"SET RND 3", u"SET POSTYPE 1", u"SET FIG 2", u"SET FPU 1", u"SET F04 x",
         u"SET SKIN s", u"SET MOVE on", u"SET TIMER 01:00 x", u"SET TIMER 01:00"}) {
-    q.ui.answers.clear();
-    q.ui.boxes.clear();
-    q.Type(line);
-    ASSERT_EQ(q.ui.answers.size(), 1u) << Utf16ToUtf8(line);
+    ui.answers.clear();
+    ui.boxes.clear();
+    Type(line);
+    ASSERT_EQ(ui.answers.size(), 1u) << Utf16ToUtf8(line);
     EXPECT_EQ(Last(), kSaveError) << Utf16ToUtf8(line);
-    EXPECT_EQ(q.ui.boxes.size(), 1u) << "one warning per command: " << Utf16ToUtf8(line);
+    EXPECT_EQ(ui.boxes.size(), 1u) << "one warning per command: " << Utf16ToUtf8(line);
   }
-  // These two answer before they write: the refusal follows the answer.
-  for (const char16_t* line : {u"SET CLIPFLG ON", u"SET MOVE OFF"}) {
-    q.Type(line);
-    EXPECT_EQ(q.ui.answers[q.ui.answers.size() - 2].text.substr(0, 8), u"SET_" + Utf16ToUtf8(line).substr(4, 4) == "" ? u"" : q.ui.answers[q.ui.answers.size() - 2].text.substr(0, 8));
+  // These two answer before they write: the refusal follows their own answer.
+  for (const auto& [line, answer] : {std::pair{u"SET CLIPFLG ON", u"SET_CLIPFLG-ON ON"},
+                                     std::pair{u"SET MOVE OFF", u"SET_MOVE-OFF OFF"}}) {
+    Type(line);
+    EXPECT_EQ(ui.answers[ui.answers.size() - 2].text, answer);
     EXPECT_EQ(Last(), kSaveError);
   }
+}
+
+TEST_F(SetCommandTest, TheClipboardWatchRunsAQscmdLineOnlyOnceItCouldEmptyTheClipboard) {
+  Type(u"SET CLIPFLG ON");
+  os.clipboard = u"qscmd:SET 9 a:b";  // the head in any case; only the first colon splits
+  os.busy = true;
+  window.Tick();
+  EXPECT_EQ(ctx.settings.variables[9], u"");
+  os.busy = false;
+  window.Tick();
+  window.Tick();
+  EXPECT_EQ(std::count_if(ui.answers.begin(), ui.answers.end(),
+                          [](const auto& a) { return a.text == u"SET_0-9 a:b/9"; }),
+            1);
+  EXPECT_EQ(os.clipboard, u"");
+  EXPECT_EQ(ctx.history.entries[1], u"SET CLIPFLG ON");  // no history entry
+  for (const char16_t* text : {u"QSCMD", u"A:QSCMD:SET 9 x", u" QSCMD:SET 9 x"}) {
+    os.clipboard = text;
+    window.Tick();
+    EXPECT_EQ(os.clipboard, text);
+  }
+  os.env_fails = true;  // a failure no command expects leaves the watch on
+  os.clipboard = u"QSCMD:ANS %X%";
+  window.Tick();
+  EXPECT_EQ(ctx.settings.clip_watch, 1);
+  // The stored flag decides after the command, whatever the command did.
+  os.ProfileWriteString(u"SET", u"CLIPFLG", u"0", kConfig);
+  os.clipboard = u"QSCMD:REM";
+  window.Tick();
+  EXPECT_EQ(ctx.settings.clip_watch, 0);
 }
 
 }  // namespace
