@@ -37,8 +37,8 @@ void InfoBox(Context& ctx, std::u16string_view text) {
 // in the folder of that file) is found by a path search.
 bool SkinImageExists(Context& ctx, std::u16string_view skin) {
   const std::u16string file = ReadIni(ctx, skin, u"FileName", u"0", ctx.paths.skin);
-  const std::u16string image = DirPart(ctx.paths.skin, ctx.os.PathSeparator()) +
-                               ctx.os.PathSeparator() + file;
+  const std::u16string image =
+      DirPart(ctx.paths.skin, ctx.os.PathSeparator()) + ctx.os.PathSeparator() + file;
   return !FindOnSearchPath(ctx, image).empty();
 }
 

@@ -49,7 +49,9 @@ std::string FakePlatform::FileBytes(std::u16string_view path) const {
   return it == files_.end() ? std::string() : it->second.bytes;
 }
 
-void FakePlatform::RemoveFile(std::u16string_view path) { files_.erase(UpperCase(Resolve(path))); }
+void FakePlatform::RemoveFile(std::u16string_view path) {
+  files_.erase(UpperCase(Resolve(path)));
+}
 
 void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
   calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));

@@ -34,9 +34,9 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   // The answer library: false = cannot be loaded; its calls are logged as
   // "fncAns <window> <time> <text>", and `library_rewrites` replaces the text it was given.
   bool library_loads = true;
-  int32_t shell_result = 42;                    // what ShellExecute answers
-  std::optional<int32_t> archiver_result;       // nothing: no archive library
-  std::map<int32_t, int16_t> key_states;        // AsyncKeyState by virtual key
+  int32_t shell_result = 42;               // what ShellExecute answers
+  std::optional<int32_t> archiver_result;  // nothing: no archive library
+  std::map<int32_t, int16_t> key_states;   // AsyncKeyState by virtual key
   intptr_t foreground_focus = 0;
   std::optional<std::u16string>
       library_rewrites;  // GetEnv throws: a failure that no command expects

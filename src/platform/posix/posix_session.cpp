@@ -35,10 +35,14 @@ bool RunProgram(std::vector<std::string> args) {
 
 // There is no system-wide key state on a POSIX desktop that every program may read: the
 // function keys of other programs' windows are not watched here.
-int16_t PosixPlatform::AsyncKeyState(int32_t) { return 0; }
+int16_t PosixPlatform::AsyncKeyState(int32_t) {
+  return 0;
+}
 
 // Other programs' controls cannot be reached either: the text goes nowhere.
-intptr_t PosixPlatform::ForegroundFocus() { return 0; }
+intptr_t PosixPlatform::ForegroundFocus() {
+  return 0;
+}
 void PosixPlatform::SendSetText(intptr_t, std::u16string_view) {}
 
 bool PosixPlatform::EndSession(uint32_t flags) {

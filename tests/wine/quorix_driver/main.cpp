@@ -53,9 +53,9 @@
 // C does (\\ \t \r \n \xHH), so "\r" in a text shows as the two characters \r.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
 #ifdef _WIN32
-#include <windows.h>
-#include <tlhelp32.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
+#include <windows.h>
 #endif
 
 #include <cstdio>
@@ -85,7 +85,9 @@ enum Exit { kOk = 0, kFailed = 1, kUsage = 2, kNoWindow = 3 };
 
 DWORD g_pid = 0;  // --pid, 0 for any
 
-std::u16string FromWide(const std::wstring& w) { return std::u16string(w.begin(), w.end()); }
+std::u16string FromWide(const std::wstring& w) {
+  return std::u16string(w.begin(), w.end());
+}
 
 std::string Escape(const std::wstring& text) {
   std::u16string plain;
@@ -98,11 +100,20 @@ std::string Escape(const std::wstring& text) {
     const char16_t c = static_cast<char16_t>(wc);
     const char* named = nullptr;
     switch (c) {
-      case u'\\': named = "\\\\"; break;
-      case u'\t': named = "\\t"; break;
-      case u'\r': named = "\\r"; break;
-      case u'\n': named = "\\n"; break;
-      default: break;
+      case u'\\':
+        named = "\\\\";
+        break;
+      case u'\t':
+        named = "\\t";
+        break;
+      case u'\r':
+        named = "\\r";
+        break;
+      case u'\n':
+        named = "\\n";
+        break;
+      default:
+        break;
     }
     if (named != nullptr) {
       flush();
@@ -132,7 +143,9 @@ void Error(const std::string& line) {
   std::fflush(stderr);
 }
 
-std::string Narrow(const std::wstring& w) { return qrx::Utf16ToUtf8(FromWide(w)); }
+std::string Narrow(const std::wstring& w) {
+  return qrx::Utf16ToUtf8(FromWide(w));
+}
 
 std::wstring ClassOf(HWND hwnd) {
   wchar_t name[256] = {};
@@ -212,7 +225,8 @@ std::vector<DWORD> QuorixProcesses() {
   if (snapshot != INVALID_HANDLE_VALUE) {
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
       if (lstrcmpiW(entry.szExeFile, L"quorix.exe") == 0) pids.push_back(entry.th32ProcessID);
     }
     CloseHandle(snapshot);
@@ -289,8 +303,16 @@ struct KeyStroke {
 
 bool IsExtended(UINT vk) {
   switch (vk) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE:
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+    case VK_HOME:
+    case VK_END:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_INSERT:
+    case VK_DELETE:
       return true;
     default:
       return false;
@@ -300,17 +322,28 @@ bool IsExtended(UINT vk) {
 bool ParseKey(std::wstring name, KeyStroke* key) {
   for (auto& c : name) c = static_cast<wchar_t>(towupper(c));
   for (;;) {
-    if (name.rfind(L"SHIFT+", 0) == 0) { key->shift = true; name.erase(0, 6); }
-    else if (name.rfind(L"CTRL+", 0) == 0) { key->ctrl = true; name.erase(0, 5); }
-    else if (name.rfind(L"ALT+", 0) == 0) { key->alt = true; name.erase(0, 4); }
-    else break;
+    if (name.rfind(L"SHIFT+", 0) == 0) {
+      key->shift = true;
+      name.erase(0, 6);
+    } else if (name.rfind(L"CTRL+", 0) == 0) {
+      key->ctrl = true;
+      name.erase(0, 5);
+    } else if (name.rfind(L"ALT+", 0) == 0) {
+      key->alt = true;
+      name.erase(0, 4);
+    } else
+      break;
   }
-  static const struct { const wchar_t* name; UINT vk; } kNames[] = {
-      {L"ENTER", VK_RETURN}, {L"RETURN", VK_RETURN}, {L"UP", VK_UP}, {L"DOWN", VK_DOWN},
-      {L"LEFT", VK_LEFT}, {L"RIGHT", VK_RIGHT}, {L"ESC", VK_ESCAPE}, {L"ESCAPE", VK_ESCAPE},
-      {L"TAB", VK_TAB}, {L"BACK", VK_BACK}, {L"BACKSPACE", VK_BACK}, {L"DELETE", VK_DELETE},
-      {L"HOME", VK_HOME}, {L"END", VK_END}, {L"PGUP", VK_PRIOR}, {L"PGDN", VK_NEXT},
-      {L"INSERT", VK_INSERT}, {L"SPACE", VK_SPACE},
+  static const struct {
+    const wchar_t* name;
+    UINT vk;
+  } kNames[] = {
+      {L"ENTER", VK_RETURN}, {L"RETURN", VK_RETURN},  {L"UP", VK_UP},
+      {L"DOWN", VK_DOWN},    {L"LEFT", VK_LEFT},      {L"RIGHT", VK_RIGHT},
+      {L"ESC", VK_ESCAPE},   {L"ESCAPE", VK_ESCAPE},  {L"TAB", VK_TAB},
+      {L"BACK", VK_BACK},    {L"BACKSPACE", VK_BACK}, {L"DELETE", VK_DELETE},
+      {L"HOME", VK_HOME},    {L"END", VK_END},        {L"PGUP", VK_PRIOR},
+      {L"PGDN", VK_NEXT},    {L"INSERT", VK_INSERT},  {L"SPACE", VK_SPACE},
   };
   for (const auto& entry : kNames) {
     if (name == entry.name) {
@@ -318,7 +351,8 @@ bool ParseKey(std::wstring name, KeyStroke* key) {
       return true;
     }
   }
-  if (name.size() == 1 && ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
+  if (name.size() == 1 &&
+      ((name[0] >= L'A' && name[0] <= L'Z') || (name[0] >= L'0' && name[0] <= L'9'))) {
     key->vk = name[0];
     return true;
   }
@@ -376,7 +410,8 @@ bool FocusCommandBox(HWND main, HWND box) {
   return WaitFor(2000, [&] {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    return GetForegroundWindow() == main && GetGUIThreadInfo(target, &info) && info.hwndFocus == box;
+    return GetForegroundWindow() == main && GetGUIThreadInfo(target, &info) &&
+           info.hwndFocus == box;
   });
 }
 
@@ -396,7 +431,8 @@ bool InputKey(HWND main, HWND box, const KeyStroke& key) {
   for (auto it = mods.rbegin(); it != mods.rend(); ++it) inputs.push_back(KeyInput(*it, true));
   const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   if (sent != inputs.size()) {
-    Error("SendInput took " + std::to_string(sent) + " of " + std::to_string(inputs.size()) + " events");
+    Error("SendInput took " + std::to_string(sent) + " of " + std::to_string(inputs.size()) +
+          " events");
     return false;
   }
   return true;
@@ -636,7 +672,8 @@ int Run(const Args& args) {
     std::snprintf(figure, sizeof figure, "%.1f", slowest);
     Print(figure);
     if (!all_answered || slowest > static_cast<double>(limit)) {
-      Error(std::string("slowest WM_GETTEXT ") + figure + " ms" + (all_answered ? "" : ", some got no reply"));
+      Error(std::string("slowest WM_GETTEXT ") + figure + " ms" +
+            (all_answered ? "" : ", some got no reply"));
       return kFailed;
     }
     return kOk;
