@@ -53,9 +53,12 @@
 // C does (\\ \t \r \n \xHH), so "\r" in a text shows as the two characters \r.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
 #ifdef _WIN32
+// <windows.h> must come before the headers that build on it.
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
-#include <windows.h>
+// clang-format on
 #endif
 
 #include <cstdio>
