@@ -8,6 +8,5 @@ if [ -f build/windows/quorix.exe ]; then
   export WINEPREFIX="${WINEPREFIX:-$HOME/.quorix-wine}" LANG=ja_JP.UTF-8 WINEDEBUG=-all
   exec wine build/windows/quorix.exe "$@"
 fi
-# Until the window is there, quorix runs as the line runner: type command lines, Ctrl+D ends.
-cmake --preset native >/dev/null && cmake --build --preset native
-exec build/native/qrxsh "$@"
+echo "build/windows/quorix.exe was not built" >&2
+exit 1
