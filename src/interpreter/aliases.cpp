@@ -79,15 +79,14 @@ void RunAliasCommand(Context& ctx, std::u16string_view rest) {
     return;
   }
   const std::u16string name = UpperCase(fields[0]);
-  const bool stored = StoreAlias(ctx, name, fields[1]);
-  ctx.answer.params[0] = name;
-  ctx.answer.params[1] = fields[1];
-  if (!stored) {
+  if (!StoreAlias(ctx, name, fields[1])) {
     ctx.answer.params[0] = ctx.paths.config;
     ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
-  } else {
-    ShowAnswer(ctx, fields[1].empty() ? u"BAT_DEL" : u"BAT_ADD", ctx.answer.normal_time);
+    return;
   }
+  ctx.answer.params[0] = name;
+  ctx.answer.params[1] = fields[1];
+  ShowAnswer(ctx, fields[1].empty() ? u"BAT_DEL" : u"BAT_ADD", ctx.answer.normal_time);
 }
 
 }  // namespace qrx
