@@ -1,11 +1,11 @@
 #include "interpreter/aliases.h"
 
 #include "base/text.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
 
 namespace qrx {
 namespace {

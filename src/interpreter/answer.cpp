@@ -3,11 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "commands/media/sound_commands.h"
-#include "commands/shell/search.h"
+#include "base/setting_values.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/system_paths.h"
 #include "interpreter/expand.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
+#include "interpreter/split.h"
 #include "ui/main_window.h"
 
 namespace qrx {
@@ -82,9 +83,14 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   }
   if (!sound.empty()) {
     if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
-    SoundCommand(ctx, u"WAVE", sound);
+    auto fields = SplitArguments(sound, 1);
+    PlayWave(ctx, fields[0], fields[1]);
   }
   ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+}
+
+void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {
+  ctx.os.PlaySound(name, static_cast<uint32_t>(ToInt32(flags).value_or(0)));
 }
 
 }  // namespace qrx

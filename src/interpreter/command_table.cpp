@@ -1,16 +1,16 @@
 #include "interpreter/command_table.h"
 
-#include "calc/rpn.h"
+#include "commands/calc/rpn.h"
 #include "commands/display/display_commands.h"
 #include "commands/media/sound_commands.h"
+#include "commands/settings/set_routing.h"
 #include "commands/shell/exit_commands.h"
-#include "commands/shell/launch.h"
 #include "commands/shell/search.h"
+#include "commands/shell/shell_commands.h"
 #include "commands/shell/text_commands.h"
 #include "interpreter/aliases.h"
 #include "interpreter/control_flow.h"
 #include "interpreter/not_available.h"
-#include "interpreter/set_routing.h"
 
 namespace qrx {
 namespace {

@@ -1,11 +1,11 @@
 #include "interpreter/control_flow.h"
 
-#include "commands/settings/to_integer.h"
+#include "base/path_text.h"
+#include "base/to_integer.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/path_extras.h"
 #include "ui/main_window.h"
 
 namespace qrx {

@@ -1,13 +1,13 @@
 #include "interpreter/dispatcher.h"
 
 #include "base/text.h"
-#include "commands/shell/launch.h"
+#include "core/context.h"
 #include "interpreter/aliases.h"
 #include "interpreter/answer.h"
 #include "interpreter/command_table.h"
 #include "interpreter/expand.h"
+#include "interpreter/launch.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
 
 namespace qrx {
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "base/text.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
-#include "startup/path_extras.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/system_paths.h"
 
 namespace qrx {
 namespace {

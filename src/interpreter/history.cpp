@@ -1,8 +1,8 @@
 #include "interpreter/history.h"
 
 #include "base/text.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 
 namespace qrx {
 

@@ -1,17 +1,17 @@
 #include "interpreter/interpreter_start.h"
 
+#include "base/setting_values.h"
 #include "base/text.h"
-#include "commands/settings/setting_values.h"
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/timer_map.h"
 #include "interpreter/aliases.h"
 #include "interpreter/answer.h"
 #include "interpreter/control_flow.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
-#include "timers/timers.h"
 #include "ui/main_window.h"
 
 namespace qrx {

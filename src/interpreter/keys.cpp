@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "base/text.h"
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
 #include "ui/main_window.h"
 
 namespace qrx {

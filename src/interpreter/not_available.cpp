@@ -1,7 +1,7 @@
 #include "interpreter/not_available.h"
 
+#include "core/context.h"
 #include "interpreter/answer.h"
-#include "startup/context.h"
 
 namespace qrx {
 

@@ -1,9 +1,9 @@
 #include "interpreter/window_position.h"
 
+#include "base/setting_values.h"
 #include "base/text.h"
-#include "commands/settings/setting_values.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "ui/main_window.h"
 
 namespace qrx {

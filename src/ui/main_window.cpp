@@ -4,12 +4,12 @@
 
 #include "commands/settings/set_command.h"
 #include "commands/shell/exit_commands.h"
+#include "commands/timers/timers.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
-#include "startup/context.h"
-#include "timers/timers.h"
 
 namespace qrx {
 

@@ -1,7 +1,7 @@
 #include "fake/harness.h"
 
+#include "app/startup.h"
 #include "interpreter/dispatcher.h"
-#include "startup/startup.h"
 
 namespace qrx::test {
 

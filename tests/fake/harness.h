@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
+#include "core/context.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_ui.h"
-#include "startup/context.h"
 #include "ui/main_window.h"
 
 namespace qrx::test {

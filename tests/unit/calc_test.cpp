@@ -1,4 +1,4 @@
-#include "calc/rpn.h"
+#include "commands/calc/rpn.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "base/text.h"
-#include "calc/number_text.h"
+#include "commands/calc/number_text.h"
 #include "fake/harness.h"
 
 namespace qrx::test {

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "commands/settings/set_routing.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
 #include "interpreter/command_table.h"
-#include "interpreter/set_routing.h"
 
 namespace qrx::test {
 namespace {

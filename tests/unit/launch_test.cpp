@@ -1,5 +1,5 @@
 // SH, .R and the direct-mode launch on the fake platform: what the shell is asked to open.
-#include "commands/shell/launch.h"
+#include "interpreter/launch.h"
 
 #include <gtest/gtest.h>
 

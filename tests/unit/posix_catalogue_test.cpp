@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "app/startup.h"
 #include "base/text.h"
+#include "core/context.h"
+#include "core/message_catalogue.h"
 #include "fake/fake_ui.h"
 #include "fake/scoped.h"
 #include "interpreter/dispatcher.h"
 #include "platform/posix/posix_platform.h"
-#include "startup/context.h"
-#include "startup/message_catalogue.h"
-#include "startup/startup.h"
 #include "ui/main_window.h"
 
 namespace qrx::test {

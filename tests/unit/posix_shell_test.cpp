@@ -9,11 +9,11 @@
 #include <thread>
 
 #include "base/text.h"
+#include "core/context.h"
 #include "fake/fake_ui.h"
 #include "fake/scoped.h"
 #include "interpreter/dispatcher.h"
 #include "platform/posix/posix_platform.h"
-#include "startup/context.h"
 #include "ui/main_window.h"
 
 namespace qrx::test {

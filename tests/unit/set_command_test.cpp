@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
+#include "app/startup.h"
 #include "base/text.h"
 #include "fake/harness.h"
-#include "startup/startup.h"
 
 namespace qrx::test {
 namespace {

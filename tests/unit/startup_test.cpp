@@ -1,10 +1,10 @@
-#include "startup/startup.h"
+#include "app/startup.h"
 
 #include <gtest/gtest.h>
 
+#include "core/config_paths.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
-#include "startup/config_paths.h"
 
 namespace qrx::test {
 namespace {

@@ -1,15 +1,15 @@
-#include "timers/timers.h"
+#include "commands/timers/timers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
+#include "app/startup.h"
 #include "base/text.h"
+#include "core/timer_map.h"
 #include "fake/harness.h"
 #include "interpreter/dispatcher.h"
-#include "startup/startup.h"
-#include "timers/timer_map.h"
 
 namespace qrx::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 
 #include "base/text.h"
 #include "commands/shell/exit_commands.h"
+#include "core/context.h"
 #include "interpreter/dispatcher.h"
-#include "startup/context.h"
 #include "ui/main_window.h"
 
 namespace qrx {

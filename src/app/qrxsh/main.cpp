@@ -10,11 +10,11 @@
 #include <string>
 
 #include "app/qrxsh/headless_window.h"
+#include "app/startup.h"
 #include "base/text.h"
+#include "core/context.h"
 #include "interpreter/dispatcher.h"
 #include "platform/os_platform.h"
-#include "startup/context.h"
-#include "startup/startup.h"
 #include "ui/main_window.h"
 
 namespace {

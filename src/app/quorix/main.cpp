@@ -5,10 +5,10 @@
 #include <exception>
 #include <string>
 
+#include "app/startup.h"
+#include "core/context.h"
 #include "interpreter/dispatcher.h"
 #include "platform/os_platform.h"
-#include "startup/context.h"
-#include "startup/startup.h"
 #include "ui/main_window.h"
 #include "ui/win32/plain_window.h"
 #include "ui/win32/ui_handles.h"

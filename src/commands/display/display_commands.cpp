@@ -1,11 +1,11 @@
 #include "commands/display/display_commands.h"
 
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/history.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "startup/context.h"
 #include "ui/main_window.h"
 
 namespace qrx {

@@ -1,10 +1,10 @@
 #include "commands/media/sound_commands.h"
 
-#include "commands/settings/setting_values.h"
+#include "core/context.h"
+#include "interpreter/answer.h"
 #include "interpreter/command_table.h"
 #include "interpreter/not_available.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
 
 namespace qrx {
 
@@ -18,9 +18,4 @@ void SoundCommand(Context& ctx, std::u16string_view kind, std::u16string_view te
     NotAvailableYet(ctx, CommandArgs{u"CDDA", {}, {}});
   }
 }
-
-void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {
-  ctx.os.PlaySound(name, static_cast<uint32_t>(ToInt32(flags).value_or(0)));
-}
-
 }  // namespace qrx

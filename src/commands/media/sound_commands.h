@@ -9,9 +9,4 @@ struct Context;
 
 // kind "BEEP": the system beep; "WAVE": "name [flags]" is played; "CDDA": the CD player.
 void SoundCommand(Context& ctx, std::u16string_view kind, std::u16string_view text);
-
-// Plays a sound; `flags` is the PlaySound flags as numeric text (anything else means 0,
-// which waits until the sound has played).
-void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags);
-
 }  // namespace qrx

@@ -2,17 +2,17 @@
 
 #include <optional>
 
+#include "base/setting_values.h"
 #include "base/text.h"
+#include "base/to_integer.h"
 #include "commands/display/display_commands.h"
-#include "commands/settings/setting_values.h"
-#include "commands/settings/to_integer.h"
+#include "commands/timers/timers.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/control_flow.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
-#include "timers/timers.h"
 
 namespace qrx {
 namespace {

@@ -1,15 +1,16 @@
 #include "commands/shell/exit_commands.h"
 
 #include "base/text.h"
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
+#include "core/context.h"
 #include "interpreter/aliases.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
+#include "interpreter/keys.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "startup/context.h"
-#include "startup/startup.h"
+#include "ui/main_window.h"
 
 namespace qrx {
 
@@ -23,6 +24,15 @@ void RunEndSequence(Context& ctx, std::u16string_view option) {
     RunAlias(ctx, u"ENDEXEC");
   }
   ctx.end_sequence_done = true;
+}
+
+void EndApp(Context& ctx) {
+  if (ctx.main_form != nullptr) {
+    WindowSurface& window = ctx.main_form->Surface();
+    window.UnregisterHotKey(kActiveKeyId);
+    window.DeleteTrayIcon();
+  }
+  ctx.ui.Quit();
 }
 
 void ExitProgram(Context& ctx, std::u16string_view option) {

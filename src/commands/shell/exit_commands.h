@@ -16,6 +16,9 @@ struct Context;
 // the history and runs the alias "ENDEXEC".
 void RunEndSequence(Context& ctx, std::u16string_view option);
 
+// The last step of every run: releases what start-up acquired and ends the event loop.
+void EndApp(Context& ctx);
+
 // "RESET", "SHUTDOWN", "LOGOFF", "EWE flags" (the whole line): the end sequence, then the
 // system is asked to end the session. The program does not end by itself.
 void RunWindowsExit(Context& ctx, std::u16string_view line);

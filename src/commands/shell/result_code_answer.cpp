@@ -3,9 +3,9 @@
 #include <string>
 
 #include "base/text.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "interpreter/answer.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
 
 namespace qrx {
 

@@ -1,13 +1,12 @@
 #include "commands/shell/search.h"
 
+#include "base/path_text.h"
+#include "core/context.h"
+#include "core/system_paths.h"
 #include "interpreter/answer.h"
-#include "startup/context.h"
-#include "startup/path_extras.h"
 
 namespace qrx {
 namespace {
-
-constexpr size_t kSearchBuffer = 255;
 
 void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string& found) {
   ctx.answer.params[0] = std::u16string(argument);
@@ -19,13 +18,6 @@ void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string&
 }
 
 }  // namespace
-
-std::u16string FindOnSearchPath(Context& ctx, std::u16string_view name) {
-  if (name.empty()) return {};
-  std::u16string found = ctx.os.SearchPath(name);
-  if (found.size() >= kSearchBuffer) found.clear();
-  return found;
-}
 
 std::u16string FindFileInDirectory(Context& ctx, std::u16string_view folder,
                                    std::u16string_view pattern) {

@@ -8,10 +8,6 @@ namespace qrx {
 
 struct Context;
 
-// The full path under which the system's search order finds the name, or empty. A path
-// longer than 254 characters counts as not found, as it would not fit the search buffer.
-std::u16string FindOnSearchPath(Context& ctx, std::u16string_view name);
-
 // folder + the name of the first ordinary file in the folder that matches the pattern, or
 // empty. An empty folder is the root of the current drive.
 std::u16string FindFileInDirectory(Context& ctx, std::u16string_view folder,

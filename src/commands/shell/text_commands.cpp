@@ -3,14 +3,14 @@
 #include <optional>
 #include <string>
 
+#include "base/setting_values.h"
 #include "base/text.h"
-#include "commands/settings/setting_values.h"
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
 #include "commands/shell/result_code_answer.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
 #include "ui/main_window.h"
 
 namespace qrx {

@@ -19,9 +19,6 @@ inline constexpr int16_t kTimerNotDue = 0;
 inline constexpr int16_t kTimerDueDaily = 1;
 inline constexpr int16_t kTimerDueOnce = 2;
 
-// Reads the timer maps from the configuration file (settings load).
-void TimerLoad(Context& ctx);
-
 // Adds the command at the minute of `time` (a one-shot entry when `once`), or removes the
 // minute's entry when the command is empty, and writes the change to the configuration
 // file. Returns kTimerAdded, kTimerRemoved or kTimerInvalidTime (nothing changed).

@@ -1,8 +1,8 @@
-#include "startup/ini_access.h"
+#include "core/ini_access.h"
 
 #include <optional>
 
-#include "startup/context.h"
+#include "core/context.h"
 
 namespace qrx {
 

@@ -1,9 +1,11 @@
-#include "timers/timer_map.h"
+#include "core/timer_map.h"
 
 #include <cmath>
 
-#include "commands/settings/to_integer.h"
-#include "timers/timer_state.h"
+#include "base/to_integer.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/timer_state.h"
 
 namespace qrx {
 namespace {
@@ -69,6 +71,12 @@ std::u16string MinuteText(int minute) {
   const int m = minute % 60;
   return {static_cast<char16_t>(u'0' + h / 10), static_cast<char16_t>(u'0' + h % 10), u':',
           static_cast<char16_t>(u'0' + m / 10), static_cast<char16_t>(u'0' + m % 10)};
+}
+
+void TimerLoad(Context& ctx) {
+  const std::u16string none(kTimerMapLength, u'#');
+  ctx.timers.data = NormalizeTimerMap(ReadIni(ctx, u"TIMER", u"DATA", none, ctx.paths.config));
+  ctx.timers.once = NormalizeTimerMap(ReadIni(ctx, u"TIMER", u"DAT1", none, ctx.paths.config));
 }
 
 }  // namespace qrx

@@ -13,8 +13,4 @@ void StartUp(Context& ctx, std::u16string_view argument);
 
 // Compares the version stored in the configuration with the running one and tells the user.
 void CheckVersion(Context& ctx);
-
-// The last step of every run: releases what start-up acquired and ends the event loop.
-void EndApp(Context& ctx);
-
 }  // namespace qrx

@@ -1,12 +1,12 @@
-#include "timers/timers.h"
+#include "commands/timers/timers.h"
 
 #include <optional>
 
 #include "base/text.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/timer_map.h"
 #include "interpreter/dispatcher.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
-#include "timers/timer_map.h"
 
 namespace qrx {
 namespace {
@@ -59,12 +59,6 @@ class RunningScope {
 };
 
 }  // namespace
-
-void TimerLoad(Context& ctx) {
-  const std::u16string none(kTimerMapLength, u'#');
-  ctx.timers.data = NormalizeTimerMap(ReadIni(ctx, kSection, u"DATA", none, ctx.paths.config));
-  ctx.timers.once = NormalizeTimerMap(ReadIni(ctx, kSection, u"DAT1", none, ctx.paths.config));
-}
 
 int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view command, bool once,
                  bool* saved) {

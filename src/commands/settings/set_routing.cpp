@@ -1,11 +1,11 @@
-#include "interpreter/set_routing.h"
+#include "commands/settings/set_routing.h"
 
 #include "base/text.h"
 #include "commands/settings/set_command.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/keys.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
 
 namespace qrx {
 namespace {

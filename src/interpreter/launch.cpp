@@ -1,12 +1,11 @@
-#include "commands/shell/launch.h"
+#include "interpreter/launch.h"
 
 #include <string>
 
+#include "base/path_text.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
-#include "interpreter/interpreter_start.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
-#include "startup/path_extras.h"
 #include "ui/main_window.h"
 
 namespace qrx {
@@ -48,14 +47,4 @@ int32_t LaunchProgram(Context& ctx, std::u16string_view text) {
   ShowAnswer(ctx, u"", -2);
   return result;
 }
-
-void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view text) {
-  if (word == u"SH") {
-    LaunchProgram(ctx, text);
-  } else if (word == u".R") {
-    LoadSettings(ctx);
-    ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
-  }
-}
-
 }  // namespace qrx

@@ -1,7 +1,6 @@
-// Starting programs, documents and folders through the shell.
+// Commands that start programs and reload the configuration.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 namespace qrx {
@@ -10,8 +9,5 @@ struct Context;
 
 // "SH program [parameters] [>folder]" (word "SH") and ".R", the configuration reload.
 void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view text);
-
-// Launches "program [parameters] [>folder]"; returns the shell's result (> 32 = success).
-int32_t LaunchProgram(Context& ctx, std::u16string_view text);
 
 }  // namespace qrx

@@ -1,4 +1,4 @@
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
 
 #include <charconv>
 #include <cmath>
@@ -168,7 +168,8 @@ Number Scan(std::u16string_view text) {
   return ScanDecimal(text);
 }
 
-// Round half to even without depending on the floating-point rounding mode.
+}  // namespace
+
 double RoundHalfEven(double value) {
   const double below = std::floor(value);
   const double fraction = value - below;
@@ -176,8 +177,6 @@ double RoundHalfEven(double value) {
   if (fraction < 0.5) return below;
   return std::fmod(below, 2.0) == 0 ? below : below + 1;
 }
-
-}  // namespace
 
 std::optional<double> ParseNumericText(std::u16string_view text) {
   const Number number = Scan(text);

@@ -26,6 +26,10 @@
 
 namespace qrx {
 
+// The nearest integer, an exact half to the even neighbour (2.5 is 2, -2.5 is -2), whatever
+// the floating-point rounding mode.
+double RoundHalfEven(double value);
+
 // The number the text stands for, before any rounding; nothing when the text is not numeric
 // or its value lies beyond the range of a double ("1E400").
 std::optional<double> ParseNumericText(std::u16string_view text);

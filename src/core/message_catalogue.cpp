@@ -1,7 +1,7 @@
-#include "startup/message_catalogue.h"
+#include "core/message_catalogue.h"
 
-#include "startup/context.h"
-#include "startup/ini_access.h"
+#include "core/context.h"
+#include "core/ini_access.h"
 
 namespace qrx {
 

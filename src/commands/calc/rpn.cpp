@@ -1,15 +1,15 @@
-#include "calc/rpn.h"
+#include "commands/calc/rpn.h"
 
 #include <cmath>
 #include <optional>
 
 #include "base/text.h"
-#include "calc/number_text.h"
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
+#include "commands/calc/number_text.h"
+#include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "startup/context.h"
 
 namespace qrx {
 namespace {

@@ -1,6 +1,4 @@
-#include "startup/path_extras.h"
-
-#include "platform/platform.h"
+#include "base/path_text.h"
 
 namespace qrx {
 
@@ -38,21 +36,6 @@ std::u16string AddBackslash(std::u16string_view dir, char16_t sep) {
   std::u16string out(dir);
   if (out.empty() || out.back() != sep) out.push_back(sep);
   return out;
-}
-
-std::u16string WinSysDir(Platform& platform, std::u16string_view word) {
-  constexpr size_t kBufferSize = 260;
-  std::u16string dir;
-  if (word == u"WIN") {
-    dir = platform.WindowsDirectory();
-  } else if (word == u"SYS") {
-    dir = platform.SystemDirectory();
-  } else {
-    return {};
-  }
-  if (const size_t nul = dir.find(u'\0'); nul != std::u16string::npos) dir.resize(nul);
-  if (dir.size() >= kBufferSize) return {};
-  return dir;
 }
 
 }  // namespace qrx

@@ -1,4 +1,5 @@
-#include "startup/path_extras.h"
+#include "base/path_text.h"
+#include "core/system_paths.h"
 
 #include <gtest/gtest.h>
 

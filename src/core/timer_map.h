@@ -8,6 +8,8 @@
 
 namespace qrx {
 
+struct Context;
+
 inline constexpr int kMinutesPerDay = 1440;
 
 // A map as read from the configuration file: cut or filled to 240 characters, and any
@@ -31,5 +33,8 @@ std::optional<int> TimerMinute(std::u16string_view time);
 
 // "HH:MM" of a minute of the day.
 std::u16string MinuteText(int minute);
+
+// Reads the timer maps from the configuration file (settings load).
+void TimerLoad(Context& ctx);
 
 }  // namespace qrx

@@ -1,8 +1,8 @@
-#include "commands/settings/setting_values.h"
+#include "base/setting_values.h"
 
 #include <cmath>
 
-#include "commands/settings/to_integer.h"
+#include "base/to_integer.h"
 
 namespace qrx {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 std::optional<double> Rounded(std::u16string_view text) {
   const auto value = ParseNumericText(text);
   if (!value || !std::isfinite(*value)) return std::nullopt;
-  return std::nearbyint(*value);  // half to even
+  return RoundHalfEven(*value);
 }
 
 }  // namespace

@@ -1,19 +1,17 @@
-#include "startup/startup.h"
+#include "app/startup.h"
 
-#include <cmath>
-
+#include "base/path_text.h"
+#include "base/setting_values.h"
 #include "base/text.h"
-#include "commands/settings/setting_values.h"
-#include "commands/settings/to_integer.h"
-#include "commands/shell/search.h"
+#include "base/to_integer.h"
+#include "core/config_paths.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "core/message_catalogue.h"
+#include "core/system_paths.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
-#include "startup/config_paths.h"
-#include "startup/context.h"
-#include "startup/ini_access.h"
-#include "startup/message_catalogue.h"
-#include "startup/path_extras.h"
 #include "ui/main_window.h"
 
 namespace qrx {
@@ -23,7 +21,7 @@ namespace {
 // number counts as 0, an old file of unknown version.
 int16_t VersionHundredths(std::u16string_view text) {
   const double value = ParseNumericText(text).value_or(0.0) * 100.0;
-  const double rounded = std::nearbyint(value);  // half to even
+  const double rounded = RoundHalfEven(value);
   if (!(rounded >= -32768.0)) return -32768;
   if (rounded > 32767.0) return 32767;
   return static_cast<int16_t>(rounded);
@@ -98,14 +96,4 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   }
   StartInterpreter(ctx);
 }
-
-void EndApp(Context& ctx) {
-  if (ctx.main_form != nullptr) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.UnregisterHotKey(kActiveKeyId);
-    window.DeleteTrayIcon();
-  }
-  ctx.ui.Quit();
-}
-
 }  // namespace qrx

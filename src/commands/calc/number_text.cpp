@@ -1,4 +1,4 @@
-#include "calc/number_text.h"
+#include "commands/calc/number_text.h"
 
 #include <charconv>
 #include <cmath>

@@ -10,8 +10,6 @@
 
 namespace qrx {
 
-class Platform;
-
 // Mode 1 completes a half-quoted text: a quote is appended when the text starts with one and
 // does not end with one; then a quote is put in front when it ends with one and does not
 // start with one. Any other mode strips one leading and then one trailing quote (a text that
@@ -34,10 +32,5 @@ std::u16string CutExtension(std::u16string_view path);
 // The folder with `sep` appended unless it already ends with one (the empty text gives
 // just the separator).
 std::u16string AddBackslash(std::u16string_view dir, char16_t sep);
-
-// "WIN": the Windows folder; "SYS": the system folder; any other word, lower case
-// included, the empty text. A folder longer than 259 characters gives the empty text, as
-// the 260-character buffer the folders are read into stays empty then.
-std::u16string WinSysDir(Platform& platform, std::u16string_view word);
 
 }  // namespace qrx

@@ -11,9 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "calc/calc_state.h"
+#include "core/calc_state.h"
+#include "core/timer_state.h"
 #include "platform/platform.h"
-#include "timers/timer_state.h"
 
 namespace qrx {
 

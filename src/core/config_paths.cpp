@@ -1,6 +1,6 @@
-#include "startup/config_paths.h"
+#include "core/config_paths.h"
 
-#include "startup/path_extras.h"
+#include "base/path_text.h"
 
 namespace qrx {
 

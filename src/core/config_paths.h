@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/context.h"
+#include "core/context.h"
 
 namespace qrx {
 

@@ -1,0 +1,150 @@
+#!/usr/bin/env python3
+"""Checks the include structure of src/ and fails when it is broken.
+
+Folders form layers, bottom to top; a file may include files of its own layer and of the
+layers below it, never of a layer above:
+
+    base -> platform -> core -> interpreter -> commands -> ui -> app
+
+Portable code (everything outside the OS-specific folders) includes no OS header: between
+angle brackets only the C++ standard library, and no file of an OS-specific folder.
+
+Usage: check_layers.py --self-test | SRC_DIR [--count] [--map OLD=LAYER ...] [--allow FILE]
+  --count  print the number of upward includes (lines and folder pairs) and exit 0
+  --map    treat the top folder OLD as part of LAYER (to measure an older tree)
+  --allow  a file of "source: included" lines that are known and may still point upward
+"""
+import argparse
+import pathlib
+import re
+import sys
+
+LAYERS = ["base", "platform", "core", "interpreter", "commands", "ui", "app"]
+OS_SPECIFIC = ("platform/posix/", "platform/win32/", "ui/win32/", "app/")
+
+STANDARD_HEADERS = set(
+    """algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv
+    chrono cinttypes climits clocale cmath codecvt compare complex concepts condition_variable
+    coroutine csetjmp csignal cstdarg cstddef cstdint cstdio cstdlib cstring ctime cuchar cwchar
+    cwctype deque exception execution filesystem format forward_list fstream functional future
+    initializer_list iomanip ios iosfwd iostream istream iterator latch limits list locale map
+    memory memory_resource mutex new numbers numeric optional ostream queue random ranges ratio
+    regex scoped_allocator semaphore set shared_mutex source_location span sstream stack
+    stdexcept stop_token streambuf string string_view syncstream system_error thread tuple
+    type_traits typeindex typeinfo unordered_map unordered_set utility valarray variant vector
+    version""".split())
+
+INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
+
+
+def layer_of(rel, mapping):
+    top = rel.split("/", 1)[0]
+    top = mapping.get(top, top)
+    return LAYERS.index(top) if top in LAYERS else None
+
+
+def folder_of(rel):
+    return rel.rsplit("/", 1)[0] if "/" in rel else "."
+
+
+def is_portable(rel):
+    return not rel.startswith(OS_SPECIFIC)
+
+
+def check(src, mapping):
+    problems = []
+    upward = []
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in (".h", ".cpp", ".rc") or not path.is_file():
+            continue
+        rel = path.relative_to(src).as_posix()
+        own = layer_of(rel, mapping)
+        if own is None:
+            problems.append(f"{rel}: folder is in no layer ({' '.join(LAYERS)})")
+            continue
+        text = path.read_text(encoding="utf-8", errors="replace")
+        for number, line in enumerate(text.splitlines(), 1):
+            m = INCLUDE.match(line)
+            if not m:
+                continue
+            quote, target = m.groups()
+            where = f"{rel}:{number}: {target}"
+            if quote == "<":
+                if is_portable(rel) and target not in STANDARD_HEADERS:
+                    problems.append(f"{where}: portable code includes a header from outside "
+                                    "the standard library")
+                continue
+            target_layer = layer_of(target, mapping)
+            if target_layer is None:
+                problems.append(f"{where}: included file is in no layer")
+            elif target_layer > own:
+                upward.append((rel, target))
+                problems.append(f"{where}: includes from the higher layer "
+                                f"'{LAYERS[target_layer]}'")
+            if is_portable(rel) and not is_portable(target):
+                problems.append(f"{where}: portable code includes an OS-specific file")
+    return problems, upward
+
+
+def self_test():
+    """The check itself must catch what it is for: run it on small trees with known faults."""
+    import tempfile
+    cases = {
+        "upward include": {"core/a.h": '#include "interpreter/b.h"\n', "interpreter/b.h": ""},
+        "OS header in portable code": {"core/a.cpp": "#include <windows.h>\n"},
+        "OS-specific file in portable code": {"core/a.cpp": '#include "platform/win32/w.h"\n',
+                                              "platform/win32/w.h": ""},
+        "folder in no layer": {"misc/a.h": ""},
+    }
+    clean = {"core/a.cpp": '#include "base/b.h"\n#include <string>\n', "base/b.h": "",
+             "platform/win32/w.cpp": "#include <windows.h>\n",
+             "commands/x/c.cpp": '#include "commands/y/d.h"\n#include "core/a.h"\n',
+             "commands/y/d.h": "", "core/a.h": ""}
+    failures = 0
+    for name, files in list(cases.items()) + [("clean tree", clean)]:
+        with tempfile.TemporaryDirectory() as tmp:
+            for rel, text in files.items():
+                path = pathlib.Path(tmp, rel)
+                path.parent.mkdir(parents=True, exist_ok=True)
+                path.write_text(text)
+            problems, _ = check(pathlib.Path(tmp), {})
+            if bool(problems) != (name != "clean tree"):
+                print(f"self-test '{name}': got {problems}")
+                failures += 1
+    return 1 if failures else 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("src", nargs="?")
+    parser.add_argument("--self-test", action="store_true")
+    parser.add_argument("--count", action="store_true")
+    parser.add_argument("--map", action="append", default=[])
+    parser.add_argument("--allow")
+    args = parser.parse_args()
+    if args.self_test:
+        return self_test()
+    mapping = dict(item.split("=", 1) for item in args.map)
+    problems, upward = check(pathlib.Path(args.src), mapping)
+    if args.count:
+        pairs = {(folder_of(a), folder_of(b)) for a, b in upward}
+        print(f"upward include lines: {len(upward)}")
+        print(f"upward folder pairs: {len(pairs)}")
+        for a, b in sorted(pairs):
+            print(f"  {a} -> {b}")
+        return 0
+    if args.allow:
+        allowed = {line.strip() for line in open(args.allow, encoding="utf-8") if line.strip()}
+        problems = [p for p in problems
+                    if not any(p.startswith(a.split(": ")[0] + ":") and
+                               f": {a.split(': ')[1]}:" in p for a in allowed)]
+    for p in problems:
+        print(p)
+    if problems:
+        print(f"{len(problems)} include problem(s)")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
