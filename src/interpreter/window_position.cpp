@@ -4,7 +4,6 @@
 #include "base/text.h"
 #include "core/context.h"
 #include "core/ini_access.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -17,7 +16,6 @@ int32_t ReadPosition(Context& ctx, std::u16string_view key, int32_t def) {
 }  // namespace
 
 void RestoreWindowPosition(Context& ctx) {
-  if (ctx.main_form == nullptr) return;
   WindowSurface& w = ctx.main_form->Surface();
   const WindowRect r = w.NormalRect();
   const int32_t width = r.right - r.left;
@@ -37,7 +35,6 @@ void RestoreWindowPosition(Context& ctx) {
 }
 
 void SaveWindowPosition(Context& ctx) {
-  if (ctx.main_form == nullptr) return;
   WindowSurface& w = ctx.main_form->Surface();
   const WindowRect r = w.NormalRect();
   int32_t x = r.left;
@@ -53,7 +50,7 @@ void SaveWindowPosition(Context& ctx) {
 }
 
 void MoveOldWindowPos(Context& ctx, int16_t stored_version) {
-  if (stored_version >= 34 || ctx.main_form == nullptr) return;
+  if (stored_version >= 34) return;
   WindowSurface& w = ctx.main_form->Surface();
   const int32_t tpp = w.TwipsPerPixelX();
   const WindowRect r = w.NormalRect();

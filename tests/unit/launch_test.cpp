@@ -65,7 +65,7 @@ TEST_F(LaunchTest, TheWaitAnswerShowsWhileTheShellWorks) {
   ASSERT_EQ(q.ui.answers.size(), 2u);
   EXPECT_EQ(q.ui.answers[0].text + u"/" + Decimal(q.ui.answers[0].time), u"starting/-1");
   EXPECT_EQ(q.ui.answers[1].text + u"/" + Decimal(q.ui.answers[1].time), u"/-2");
-  q.ctx.main_form = nullptr;  // before the main window exists, no owner
+  q.ctx.main_form = &q.ctx.no_main_form;  // before the main window exists, no owner
   EXPECT_EQ(LaunchOf(u"SH a.exe").substr(0, 2), "0 ");
 }
 

@@ -6,6 +6,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
+#include "ui/command_box.h"
 
 namespace qrx::test {
 namespace {
