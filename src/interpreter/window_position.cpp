@@ -17,6 +17,14 @@ int32_t ReadPosition(Context& ctx, std::u16string_view key, int32_t def) {
 
 void RestoreWindowPosition(Context& ctx) {
   WindowSurface& w = ctx.main_form->Surface();
+  // The width first: with PosType 1 the stored point is the middle of the bottom edge, so
+  // the left edge depends on the width the window will have, not the one it has now.
+  if (ctx.main_form->Tag() == 1) {
+    const WindowRect before = w.NormalRect();
+    const int32_t tpp = w.TwipsPerPixelX();
+    const int32_t twips = ReadPosition(ctx, u"WW", (before.right - before.left) * tpp);
+    if (twips > 0) w.SetWindowWidth(twips / tpp);
+  }
   const WindowRect r = w.NormalRect();
   const int32_t width = r.right - r.left;
   const int32_t height = r.bottom - r.top;
@@ -27,11 +35,6 @@ void RestoreWindowPosition(Context& ctx) {
     y -= height;
   }
   w.MoveWindowTo(x, y);
-  if (ctx.main_form->Tag() == 1) {
-    const int32_t tpp = w.TwipsPerPixelX();
-    const int32_t twips = ReadPosition(ctx, u"WW", width * tpp);
-    if (twips > 0) w.SetWindowWidth(twips / tpp);
-  }
 }
 
 void SaveWindowPosition(Context& ctx) {

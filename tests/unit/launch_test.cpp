@@ -96,5 +96,17 @@ TEST_F(LaunchTest, ReloadReadsTheSettingsAndAnswersEvenWithoutAFile) {
   EXPECT_EQ(q.ctx.settings.variables[2], u"from file");  // kept
 }
 
+TEST_F(LaunchTest, ReloadKeepsTheHistoryOfThisRun) {
+  q.Type(u"ANS one");
+  q.Type(u"ANS two");
+  q.Type(u"ANS three");
+  q.Type(u".R");
+  EXPECT_EQ(q.ctx.history.entries[2], u"ANS three");
+  EXPECT_EQ(q.ctx.history.entries[4], u"ANS one");
+  q.Type(u"WRITE");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u".R");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS5"), u"ANS one");
+}
+
 }  // namespace
 }  // namespace qrx::test
