@@ -15,14 +15,22 @@ namespace qrx {
 
 void RunEndSequence(Context& ctx, std::u16string_view option) {
   if (ctx.end_sequence_done) return;
+  // Marked before ENDEXEC runs: an ENDEXEC that says EXIT, SHUTDOWN or ENDEXEC itself
+  // must end the program, not start the sequence over.
+  ctx.end_sequence_done = true;
   ShowAnswer(ctx, u"SYSTEM_END", ctx.answer.normal_time);
   if (UpperCase(option) != u"NO") {
     if (ctx.settings.move == 1) SaveWindowPosition(ctx);
     SaveHistory(ctx);
     ctx.interp.alias_arguments.clear();
-    RunAlias(ctx, u"ENDEXEC");
+    try {
+      RunAlias(ctx, u"ENDEXEC");
+    } catch (const NestingTooDeep&) {
+      // The program ends all the same; the answer says why ENDEXEC stopped.
+      ctx.interp.in_alias = 0;
+      ShowAnswer(ctx, u"SYSTEM_NEST", ctx.answer.error_time);
+    }
   }
-  ctx.end_sequence_done = true;
 }
 
 void EndApp(Context& ctx) {
