@@ -4,7 +4,7 @@
 #include "base/setting_values.h"
 #include "base/text.h"
 #include "base/to_integer.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "core/config_paths.h"
 #include "core/context.h"
 #include "core/ini_access.h"
