@@ -27,13 +27,16 @@ class ScriptedSys : public posix::SysCalls {
   std::set<pid_t> gone;        // processes that Kill reports as ended
   time_t clock_shift = 0;      // seconds added to RealTime
   ssize_t write_limit = -1;    // at most this many bytes per Write (short writes), -1: all
+  ssize_t read_limit = -1;     // at most this many bytes per Read (short reads), -1: all
   bool whole_seconds = false;  // file times as a file system that keeps only seconds has them
 
   int Open(const char* path, int flags, mode_t mode) override {
     return Fails("open", path) ? -1 : SysCalls::Open(path, flags, mode);
   }
   ssize_t Read(int fd, void* buffer, size_t size) override {
-    return Fails("read") ? -1 : SysCalls::Read(fd, buffer, size);
+    if (Fails("read")) return -1;
+    if (read_limit >= 0 && size > static_cast<size_t>(read_limit)) size = read_limit;
+    return SysCalls::Read(fd, buffer, size);
   }
   ssize_t Write(int fd, const void* buffer, size_t size) override {
     if (Fails("write")) return -1;

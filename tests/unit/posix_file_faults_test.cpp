@@ -73,6 +73,7 @@ TEST_F(PosixFileFaultsTest, FailedReplacementLeavesTheOldFileAndNoTemporary) {
 TEST_F(PosixFileFaultsTest, InterruptedAndShortCallsAreCarriedOn) {
   for (const char* call : {"open", "write", "fsync", "rename", "read"}) Fail(call, EINTR, 1, 3);
   sys_->write_limit = 3;
+  sys_->read_limit = 1000;
   ASSERT_TRUE(WriteSetting(u"new value"));
   EXPECT_EQ(Config(), "[SET]\r\n1=new value\r\n");
   ASSERT_TRUE(os_->WriteFile(U("whole.bin"), std::string(100'000, 'x')));

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -106,16 +107,23 @@ UniqueFd OpenRegular(SysCalls& sys, const std::string& path, struct stat* st) {
 
 std::optional<FileContents> ReadWholeFile(SysCalls& sys, const std::string& path) {
   FileContents contents;
+  contents.opened_after = sys.RealTime();
   const UniqueFd fd = OpenRegular(sys, path, &contents.status);
   if (!fd) return std::nullopt;
-  contents.bytes.reserve(static_cast<size_t>(contents.status.st_size));
-  const bool ok = ReadChunks(sys, fd.Get(), [&](std::string_view chunk) {
-    contents.bytes.append(chunk);
-    return true;
-  });
-  // The status once everything is read: a change made while reading shows in it.
-  if (!ok || sys.Fstat(fd.Get(), &contents.status) != 0) return std::nullopt;
-  return contents;
+  std::string& bytes = contents.bytes;
+  const size_t size = static_cast<size_t>(contents.status.st_size);
+  // Asking for one byte more than the file holds: a read that gives less than that once the
+  // whole size is in has met the end, so no further read is needed to see it.
+  for (;;) {
+    const size_t want = bytes.size() < size ? size - bytes.size() + 1 : 64 * 1024;
+    const size_t old_size = bytes.size();
+    bytes.resize(old_size + want);
+    const ssize_t n =
+        RetryOnInterrupt([&] { return sys.Read(fd.Get(), bytes.data() + old_size, want); });
+    if (n < 0) return std::nullopt;
+    bytes.resize(old_size + static_cast<size_t>(n));
+    if (n == 0 || (bytes.size() >= size && static_cast<size_t>(n) < want)) return contents;
+  }
 }
 
 bool WriteAll(SysCalls& sys, int fd, std::string_view bytes) {
@@ -177,11 +185,14 @@ void ClearStaleTemporaries(SysCalls& sys, const std::string& folder) {
 
 TempFile::TempFile(SysCalls& sys, const std::string& target) : sys_(sys), target_(target) {
   struct stat st {};
-  if (sys_.Lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+  bool found = sys_.Lstat(target.c_str(), &st) == 0;
+  if (found && S_ISLNK(st.st_mode)) {
     std::unique_ptr<char, decltype(&std::free)> real(sys_.RealPath(target.c_str()), &std::free);
     // A dangling link has no file to replace; the link itself is then replaced.
     if (real) target_ = real.get();
+    found = real && sys_.Stat(target_.c_str(), &st) == 0;
   }
+  if (found) target_mode_ = st.st_mode & 07777;
   const PathParts parts = SplitFsPath(target_);
   if (parts.name.empty()) return;
   ClearStaleTemporaries(sys_, parts.folder);
@@ -213,10 +224,7 @@ TempFile::~TempFile() {
 
 bool TempFile::Commit(std::optional<unsigned> mode, Flush flush) {
   if (!fd_) return false;
-  if (!mode) {
-    struct stat st {};
-    if (sys_.Stat(target_.c_str(), &st) == 0) mode = st.st_mode & 07777;
-  }
+  if (!mode) mode = target_mode_;
   // Best effort: some file systems keep no permissions, and the bytes matter more.
   if (mode) (void)sys_.Fchmod(fd_.Get(), static_cast<mode_t>(*mode));
   if (flush == Flush::kYes && RetryOnInterrupt([&] { return sys_.Fsync(fd_.Get()); }) != 0) {

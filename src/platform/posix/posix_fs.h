@@ -94,10 +94,11 @@ bool ReadChunks(SysCalls& sys, int fd, Sink&& sink) {
   }
 }
 
-// A whole ordinary file and its status as it was once the last byte had been read.
+// A whole ordinary file, its status when it was opened, and the time just before that.
 struct FileContents {
   std::string bytes;
   struct stat status {};
+  timespec opened_after{};
 };
 // Nothing when the path names no ordinary file or a read fails.
 std::optional<FileContents> ReadWholeFile(SysCalls& sys, const std::string& path);
@@ -134,6 +135,7 @@ class TempFile {
  private:
   SysCalls& sys_;
   std::string target_;
+  std::optional<unsigned> target_mode_;  // the permissions of the file to replace
   std::string temp_;
   UniqueFd fd_;
 };

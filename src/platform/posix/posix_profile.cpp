@@ -51,10 +51,10 @@ ProfileFiles::Stamp ProfileFiles::StampOf(const struct stat& st) {
   return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
 }
 
-bool ProfileFiles::Settled(const struct stat& st) const {
+bool ProfileFiles::Settled(const struct stat& st, const timespec& opened_after) {
   const bool coarse = st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0;
   const int64_t latest = std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
-  return latest + (coarse ? kCoarseStepNs : kFineStepNs) < Nanoseconds(sys_.RealTime());
+  return latest + (coarse ? kCoarseStepNs : kFineStepNs) < Nanoseconds(opened_after);
 }
 
 std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& path) {
@@ -77,15 +77,19 @@ std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& pa
     return nullptr;
   }
   auto snapshot = std::make_shared<Snapshot>(Snapshot{std::move(contents->bytes), nullptr});
-  Keep(path, contents->status, snapshot);
+  Keep(path, *contents, snapshot);
   return snapshot;
 }
 
-void ProfileFiles::Keep(const std::string& path, const struct stat& st,
+void ProfileFiles::Keep(const std::string& path, const FileContents& contents,
                         std::shared_ptr<Snapshot> snapshot) {
   Forget(path);
+  const struct stat& st = contents.status;
+  // A file that changed size while it was read changed; the next call reads it again.
   const bool whole = snapshot->bytes.size() == static_cast<size_t>(st.st_size);
-  if (!whole || snapshot->bytes.size() > kKeptBytes || !Settled(st)) return;
+  if (!whole || snapshot->bytes.size() > kKeptBytes || !Settled(st, contents.opened_after)) {
+    return;
+  }
   if (entries_.size() >= kKeptFiles) {
     entries_.erase(
         std::min_element(entries_.begin(), entries_.end(),

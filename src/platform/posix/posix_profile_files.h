@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_sys.h"
 #include "platform/profile/profile_files.h"
 
@@ -64,12 +65,14 @@ class ProfileFiles : public profile::FileAccess {
   };
 
   static Stamp StampOf(const struct stat& st);
-  // Whether a file read with this status can be kept: its times lie clearly in the past.
-  bool Settled(const struct stat& st) const;
+  // Whether a copy of a file can be kept: its times lie clearly before the moment it was
+  // opened, so any later write gives it other times.
+  static bool Settled(const struct stat& st, const timespec& opened_after);
   // The file's bytes, from the kept copy while the file is unchanged; nullptr when there is
   // no ordinary file that can be read.
   std::shared_ptr<Snapshot> Load(const std::string& path);
-  void Keep(const std::string& path, const struct stat& st, std::shared_ptr<Snapshot> snapshot);
+  void Keep(const std::string& path, const FileContents& contents,
+            std::shared_ptr<Snapshot> snapshot);
   void Forget(const std::string& path);
 
   SysCalls& sys_;
