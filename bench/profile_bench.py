@@ -1,21 +1,21 @@
 #!/usr/bin/env python3
-"""Settings writes and aliases through native qrxsh. Called by bench/writes.sh and
-bench/aliases.sh.
+"""Settings writes and aliases through native qrxsh, each beside the bare floor of the same
+writes. Called by bench/writes.sh and bench/aliases.sh.
 
 usage: profile_bench.py writes NATIVE_DIR ROUNDS LINES
-       profile_bench.py aliases NATIVE_DIR RUNS COUNT
+       profile_bench.py aliases NATIVE_DIR ROUNDS COUNT
 
 writes: a command file of LINES lines "SET n v<i>" (n = i mod 10, every value new, so every
-line writes the configuration) run by qrxsh with "LBAT", against write_floor on the same
-configuration and lines: read the file, change the line, write a temporary file, rename it
-over the file. The two alternate ROUNDS times in fresh folders beside each other, so both see
-the same disk and the same load; the figures are medians (wall clock), with the median of the
-per-round ratios.
+line writes the configuration). aliases: a command file of COUNT lines "ALIAS An ECHO alias n"
+(every line adds a key), then the start-up of qrxsh with those aliases against the start-up
+without any (process start to its first answer).
 
-aliases: a command file of COUNT lines "ALIAS An ECHO alias n" run by qrxsh (wall clock from
-the LBAT line to its last answer), then the start-up of qrxsh with those COUNT aliases in its
-configuration against the start-up without any (process start to its first answer, median of
-RUNS).
+qrxsh runs the command file with "LBAT" (timed from that line to the answer of the last
+line); write_floor (bench/floor) does the same writes with plain system calls: read the file,
+change the line, write a temporary file, rename it over the file. The two alternate ROUNDS
+times, each in a fresh folder, so both meet the same disk and the same load. Figures are
+medians of wall-clock time, with the median of the per-round ratios; the CPU time (user +
+system) of each process is given too, as it depends far less on what else the machine runs.
 """
 import os
 import shutil
@@ -30,6 +30,13 @@ BASE_CONFIG = b"[SYSTEM]\r\nVersion=0.50\r\n"
 
 def set_config():
     return BASE_CONFIG + b"[SET]\r\n" + b"".join(b"%d=start\r\n" % k for k in range(10))
+
+
+def reap(proc):
+    """Waits for the process; its CPU seconds (user + system)."""
+    _, _, usage = os.wait4(proc.pid, 0)
+    proc.returncode = 0
+    return usage.ru_utime + usage.ru_stime
 
 
 class Qrxsh:
@@ -56,9 +63,10 @@ class Qrxsh:
         self.proc.stdin.flush()
 
     def end(self):
+        """Ends the run; its CPU seconds."""
         self.proc.stdin.close()
         self.proc.stdout.read()
-        self.proc.wait(timeout=60)
+        return reap(self.proc)
 
 
 def fresh_folder(root, name, config):
@@ -69,15 +77,42 @@ def fresh_folder(root, name, config):
     return folder
 
 
-def run_command_file(native_dir, folder, commands, lines):
-    """Seconds from the LBAT line to the answer of its last line."""
+def run_qrxsh(native_dir, folder, commands, lines):
+    """Seconds from the LBAT line to the answer of its last line, and the run's CPU seconds."""
     sh = Qrxsh(native_dir, folder)
     sh.answers(1)  # started
     sent = time.perf_counter()
     sh.send("LBAT " + commands)
     done = sh.answers(lines)
-    sh.end()
-    return done - sent
+    return done - sent, sh.end()
+
+
+def run_floor(native_dir, folder, commands):
+    proc = subprocess.Popen([os.path.join(native_dir, "bench", "write_floor"),
+                             os.path.join(folder, "QRX_CORE.INI"), commands],
+                            stdout=subprocess.PIPE)
+    out = proc.stdout.read()
+    cpu = reap(proc)
+    return float(out), cpu
+
+
+def side_by_side(native_dir, root, commands, lines, config, rounds, what):
+    """Floor and qrxsh alternately; one unmeasured round first brings everything into the
+    caches."""
+    floor, quorix, floor_cpu, quorix_cpu = [], [], [], []
+    for r in range(rounds + 1):
+        f, fc = run_floor(native_dir, fresh_folder(root, f"floor{r}", config), commands)
+        q, qc = run_qrxsh(native_dir, fresh_folder(root, f"qrxsh{r}", config), commands, lines)
+        if r:
+            floor.append(f), quorix.append(q), floor_cpu.append(fc), quorix_cpu.append(qc)
+            print(f"  round {r}: floor {f:.2f} s, qrxsh {q:.2f} s, ratio {q / f:.2f}")
+    f, q = statistics.median(floor), statistics.median(quorix)
+    ratio = statistics.median(b / a for a, b in zip(floor, quorix))
+    print(f"{what}: floor {f:.2f} s ({f / lines * 1e6:.0f} us each), qrxsh {q:.2f} s "
+          f"({q / lines * 1e6:.0f} us each); ratio of medians {q / f:.2f}, median ratio "
+          f"{ratio:.2f}; CPU floor {statistics.median(floor_cpu):.2f} s, qrxsh "
+          f"{statistics.median(quorix_cpu):.2f} s")
+    return q
 
 
 def writes(native_dir, rounds, lines):
@@ -87,56 +122,43 @@ def writes(native_dir, rounds, lines):
         with open(commands, "wb") as f:
             for i in range(lines):
                 f.write(b"SET %d v%d\r\n" % (i % 10, i))
-        floor_exe = os.path.join(native_dir, "bench", "write_floor")
-        # One unmeasured run of each brings the program and the folder into the cache.
-        floor, quorix = [], []
-        for r in range(rounds + 1):
-            folder = fresh_folder(root, f"floor{r}", set_config())
-            out = subprocess.run([floor_exe, os.path.join(folder, "QRX_CORE.INI"), commands],
-                                 check=True, stdout=subprocess.PIPE).stdout
-            f = float(out)
-            folder = fresh_folder(root, f"qrxsh{r}", set_config())
-            q = run_command_file(native_dir, folder, commands, lines)
-            if r:
-                floor.append(f)
-                quorix.append(q)
-                print(f"round {r}: floor {f:.2f} s, qrxsh {q:.2f} s, ratio {q / f:.2f}")
-        f, q = statistics.median(floor), statistics.median(quorix)
-        ratio = statistics.median(b / a for a, b in zip(floor, quorix))
-        print(f"{lines} distinct SET lines: floor {f:.2f} s ({f / lines * 1e6:.0f} us/write), "
-              f"qrxsh {q:.2f} s ({q / lines * 1e6:.0f} us/line); ratio of medians {q / f:.2f}, "
-              f"median ratio {ratio:.2f} (target <= 1.2)")
+        side_by_side(native_dir, root, commands, lines, set_config(), rounds,
+                     f"{lines} distinct SET lines (target: ratio <= 1.2)")
     finally:
         shutil.rmtree(root, ignore_errors=True)
 
 
 def startup(native_dir, folder):
+    """Seconds to the first answer, and the CPU seconds of the whole start and exit."""
     sh = Qrxsh(native_dir, folder)
     took = sh.answers(1) - sh.started
-    sh.end()
-    return took
+    return took, sh.end()
 
 
-def aliases(native_dir, runs, count):
+def aliases(native_dir, rounds, count):
     root = tempfile.mkdtemp(prefix="qrx-aliases-", dir=os.environ.get("QRX_BENCH_DIR"))
     try:
         commands = os.path.join(root, "alias.bat")
         with open(commands, "wb") as f:
             for i in range(count):
                 f.write(b"ALIAS A%d ECHO alias %d\r\n" % (i, i))
-        folder = fresh_folder(root, "define", BASE_CONFIG)
-        defined = run_command_file(native_dir, folder, commands, count)
+        side_by_side(native_dir, root, commands, count, BASE_CONFIG, rounds,
+                     f"defining {count} aliases from a command file (target <= 2 s)")
+        folder = os.path.join(root, f"qrxsh{rounds}")
         with open(os.path.join(folder, "QRX_CORE.INI"), "rb") as f:
             stored = f.read().count(b"\r\nA")
-        print(f"defining {count} aliases from a command file: {defined:.2f} s "
-              f"({stored} stored; target <= 2 s)")
         empty = fresh_folder(root, "empty", BASE_CONFIG)
         startup(native_dir, empty)  # the first start writes the catalogue beside it
-        startup(native_dir, folder)
-        with_aliases = statistics.median(startup(native_dir, folder) for _ in range(runs))
-        without = statistics.median(startup(native_dir, empty) for _ in range(runs))
-        print(f"start-up to the first answer: {with_aliases * 1000:.1f} ms with {count} aliases, "
-              f"{without * 1000:.1f} ms without (median of {runs}; target <= 20 ms)")
+        runs = 4 * rounds + 1
+        figures = {}
+        for name, where in (("with", folder), ("without", empty)):
+            results = [startup(native_dir, where) for _ in range(runs)]
+            figures[name] = (statistics.median(r[0] for r in results),
+                             statistics.median(r[1] for r in results))
+        (w, wc), (o, oc) = figures["with"], figures["without"]
+        print(f"start-up to the first answer with {stored} aliases: {w * 1000:.1f} ms "
+              f"(CPU of start and exit {wc * 1000:.0f} ms); without aliases {o * 1000:.1f} ms "
+              f"(CPU {oc * 1000:.0f} ms); median of {runs} (target <= 20 ms)")
     finally:
         shutil.rmtree(root, ignore_errors=True)
 

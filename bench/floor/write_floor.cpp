@@ -1,13 +1,16 @@
 // The bare floor of a run of settings writes: for every "SET name value" line of a command
-// file, read the configuration whole, change that one line, write the result to a new
-// temporary file beside it and rename that over the configuration. No parsing, no code page,
-// no flush: what any atomic replacement of the file has to do, and nothing else.
+// file (key name of section SET) and every "ALIAS name text" line (key NAME of section BAT,
+// the text in double quotes), read the configuration whole, change or add that one line,
+// write the result to a new temporary file beside it and rename that over the configuration.
+// No parsing beyond finding the line, no code page, no flush: what any atomic replacement of
+// the file has to do, and nothing else.
 //
 // usage: write_floor CONFIG COMMAND_FILE
 // Prints the seconds the writes took (wall clock) on standard output.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -38,16 +41,23 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// Sets "name=value" in section [SET], adding the line after the header when it is missing.
-void SetLine(std::string* text, const std::string& name, const std::string& value) {
-  const std::string header = "[SET]\r\n";
+struct Write {
+  std::string section, name, value;
+};
+
+// Sets "name=value" in a section, adding the line at the end of the section when it is missing.
+void SetLine(std::string* text, const Write& write) {
+  const std::string header = "[" + write.section + "]\r\n";
+  const std::string& name = write.name;
+  const std::string& value = write.value;
   size_t section = text->find(header);
   if (section == std::string::npos) {
     *text += header;
     section = text->size() - header.size();
   }
   const size_t body = section + header.size();
-  const size_t end = std::min(text->find("\r\n[", body), text->size());
+  const size_t next = text->find("\r\n[", body);
+  const size_t end = next == std::string::npos ? text->size() : next + 2;
   size_t line = body;
   while (line < end) {
     const size_t eol = text->find("\r\n", line);
@@ -57,7 +67,7 @@ void SetLine(std::string* text, const std::string& name, const std::string& valu
     }
     line = eol + 2;
   }
-  text->insert(body, name + "=" + value + "\r\n");
+  text->insert(end, name + "=" + value + "\r\n");
 }
 
 }  // namespace
@@ -68,13 +78,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string config = argv[1];
-  std::vector<std::pair<std::string, std::string>> writes;
+  std::vector<Write> writes;
   std::ifstream commands(argv[2], std::ios::binary);
   for (std::string line; std::getline(commands, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     std::istringstream words(line);
     std::string word, name, value;
-    if (words >> word >> name >> value && word == "SET") writes.emplace_back(name, value);
+    if (!(words >> word >> name >> std::ws) || !std::getline(words, value)) continue;
+    if (word == "SET") writes.push_back({"SET", name, value});
+    if (word == "ALIAS") {
+      for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      writes.push_back({"BAT", name, "\"" + value + "\""});
+    }
   }
   const std::string folder = config.substr(0, config.rfind('/') + 1);
   const std::string prefix = folder + ".qrx-" + std::to_string(::getpid()) + "-";
@@ -82,7 +97,7 @@ int main(int argc, char** argv) {
   std::string text;
   for (size_t i = 0; i < writes.size(); ++i) {
     if (!ReadAll(config, &text)) return 1;
-    SetLine(&text, writes[i].first, writes[i].second);
+    SetLine(&text, writes[i]);
     const std::string temp = prefix + std::to_string(i) + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 || !WriteAll(fd, text) || ::close(fd) != 0) return 1;

@@ -205,8 +205,10 @@ TempFile::TempFile(SysCalls& sys, const std::string& target) : sys_(sys), target
   for (int attempt = 0; attempt < 100; ++attempt, ++seed) {
     std::string candidate = prefix + std::to_string(seed) + std::string(kTempSuffix);
     const int fd = RetryOnInterrupt([&] {
+      // Made with the old file's permissions where the process's mask lets it, which spares
+      // changing them afterwards in the usual case.
       return sys_.Open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                       0666);
+                       target_mode_ ? (*target_mode_ & 0777) : 0666);
     });
     if (fd >= 0) {
       fd_ = UniqueFd(fd, &sys_);
@@ -226,7 +228,10 @@ bool TempFile::Commit(std::optional<unsigned> mode, Flush flush) {
   if (!fd_) return false;
   if (!mode) mode = target_mode_;
   // Best effort: some file systems keep no permissions, and the bytes matter more.
-  if (mode) (void)sys_.Fchmod(fd_.Get(), static_cast<mode_t>(*mode));
+  struct stat st {};
+  if (mode && (sys_.Fstat(fd_.Get(), &st) != 0 || (st.st_mode & 07777) != *mode)) {
+    (void)sys_.Fchmod(fd_.Get(), static_cast<mode_t>(*mode));
+  }
   if (flush == Flush::kYes && RetryOnInterrupt([&] { return sys_.Fsync(fd_.Get()); }) != 0) {
     return false;
   }

@@ -57,14 +57,19 @@ bool ProfileFiles::Settled(const struct stat& st, const timespec& opened_after) 
   return latest + (coarse ? kCoarseStepNs : kFineStepNs) < Nanoseconds(opened_after);
 }
 
+ProfileFiles::Entry* ProfileFiles::Find(const std::string& path) {
+  const auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.path == path; });
+  return it == entries_.end() ? nullptr : &*it;
+}
+
 std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& path) {
   // Temporary files a killed writer left beside the file go the first time a folder is used.
   const std::string folder = SplitFsPath(path).folder;
   if (cleared_folders_.insert(folder).second) ClearStaleTemporaries(sys_, folder);
 
-  const auto kept = std::find_if(entries_.begin(), entries_.end(),
-                                 [&](const Entry& e) { return e.path == path; });
-  if (kept != entries_.end()) {
+  Entry* kept = Find(path);
+  if (kept != nullptr && kept->trusted) {
     struct stat st {};
     if (sys_.Stat(path.c_str(), &st) == 0 && StampOf(st) == kept->stamp) {
       kept->last_use = ++uses_;
@@ -76,26 +81,30 @@ std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& pa
     Forget(path);
     return nullptr;
   }
-  auto snapshot = std::make_shared<Snapshot>(Snapshot{std::move(contents->bytes), nullptr});
-  Keep(path, *contents, snapshot);
+  // The same bytes as the copy: its parsed form still holds.
+  std::shared_ptr<Snapshot> snapshot;
+  if (kept != nullptr && kept->snapshot->bytes == contents->bytes) {
+    snapshot = kept->snapshot;
+  } else {
+    snapshot = std::make_shared<Snapshot>(Snapshot{std::move(contents->bytes), nullptr});
+  }
+  const struct stat& st = contents->status;
+  // A file that changed size while it was read changed; the next call reads it again.
+  const bool whole = snapshot->bytes.size() == static_cast<size_t>(st.st_size);
+  Keep(path, snapshot, StampOf(st), whole && Settled(st, contents->opened_after));
   return snapshot;
 }
 
-void ProfileFiles::Keep(const std::string& path, const FileContents& contents,
-                        std::shared_ptr<Snapshot> snapshot) {
+void ProfileFiles::Keep(const std::string& path, std::shared_ptr<Snapshot> snapshot,
+                        const Stamp& stamp, bool trusted) {
   Forget(path);
-  const struct stat& st = contents.status;
-  // A file that changed size while it was read changed; the next call reads it again.
-  const bool whole = snapshot->bytes.size() == static_cast<size_t>(st.st_size);
-  if (!whole || snapshot->bytes.size() > kKeptBytes || !Settled(st, contents.opened_after)) {
-    return;
-  }
+  if (snapshot->bytes.size() > kKeptBytes) return;
   if (entries_.size() >= kKeptFiles) {
     entries_.erase(
         std::min_element(entries_.begin(), entries_.end(),
                          [](const Entry& a, const Entry& b) { return a.last_use < b.last_use; }));
   }
-  entries_.push_back({path, StampOf(st), std::move(snapshot), ++uses_});
+  entries_.push_back({path, stamp, trusted, std::move(snapshot), ++uses_});
 }
 
 void ProfileFiles::Forget(const std::string& path) {
@@ -114,8 +123,14 @@ bool ProfileFiles::Replace(std::u16string_view path, std::string_view bytes) {
   const auto fs = FsPath(path);
   if (!fs) return false;
   Forget(*fs);
-  return ReplaceFile(sys_, *fs, std::nullopt, Flush::kNo,
-                     [&](int fd) { return WriteAll(sys_, fd, bytes); });
+  if (!ReplaceFile(sys_, *fs, std::nullopt, Flush::kNo,
+                   [&](int fd) { return WriteAll(sys_, fd, bytes); })) {
+    return false;
+  }
+  // What was written, to be checked against the file at the next call like any copy that
+  // cannot be trusted on its times alone.
+  Keep(*fs, std::make_shared<Snapshot>(Snapshot{std::string(bytes), nullptr}), Stamp{}, false);
+  return true;
 }
 
 bool ProfileFiles::Exists(std::u16string_view path) {

@@ -23,12 +23,14 @@ class Cp932Codec : public profile::Codec {
   std::string Encode(std::u16string_view text) const override;
 };
 
-// A file is taken as unchanged while its device, inode, size, modification time and change
-// time (to the nanosecond) are all the same. Every write on Linux sets both times from a
-// clock that advances in steps (a timer tick, or whole seconds on some file systems), so a
-// second write within the same step as the one a copy was read after would leave them as
-// they were. A copy is therefore kept only when the file's times lie clearly before the
-// moment the reading ended; a file written just before it is read again at the next call.
+// A kept copy answers without reading the file while the file's device, inode, size,
+// modification time and change time (to the nanosecond) are all the same as when it was read.
+// Every write on Linux sets both times from a clock that advances in steps (a timer tick, or
+// whole seconds on some file systems), so a second write within the same step as the one the
+// copy was read after would leave them as they were. A copy is therefore trusted only when
+// the file's times lie clearly before the moment the file was opened; any other copy (a file
+// written just before, or by quorix itself) is checked by reading the file again, and only its
+// parsed form is kept when the bytes are the same.
 class ProfileFiles : public profile::FileAccess {
  public:
   explicit ProfileFiles(SysCalls& sys) : sys_(sys) {}
@@ -60,6 +62,7 @@ class ProfileFiles : public profile::FileAccess {
   struct Entry {
     std::string path;
     Stamp stamp;
+    bool trusted = false;  // its times show any change
     std::shared_ptr<Snapshot> snapshot;
     uint64_t last_use = 0;
   };
@@ -71,8 +74,9 @@ class ProfileFiles : public profile::FileAccess {
   // The file's bytes, from the kept copy while the file is unchanged; nullptr when there is
   // no ordinary file that can be read.
   std::shared_ptr<Snapshot> Load(const std::string& path);
-  void Keep(const std::string& path, const FileContents& contents,
-            std::shared_ptr<Snapshot> snapshot);
+  void Keep(const std::string& path, std::shared_ptr<Snapshot> snapshot, const Stamp& stamp,
+            bool trusted);
+  Entry* Find(const std::string& path);
   void Forget(const std::string& path);
 
   SysCalls& sys_;

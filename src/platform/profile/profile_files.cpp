@@ -17,6 +17,14 @@ std::u16string AsStored(const Codec& codec, std::u16string_view text) {
   return std::u16string(text);
 }
 
+// Whether a text comes back from the code page as it is.
+bool KeptByCodePage(const Codec& codec, std::u16string_view text) {
+  for (const char16_t c : text) {
+    if (c >= 0x80) return codec.Decode(codec.Encode(text)) == text;
+  }
+  return true;
+}
+
 std::u16string Default(const Codec& codec, std::u16string_view def) {
   return EffectiveDefault(AsStored(codec, def));
 }
@@ -36,10 +44,11 @@ std::optional<std::u16string> KeyArgument(const Codec& codec, std::u16string_vie
 
 // The value the first line of the key gives, or nothing when there is no such line or it has
 // no "=" (a line without "=" hides a later one with it).
-const std::u16string* Value(const ParsedFile* parsed, std::u16string_view section,
-                            std::u16string_view key) {
+std::optional<std::u16string_view> Value(const ParsedFile* parsed, std::u16string_view section,
+                                         std::u16string_view key) {
   const ParsedFile::Key* found = parsed ? parsed->Find(section, key) : nullptr;
-  return found != nullptr && found->has_value ? &found->value : nullptr;
+  if (found == nullptr || !found->has_value()) return std::nullopt;
+  return parsed->Value(*found);
 }
 
 // Writes the edited document unless nothing changed.
@@ -73,8 +82,8 @@ std::u16string GetString(FileAccess& io, const Codec& codec, std::u16string_view
   const auto key_name = KeyArgument(codec, key);
   if (!section_name || !key_name) return Default(codec, def);
   const auto parsed = io.Parse(file, codec);
-  const std::u16string* value = Value(parsed.get(), *section_name, *key_name);
-  return value != nullptr ? *value : Default(codec, def);
+  const auto value = Value(parsed.get(), *section_name, *key_name);
+  return value ? std::u16string(*value) : Default(codec, def);
 }
 
 bool WriteString(FileAccess& io, const Codec& codec, std::u16string_view section,
@@ -141,7 +150,7 @@ std::vector<std::u16string> KeyNames(FileAccess& io, const Codec& codec,
   if (keys == nullptr) return names;
   // Lines without "=" are not keys one can list.
   for (const ParsedFile::Key& key : *keys) {
-    if (key.has_value) names.push_back(key.name);
+    if (key.has_value()) names.emplace_back(parsed->Name(key));
   }
   return names;
 }
@@ -162,13 +171,20 @@ std::vector<std::pair<std::u16string, std::u16string>> Section(FileAccess& io, c
   const auto parsed = io.Parse(file, codec);
   const auto* keys = parsed ? parsed->Keys(*section_name) : nullptr;
   if (keys == nullptr) return entries;
+  entries.reserve(keys->size());
   for (const ParsedFile::Key& key : *keys) {
-    if (!key.has_value) continue;
-    // The name looked up as GetString would look it up, so the value is the one it gives.
-    const auto key_name = KeyArgument(codec, key.name);
-    const std::u16string* value =
-        key_name ? Value(parsed.get(), *section_name, *key_name) : nullptr;
-    entries.emplace_back(key.name, value != nullptr ? *value : std::u16string());
+    if (!key.has_value()) continue;
+    const std::u16string_view name = parsed->Name(key);
+    std::optional<std::u16string_view> value;
+    if (LookupKey(name) == name && KeptByCodePage(codec, name)) {
+      // The name looked up is the name itself: the first line of it decides.
+      const ParsedFile::Key& first = (*keys)[key.first()];
+      if (first.has_value()) value = parsed->Value(first);
+    } else if (const auto key_name = KeyArgument(codec, name)) {
+      // A name that the code page or the lookup rules change is looked up as GetString would.
+      value = Value(parsed.get(), *section_name, *key_name);
+    }
+    entries.emplace_back(name, value.value_or(std::u16string_view()));
   }
   return entries;
 }
