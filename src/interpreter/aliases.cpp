@@ -79,6 +79,17 @@ void RunAliasCommand(Context& ctx, std::u16string_view rest) {
     return;
   }
   const std::u16string name = UpperCase(fields[0]);
+  if (name.empty()) {
+    // No alias has an empty name: there is nothing to delete, and nothing can be defined.
+    ctx.answer.params[0] = name;
+    ctx.answer.params[1] = fields[1];
+    if (fields[1].empty()) {
+      ShowAnswer(ctx, u"BAT_DEL", ctx.answer.normal_time);
+    } else {
+      ShowAnswer(ctx, u"BAT_ERR", ctx.answer.error_time);
+    }
+    return;
+  }
   if (!StoreAlias(ctx, name, fields[1])) {
     ctx.answer.params[0] = ctx.paths.config;
     ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
