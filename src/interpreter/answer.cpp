@@ -51,20 +51,11 @@ void ShowInWindow(Context& ctx, int16_t time) {
   if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
 }
 
-}  // namespace
-
-void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
-  std::u16string text = LookUp(ctx, key);
-  std::u16string sound;
-  if (text.find(u'|') != std::u16string::npos) {
-    auto parts = SplitAtBars(text);
-    text = parts[0];
-    sound = parts[1];
-    // parts[2], the skin of this answer, only matters to the skinned window.
-  }
+// Shows a finished answer text in the output "ANS-WINDOW" chooses.
+void Deliver(Context& ctx, std::u16string text, int16_t time) {
   std::u16string library;
   const Output output = ChooseOutput(ctx, library);
-  ctx.answer.text = ExpandAnswerParams(ctx, text);
+  ctx.answer.text = std::move(text);
   switch (output) {
     case Output::kWindow:
       ShowInWindow(ctx, time);
@@ -81,12 +72,35 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
       ctx.ui.ShowPopup(ctx.answer.text, time);
       break;
   }
+}
+
+void RecordOutcome(Context& ctx, int16_t time) {
+  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+}
+
+}  // namespace
+
+void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
+  std::u16string text = LookUp(ctx, key);
+  std::u16string sound;
+  if (text.find(u'|') != std::u16string::npos) {
+    auto parts = SplitAtBars(text);
+    text = parts[0];
+    sound = parts[1];
+    // parts[2], the skin of this answer, only matters to the skinned window.
+  }
+  Deliver(ctx, ExpandAnswerParams(ctx, text), time);
   if (!sound.empty()) {
     if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
     auto fields = SplitArguments(sound, 1);
     PlayWave(ctx, fields[0], fields[1]);
   }
-  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+  RecordOutcome(ctx, time);
+}
+
+void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
+  Deliver(ctx, std::u16string(text), time);
+  RecordOutcome(ctx, time);
 }
 
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {

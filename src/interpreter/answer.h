@@ -12,6 +12,10 @@ struct Context;
 // for `time` seconds: -1 keeps it until the next answer, -2 with an empty text clears.
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time);
 
+// Shows a text exactly as it is: no catalogue lookup, no sound field, no parameters (a found
+// file name may hold "_", "|" and "#").
+void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time);
+
 // Plays a sound; `flags` is the PlaySound flags as numeric text (anything else means 0,
 // which waits until the sound has played).
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags);

@@ -13,7 +13,7 @@ void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string&
   if (found.empty()) {
     ShowAnswer(ctx, u"SEARCH_ERR", ctx.answer.error_time);
   } else {
-    ShowAnswer(ctx, found, ctx.answer.normal_time);
+    ShowLiteralAnswer(ctx, found, ctx.answer.normal_time);
   }
 }
 
