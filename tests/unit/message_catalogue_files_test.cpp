@@ -50,7 +50,7 @@ constexpr const char* kRequired[] = {
     "LINK SEND:ab ERR",
     "LL ADD:a ERR:A",
     "WOL SEND ERR",
-    "CALCRPN DONE:A ERR1 ERR2 ERR3 ERR4 ERR5",
+    "CALCRPN DONE:AB ERR1 ERR2 ERR3 ERR4 ERR5",
 };
 
 // "SECTION_KEY" -> params.

@@ -96,6 +96,7 @@ void CalcRpnCommand(Context& ctx, std::u16string_view rest) {
   // "done" would cover it up.
   if (ctx.answer.last_ok == 0) return;
   ctx.answer.params[0] = variable;
+  ctx.answer.params[1] = text;
   ShowAnswer(ctx, u"CALCRPN_DONE", ctx.answer.normal_time);
 }
 
