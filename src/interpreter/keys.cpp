@@ -19,16 +19,9 @@ constexpr int32_t kVkControl = 0x11;
 constexpr int32_t kVkMenu = 0x12;
 constexpr int32_t kVkF1 = 0x70;
 
-// Puts a text into the command box through the clipboard, as the paste message does, and
-// gives the user's clipboard text back afterwards.
-// False when the clipboard could not be had.
-bool PasteThroughClipboard(Context& ctx, std::u16string_view text) {
-  WindowSurface& window = ctx.main_form->Surface();
-  const std::optional<std::u16string> kept = ctx.os.GetClipboardText();
-  if (!ctx.os.SetClipboardText(text)) return false;
-  window.PasteClipboardIntoCommandBox();
-  ctx.os.SetClipboardText(kept.value_or(u""));
-  return true;
+// The command box holds one line: like a paste, a text goes in up to its first line break.
+std::u16string_view FirstLine(std::u16string_view text) {
+  return text.substr(0, text.find_first_of(u"\r\n"));
 }
 
 }  // namespace
@@ -78,17 +71,37 @@ void SendTextToFocusedWindow(Context& ctx, std::u16string_view value) {
 }
 
 void PollFunctionKeys(Context& ctx) {
+  KeyState& keys = ctx.keys;
   for (int k = 0; k < 15; ++k) {
-    if (ctx.os.AsyncKeyState(kVkF1 + k) == 0) continue;
+    const int16_t state = ctx.os.AsyncKeyState(kVkF1 + k);
+    const bool down = state < 0;           // the high bit: down now
+    const bool tapped = (state & 1) != 0;  // pressed since the last look
+    if (!down && (!tapped || keys.function_key_seen[k])) {
+      // Up, or let go since the last look: the next press counts again.
+      keys.function_key_seen[k] = false;
+      keys.function_key_ran[k] = false;
+      continue;
+    }
+    if (keys.function_key_seen[k]) continue;  // still held
+    keys.function_key_seen[k] = down;
+    if (keys.function_key_ran[k]) continue;  // the window's key event ran this press
     int16_t sum = 0;
     if (ctx.os.AsyncKeyState(kVkShift) != 0) sum += 1;
     if (ctx.os.AsyncKeyState(kVkControl) != 0) sum += 2;
     if (ctx.os.AsyncKeyState(kVkMenu) != 0) sum += 4;
-    if (sum == ctx.keys.function_key_modifiers) {
-      RunTopLevelLine(ctx, ctx.keys.function_keys[k]);
+    if (sum == keys.function_key_modifiers) {
+      keys.function_key_ran[k] = true;
+      RunTopLevelLine(ctx, keys.function_keys[k]);
       return;
     }
   }
+}
+
+void RunFunctionKeyInWindow(Context& ctx, int index) {
+  // The key repeats while it is held, and with FPU 0 the poll sees the same press.
+  if (ctx.keys.function_key_ran[index]) return;
+  ctx.keys.function_key_ran[index] = true;
+  RunTopLevelLine(ctx, ctx.keys.function_keys[index]);
 }
 
 void RecallHistory(Context& ctx, int step) {
@@ -98,8 +111,10 @@ void RecallHistory(Context& ctx, int step) {
 
 void PasteIntoCommandBox(Context& ctx, std::u16string_view text) {
   if (ctx.main_form == nullptr) return;
-  ctx.main_form->Surface().SetCommandText(u"");
-  PasteThroughClipboard(ctx, text);
+  // Straight into the box: the user's clipboard is never touched, whatever it holds.
+  WindowSurface& window = ctx.main_form->Surface();
+  window.SetCommandText(u"");
+  window.InsertIntoCommandBox(FirstLine(text));
 }
 
 void PasteDroppedData(Context& ctx, const DropData& data) {
@@ -110,8 +125,10 @@ void PasteDroppedData(Context& ctx, const DropData& data) {
     if (text->find(u' ') != std::u16string::npos) text = u"\"" + *text + u"\"";
   }
   if (data.text) text = data.text;  // text wins over a file name when both are offered
-  if (text && PasteThroughClipboard(ctx, *text)) {
-    ctx.main_form->Surface().FocusCommandBox();
+  if (text) {
+    WindowSurface& window = ctx.main_form->Surface();
+    window.InsertIntoCommandBox(FirstLine(*text));
+    window.FocusCommandBox();
     return;
   }
   ctx.ui.MessageBox(u"その形式には対応していません\rごめんなさい", ctx.app.product_name,

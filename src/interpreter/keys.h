@@ -26,13 +26,18 @@ void SetActiveKey(Context& ctx, std::u16string_view value);
 // "SET TEXT value": the text goes to the focused control of the foreground application.
 void SendTextToFocusedWindow(Context& ctx, std::u16string_view value);
 
-// Every tick: runs the command of a function key held with the FPU modifiers, system-wide.
+// Every tick: runs the command of a function key pressed with the FPU modifiers,
+// system-wide. A press runs its command once, however long the key is held.
 void PollFunctionKeys(Context& ctx);
+
+// F1 .. F15 (index 0 .. 14) pressed without modifiers in the main window: runs the key's
+// command unless this press has run it already (a repeat of the held key, or the poll).
+void RunFunctionKeyInWindow(Context& ctx, int index);
 
 // Up (+1) and Down (-1) in the command box: the history entry at the new position.
 void RecallHistory(Context& ctx, int step);
 
-// Replaces the command box's text; the user's clipboard text survives.
+// Replaces the command box's text with the first line of `text`; the clipboard is left alone.
 void PasteIntoCommandBox(Context& ctx, std::u16string_view text);
 
 // What was dropped on the window.
@@ -41,8 +46,9 @@ struct DropData {
   std::optional<std::u16string> text;  // plain-text format, when offered
 };
 
-// Inserts a dropped file name (quoted when it has a space) or text at the caret; the user's
-// clipboard text survives. A drop it cannot use is refused with a message box.
+// Inserts a dropped file name (quoted when it has a space) or the first line of a dropped
+// text at the caret; the clipboard is left alone. A drop it cannot use is refused with a
+// message box.
 void PasteDroppedData(Context& ctx, const DropData& data);
 
 }  // namespace qrx

@@ -68,7 +68,7 @@ bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
   }
   if (vk >= kF1 && vk <= kF15 && !shift && !ctrl && !alt) {
     // Modified function keys belong to the system-wide poll only.
-    RunTopLevelLine(ctx_, ctx_.keys.function_keys[vk - kF1]);
+    RunFunctionKeyInWindow(ctx_, vk - kF1);
   }
   return false;
 }

@@ -46,6 +46,9 @@ class WindowSurface {
   virtual void FocusCommandBox() = 0;
   // The paste message to the command box: the clipboard text goes in at the caret.
   virtual void PasteClipboardIntoCommandBox() = 0;
+  // Puts a text (one line) into the command box at the caret, replacing the selection, as
+  // typing it would; the caret ends up after it. The clipboard is not touched.
+  virtual void InsertIntoCommandBox(std::u16string_view text) = 0;
 
   // The global hot key of this window, and the notification-area icon.
   virtual bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) = 0;

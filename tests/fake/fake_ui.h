@@ -90,6 +90,7 @@ class FakeUi : public UiHost, public WindowSurface {
   void FocusCommandBox() override { ++focus_requests; }
   // The paste message inserts the clipboard text at the caret (here: at the end).
   void PasteClipboardIntoCommandBox() override { command += os_.clipboard.value_or(u""); }
+  void InsertIntoCommandBox(std::u16string_view text) override { command += text; }
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t key) override {
     hot_keys.push_back({id, modifiers, key});
     return true;

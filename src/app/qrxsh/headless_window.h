@@ -55,6 +55,7 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   int32_t TwipsPerPixelX() override { return 15; }
   void FocusCommandBox() override {}
   void PasteClipboardIntoCommandBox() override {}
+  void InsertIntoCommandBox(std::u16string_view text) override { command_ += text; }
   bool RegisterHotKey(int32_t, uint32_t, uint32_t) override { return false; }
   void UnregisterHotKey(int32_t) override {}
   void AddTrayIcon(std::u16string_view) override {}

@@ -60,6 +60,7 @@ class PlainWindow : public WindowSurface {
   int32_t TwipsPerPixelX() override { return twips_per_pixel_x_; }
   void FocusCommandBox() override;
   void PasteClipboardIntoCommandBox() override;
+  void InsertIntoCommandBox(std::u16string_view text) override;
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) override;
   void UnregisterHotKey(int32_t id) override;
   void AddTrayIcon(std::u16string_view tooltip) override;
