@@ -71,6 +71,8 @@ struct KeyState {
   std::array<bool, 15> function_key_seen{};
   std::array<bool, 15> function_key_ran{};
   uint8_t active_key_registered = 0;
+  // The hot key that another program held when it was registered ("Ctrl+Alt+Home"), or empty.
+  std::u16string active_key_refused;
 };
 
 // Settings loaded from the configuration file and changed by SET.

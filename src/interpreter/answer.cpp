@@ -6,6 +6,7 @@
 #include "base/setting_values.h"
 #include "core/context.h"
 #include "core/ini_access.h"
+#include "core/message_catalogue.h"
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr char16_t kAnswerLibrary[] = u"QS_DLL1.DLL";
 
 enum class Output { kWindow, kLibrary, kPopup };
-
-std::u16string LookUp(Context& ctx, std::u16string_view key) {
-  const size_t cut = key.find(u'_');
-  if (cut == std::u16string_view::npos) return std::u16string(key);
-  return ReadIni(ctx, key.substr(0, cut), key.substr(cut + 1), key, ctx.paths.message);
-}
 
 std::vector<std::u16string> SplitAtBars(const std::u16string& text) {
   std::vector<std::u16string> parts;
@@ -81,7 +76,7 @@ void RecordOutcome(Context& ctx, int16_t time) {
 }  // namespace
 
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
-  std::u16string text = LookUp(ctx, key);
+  std::u16string text = CatalogueText(ctx, key);
   std::u16string sound;
   if (text.find(u'|') != std::u16string::npos) {
     auto parts = SplitAtBars(text);
