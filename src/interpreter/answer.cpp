@@ -98,6 +98,11 @@ void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
   RecordOutcome(ctx, time);
 }
 
+void ShowSaveRefused(Context& ctx) {
+  ctx.answer.params[0] = ctx.paths.config;
+  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+}
+
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {
   ctx.os.PlaySound(name, static_cast<uint32_t>(ToInt32(flags).value_or(0)));
 }

@@ -16,6 +16,9 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time);
 // file name may hold "_", "|" and "#").
 void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time);
 
+// "SYSTEM_SAVE-ERR" with the configuration file as #A: a setting could not be stored.
+void ShowSaveRefused(Context& ctx);
+
 // Plays a sound; `flags` is the PlaySound flags as numeric text (anything else means 0,
 // which waits until the sound has played).
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags);

@@ -88,12 +88,13 @@ void ReportRefusedActiveKey(Context& ctx) {
   }
 }
 
-void SetActiveKey(Context& ctx, std::u16string_view value) {
-  auto fields = SplitArguments(value, 1);
+void SetActiveKey(Context& ctx, const SetCall& call) {
+  auto fields = SplitArguments(call.value, 1);
   const int16_t modifiers = ToInteger(fields[0]);
   const int16_t key = ToInteger(fields[1]);
-  WriteIni(ctx, u"SET", u"ACTIVEKEY-EX", Decimal(modifiers), ctx.paths.config);
-  WriteIni(ctx, u"SET", u"ACTIVEKEY", Decimal(key), ctx.paths.config);
+  WriteIni(ctx, call.section, std::u16string(call.key) + u"-EX", Decimal(modifiers),
+           ctx.paths.config);
+  WriteIni(ctx, call.section, call.key, Decimal(key), ctx.paths.config);
   if (ctx.main_form == nullptr) return;
   WindowSurface& window = ctx.main_form->Surface();
   if (ctx.keys.active_key_registered == 1) window.UnregisterHotKey(kActiveKeyId);
@@ -106,7 +107,8 @@ void SetActiveKey(Context& ctx, std::u16string_view value) {
     return;
   }
   if (was_refused) window.SetTrayTooltip(TrayTooltip(ctx, u""));
-  ShowAnswer(ctx, key != 0 ? u"ACTIVEKEY_SET" : u"ACTIVEKEY_DEL", ctx.answer.normal_time);
+  ShowAnswer(ctx, std::u16string(call.answer) + (key != 0 ? u"_SET" : u"_DEL"),
+             ctx.answer.normal_time);
 }
 
 std::u16string TrayTooltip(const Context& ctx, std::u16string_view note) {
@@ -124,9 +126,9 @@ std::u16string HotKeyName(uint16_t modifiers, uint16_t key) {
   return name + KeyName(key);
 }
 
-void SendTextToFocusedWindow(Context& ctx, std::u16string_view value) {
+void SendTextToFocusedWindow(Context& ctx, const SetCall& call) {
   const intptr_t focus = ctx.os.ForegroundFocus();
-  if (focus != 0) ctx.os.SendSetText(focus, value);
+  if (focus != 0) ctx.os.SendSetText(focus, call.value);
 }
 
 void PollFunctionKeys(Context& ctx) {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qrx {
+#include "core/command_entry.h"
 
-struct Context;
+namespace qrx {
 
 inline constexpr int32_t kActiveKeyId = 1000;
 
@@ -25,8 +25,10 @@ void RegisterActiveKey(Context& ctx);
 // combination), also in the tray icon's tooltip. Nothing when it was registered.
 void ReportRefusedActiveKey(Context& ctx);
 
-// "SET ACTIVEKEY modifiers key": stores, registers anew, answers.
-void SetActiveKey(Context& ctx, std::u16string_view value);
+// "SET ACTIVEKEY modifiers key": stores the key under the call's key and the modifiers
+// under that key with "-EX", registers anew, answers the call's stem with "_SET" or "_DEL",
+// or "ACTIVEKEY_ERR" when another program holds the combination.
+void SetActiveKey(Context& ctx, const SetCall& call);
 
 // The tray icon's tooltip: product and version, and a note on a line of its own.
 std::u16string TrayTooltip(const Context& ctx, std::u16string_view note);
@@ -36,7 +38,7 @@ std::u16string TrayTooltip(const Context& ctx, std::u16string_view note);
 std::u16string HotKeyName(uint16_t modifiers, uint16_t key);
 
 // "SET TEXT value": the text goes to the focused control of the foreground application.
-void SendTextToFocusedWindow(Context& ctx, std::u16string_view value);
+void SendTextToFocusedWindow(Context& ctx, const SetCall& call);
 
 // Every tick: runs the command of a function key pressed with the FPU modifiers,
 // system-wide. A press runs its command once, however long the key is held.
