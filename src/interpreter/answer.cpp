@@ -1,5 +1,6 @@
 #include "interpreter/answer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,6 @@
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -43,7 +43,7 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
 }
 
 void ShowInWindow(Context& ctx, int16_t time) {
-  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+  ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
 }
 
 // Shows a finished answer text in the output "ANS-WINDOW" chooses.
@@ -56,7 +56,7 @@ void Deliver(Context& ctx, std::u16string text, int16_t time) {
       ShowInWindow(ctx, time);
       break;
     case Output::kLibrary: {
-      const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
+      const intptr_t window = ctx.main_form->Surface().NativeHandle();
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
         ShowInWindow(ctx, time);
@@ -98,9 +98,21 @@ void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
   RecordOutcome(ctx, time);
 }
 
+void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,
+                    std::initializer_list<std::u16string_view> params) {
+  // Copied first: a view may point into the parameters it replaces.
+  std::vector<std::u16string> texts(params.begin(), params.end());
+  texts.resize(std::min(texts.size(), ctx.answer.params.size()));
+  std::move(texts.begin(), texts.end(), ctx.answer.params.begin());
+  ShowAnswer(ctx, key, time);
+}
+
+void ClearAnswer(Context& ctx) {
+  ShowAnswer(ctx, u"", kAnswerCleared);
+}
+
 void ShowSaveRefused(Context& ctx) {
-  ctx.answer.params[0] = ctx.paths.config;
-  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time, {ctx.paths.config});
 }
 
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {

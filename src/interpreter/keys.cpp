@@ -1,16 +1,12 @@
 #include "interpreter/keys.h"
 
-#include <algorithm>
-
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "core/context.h"
 #include "core/ini_access.h"
-#include "core/message_catalogue.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -19,11 +15,6 @@ constexpr int32_t kVkShift = 0x10;
 constexpr int32_t kVkControl = 0x11;
 constexpr int32_t kVkMenu = 0x12;
 constexpr int32_t kVkF1 = 0x70;
-
-// The command box holds one line: like a paste, a text goes in up to its first line break.
-std::u16string_view FirstLine(std::u16string_view text) {
-  return text.substr(0, text.find_first_of(u"\r\n"));
-}
 
 // The name on the key (virtual-key code `key`), or "VK" and the code for keys without one.
 std::u16string KeyName(uint16_t key) {
@@ -74,18 +65,15 @@ void RegisterActiveKey(Context& ctx) {
   const int16_t modifiers =
       ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
   const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
-  if (key == 0 || ctx.main_form == nullptr) return;
+  if (key == 0) return;
   TryActiveKey(ctx, static_cast<uint16_t>(modifiers), static_cast<uint16_t>(key));
 }
 
 void ReportRefusedActiveKey(Context& ctx) {
   if (ctx.keys.active_key_refused.empty()) return;
-  ctx.answer.params[0] = ctx.keys.active_key_refused;
-  ShowAnswer(ctx, u"ACTIVEKEY_ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"ACTIVEKEY_ERR", ctx.answer.error_time, {ctx.keys.active_key_refused});
   // The tray icon keeps telling it after the answer has gone.
-  if (ctx.main_form != nullptr) {
-    ctx.main_form->Surface().SetTrayTooltip(TrayTooltip(ctx, ctx.answer.text));
-  }
+  ctx.main_form->Surface().SetTrayTooltip(TrayTooltip(ctx, ctx.answer.text));
 }
 
 void SetActiveKey(Context& ctx, const SetCall& call) {
@@ -95,7 +83,6 @@ void SetActiveKey(Context& ctx, const SetCall& call) {
   WriteIni(ctx, call.section, std::u16string(call.key) + u"-EX", Decimal(modifiers),
            ctx.paths.config);
   WriteIni(ctx, call.section, call.key, Decimal(key), ctx.paths.config);
-  if (ctx.main_form == nullptr) return;
   WindowSurface& window = ctx.main_form->Surface();
   if (ctx.keys.active_key_registered == 1) window.UnregisterHotKey(kActiveKeyId);
   ctx.keys.active_key_registered = 0;
@@ -164,36 +151,4 @@ void RunFunctionKeyInWindow(Context& ctx, int index) {
   ctx.keys.function_key_ran[index] = true;
   RunTopLevelLine(ctx, ctx.keys.function_keys[index]);
 }
-
-void RecallHistory(Context& ctx, int step) {
-  ctx.history.index = static_cast<int16_t>(std::clamp(ctx.history.index + step, 0, 9));
-  PasteIntoCommandBox(ctx, ctx.history.entries[ctx.history.index]);
-}
-
-void PasteIntoCommandBox(Context& ctx, std::u16string_view text) {
-  if (ctx.main_form == nullptr) return;
-  // Straight into the box: the user's clipboard is never touched, whatever it holds.
-  WindowSurface& window = ctx.main_form->Surface();
-  window.SetCommandText(u"");
-  window.InsertIntoCommandBox(FirstLine(text));
-}
-
-void PasteDroppedData(Context& ctx, const DropData& data) {
-  if (ctx.main_form == nullptr) return;
-  std::optional<std::u16string> text;
-  if (!data.files.empty()) {
-    text = data.files.front();
-    if (text->find(u' ') != std::u16string::npos) text = u"\"" + *text + u"\"";
-  }
-  if (data.text) text = data.text;  // text wins over a file name when both are offered
-  if (text) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.InsertIntoCommandBox(FirstLine(*text));
-    window.FocusCommandBox();
-    return;
-  }
-  ctx.ui.MessageBox(BoxText(ctx, u"BOX_DROP-ERR"), ctx.app.product_name,
-                    mb::kOk | mb::kSystemModal);
-}
-
 }  // namespace qrx

@@ -1,12 +1,9 @@
-// Function keys F1 to F15, the global hot key, and text put into the command box or into
-// another program's control.
+// Function keys F1 to F15, the global hot key, and text sent into another program's control.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/command_entry.h"
 
@@ -47,22 +44,5 @@ void PollFunctionKeys(Context& ctx);
 // F1 .. F15 (index 0 .. 14) pressed without modifiers in the main window: runs the key's
 // command unless this press has run it already (a repeat of the held key, or the poll).
 void RunFunctionKeyInWindow(Context& ctx, int index);
-
-// Up (+1) and Down (-1) in the command box: the history entry at the new position.
-void RecallHistory(Context& ctx, int step);
-
-// Replaces the command box's text with the first line of `text`; the clipboard is left alone.
-void PasteIntoCommandBox(Context& ctx, std::u16string_view text);
-
-// What was dropped on the window.
-struct DropData {
-  std::vector<std::u16string> files;   // file-list format, when offered
-  std::optional<std::u16string> text;  // plain-text format, when offered
-};
-
-// Inserts a dropped file name (quoted when it has a space) or the first line of a dropped
-// text at the caret; the clipboard is left alone. A drop it cannot use is refused with a
-// message box.
-void PasteDroppedData(Context& ctx, const DropData& data);
 
 }  // namespace qrx

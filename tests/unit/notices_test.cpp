@@ -7,6 +7,7 @@
 
 #include "fake/harness.h"
 #include "interpreter/keys.h"
+#include "ui/command_box.h"
 
 namespace qrx::test {
 namespace {
