@@ -85,12 +85,10 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
   const std::u16string name = UpperCase(fields[0]);
   if (name.empty()) {
     // No alias has an empty name: there is nothing to delete, and nothing can be defined.
-    ctx.answer.params[0] = name;
-    ctx.answer.params[1] = fields[1];
     if (fields[1].empty()) {
-      ShowAnswer(ctx, u"BAT_DEL", ctx.answer.normal_time);
+      ShowAnswerWith(ctx, u"BAT_DEL", ctx.answer.normal_time, {name, fields[1]});
     } else {
-      ShowAnswer(ctx, u"BAT_ERR", ctx.answer.error_time);
+      ShowAnswerWith(ctx, u"BAT_ERR", ctx.answer.error_time, {name, fields[1]});
     }
     return;
   }
