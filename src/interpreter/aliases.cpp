@@ -88,6 +88,15 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
     return;
   }
   const std::u16string name = UpperCase(fields[0]);
+  if (name.empty()) {
+    // No alias has an empty name: there is nothing to delete, and nothing can be defined.
+    if (fields[1].empty()) {
+      ShowAnswerWith(ctx, u"BAT_DEL", ctx.answer.normal_time, {name, fields[1]});
+    } else {
+      ShowAnswerWith(ctx, u"BAT_ERR", ctx.answer.error_time, {name, fields[1]});
+    }
+    return;
+  }
   if (!StoreAlias(ctx, name, fields[1])) {
     ShowSaveRefused(ctx);
     return;
