@@ -2,6 +2,9 @@
 // behaviour is defined by the system ANSI code page.
 #pragma once
 
+#include "platform/win32/scoped_win.h"
+// (the API header first, so that its macros are gone before the interface is read)
+
 #include <map>
 #include <string>
 
@@ -66,7 +69,7 @@ class Win32Platform : public Platform {
 
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.
-  std::map<std::u16string, void*> libraries_;
+  std::map<std::u16string, win32::ScopedModule> libraries_;
 };
 
 }  // namespace qrx
