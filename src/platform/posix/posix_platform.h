@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_process.h"
 
 namespace qrx {
 
@@ -69,9 +70,8 @@ class PosixPlatform : public Platform {
  private:
   // Used when the desktop offers no clipboard: the text stays inside this process.
   std::optional<std::u16string> local_clipboard_;
-  // The player of a sound that plays on while the program goes on (0: none).
-  int async_player_ = 0;
-  void StopAsyncPlayer();
+  // The player of a sound that plays on while the program goes on.
+  std::optional<posix::Child> async_player_;
 };
 
 }  // namespace qrx
