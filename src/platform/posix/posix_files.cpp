@@ -120,6 +120,16 @@ std::optional<std::u16string> PosixPlatform::FindFirstFile(std::u16string_view p
   return Utf8ToUtf16(*best);
 }
 
+bool PosixPlatform::FileExists(std::u16string_view path) {
+  const auto fs = posix::FsPath(path);
+  if (!fs) return false;
+  struct stat st {};
+  if (::stat(fs->c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  // Only a name the system reports as missing is missing; one it cannot look at (a folder
+  // without search permission, a loop of links) may well be a file of the user's.
+  return errno == EACCES || errno == ELOOP || errno == EOVERFLOW;
+}
+
 std::optional<std::string> PosixPlatform::ReadFile(std::u16string_view path) {
   const auto fs = posix::FsPath(path);
   if (!fs) return std::nullopt;

@@ -34,6 +34,7 @@ class PosixPlatform : public Platform {
   std::u16string SystemDirectory() override;
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  bool FileExists(std::u16string_view path) override;
   std::optional<std::string> ReadFile(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;

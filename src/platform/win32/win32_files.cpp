@@ -1,5 +1,5 @@
-// The Win32 platform: directory search, whole-file reads, writes and appends, the search
-// path.
+// The Win32 platform: directory search, existence, whole-file reads, writes and appends, the
+// search path.
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before the interface is read)
 
@@ -76,6 +76,20 @@ std::optional<std::u16string> Win32Platform::FindFirstFile(std::u16string_view p
     }
   } while (FindNextFileA(search.Get(), &entry));
   return std::nullopt;
+}
+
+bool Win32Platform::FileExists(std::u16string_view path) {
+  const auto ansi = win32::AnsiZ(*this, path);
+  // Wildcards are no part of a name (the attribute call would refuse them anyway).
+  if (!ansi || ansi->empty() || ansi->find_first_of("*?") != std::string::npos) return false;
+  // The attributes, unlike a directory search, show hidden and system files too.
+  const DWORD attributes = GetFileAttributesA(ansi->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  // Only a name the system reports as missing is missing; a file it cannot look at now (in
+  // use, or behind a folder without access) may well be the user's.
+  const DWORD error = GetLastError();
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
 }
 
 std::optional<std::string> Win32Platform::ReadFile(std::u16string_view path) {

@@ -125,16 +125,21 @@ void CheckFind(qrx::Platform& os, const std::u16string& work) {
   CheckText("find.no-match", os.FindFirstFile(find + u"*.none"), std::nullopt);
   CheckText("find.missing-folder", os.FindFirstFile(work + sep + u"nowhere" + sep + u"*"),
             std::nullopt);
-  Check("find.folder-is-no-file", !os.FileExists(find + u"a_folder.txt"));
-  Check("find.hidden-is-no-file", !os.FileExists(find + u".hidden.txt"));
-  Check("find.plain-name", os.FileExists(find + u"only.txt"));
+  CheckText("find.skips-hidden-by-name", os.FindFirstFile(find + u".hidden.txt"), std::nullopt);
+  // Existence is not a search: hidden files exist, folders and patterns are no files.
+  Check("exists.folder-is-no-file", !os.FileExists(find + u"a_folder.txt"));
+  Check("exists.hidden", os.FileExists(find + u".hidden.txt"));
+  Check("exists.plain-name", os.FileExists(find + u"only.txt"));
+  Check("exists.pattern-is-no-name", !os.FileExists(find + u"*.txt"));
+  Check("exists.missing", !os.FileExists(find + u"none.txt"));
+  Check("exists.missing-folder", !os.FileExists(work + sep + u"nowhere" + sep + u"only.txt"));
 
   // Files marked hidden or system by the file system's attributes, where it keeps them.
   if (os.GetEnv(u"QRX_CHECK_ATTRIBUTES") == u"1") {
     const std::u16string attr = work + sep + u"attr" + sep;
     CheckText("find.skips-hidden-and-system", os.FindFirstFile(attr + u"*.txt"), std::nullopt);
-    Check("find.hidden-attribute-is-no-file", !os.FileExists(attr + u"hidden.txt"));
-    Check("find.system-attribute-is-no-file", !os.FileExists(attr + u"system.txt"));
+    Check("exists.hidden-attribute", os.FileExists(attr + u"hidden.txt"));
+    Check("exists.system-attribute", os.FileExists(attr + u"system.txt"));
   }
 }
 
