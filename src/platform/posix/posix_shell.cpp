@@ -125,8 +125,10 @@ int32_t PosixPlatform::ShellExecute(intptr_t, std::u16string_view, std::u16strin
   if (!target || !args || directory.find(u'\0') != std::u16string_view::npos) {
     return kFileNotFound;
   }
-  std::string folder = Utf16ToUtf8(directory);
-  if (!folder.empty() && !IsDirectory(folder)) folder.clear();
+  // A working folder that cannot be used refuses the launch, as the Windows shell does,
+  // rather than running the program somewhere it was not meant to run.
+  const std::string folder = Utf16ToUtf8(directory);
+  if (!folder.empty() && !IsDirectory(folder)) return kPathNotFound;
 
   struct stat existing {};
   if (IsAddress(*target) && ::stat(Absolute(*target).c_str(), &existing) != 0) {

@@ -16,8 +16,9 @@
 namespace qrx {
 namespace {
 
-// The shell's "file not found", for names it could not even be given.
+// The shell's "file not found", for names it could not even be given, and "path not found".
 constexpr int32_t kFileNotFound = 2;
+constexpr int32_t kPathNotFound = 3;
 // What the archive library answers to a command it cannot take.
 constexpr int32_t kArchiveBadCommand = 32796;
 constexpr DWORD kArchiveOutputSize = 1024;
@@ -41,6 +42,14 @@ int32_t Win32Platform::ShellExecute(intptr_t owner, std::u16string_view operatio
   const auto dir = win32::AnsiZ(*this, directory);
   // A NUL would hand the shell a shorter, different name.
   if (!op || !name || !params || !dir) return kFileNotFound;
+  // A working folder that is not there refuses the launch; some shells (Wine's) would run
+  // the program in another folder instead.
+  if (!dir->empty()) {
+    const DWORD attributes = GetFileAttributesA(dir->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return kPathNotFound;
+    }
+  }
   const HINSTANCE result = ShellExecuteA(reinterpret_cast<HWND>(owner), OrNull(*op), name->c_str(),
                                          OrNull(*params), OrNull(*dir), show);
   return static_cast<int32_t>(reinterpret_cast<intptr_t>(result));

@@ -166,6 +166,14 @@ void CheckFiles(qrx::Platform& os, const std::u16string& work) {
         os.WriteFile(japanese, "\x93\xfa\x96\x7b") && os.ReadFile(japanese) == "\x93\xfa\x96\x7b");
 }
 
+void CheckLaunch(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  // A working folder that is not there refuses the launch ("path not found"); nothing runs.
+  const int32_t result = os.ShellExecute(0, u"OPEN", os.SystemDirectory() + sep + u"cmd.exe",
+                                         u"/c exit", work + sep + u"nowhere" + sep, 0);
+  Check("launch.missing-folder-refused", result == 3, "result " + std::to_string(result));
+}
+
 void CheckCurrentFolder(qrx::Platform& os, const std::u16string& work) {
   const std::u16string sep(1, os.PathSeparator());
   const std::u16string before = os.CurrentDirectory();
@@ -195,6 +203,7 @@ int main(int argc, char** argv) {
   CheckSearchPath(*os, work);
   CheckFind(*os, work);
   CheckFiles(*os, work);
+  CheckLaunch(*os, work);
   CheckCurrentFolder(*os, work);
   Print(failures == 0 ? "summary all checks passed"
                       : "summary " + std::to_string(failures) + " checks failed");
