@@ -1,9 +1,7 @@
-// The clipboard on POSIX: the desktop's clipboard through its command-line helpers
-// (wl-copy and wl-paste under Wayland, xclip or xsel under X), found on PATH; without a
-// desktop or a helper, a clipboard inside this process.
-//
 // Text goes to and from the helper as UTF-8. Every run has a deadline, so a helper (or a
 // clipboard owner) that hangs cannot hang the program: it is killed and the call fails.
+#include "platform/posix/posix_clipboard.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -12,23 +10,27 @@
 #include "platform/posix/posix_process.h"
 
 namespace qrx {
+namespace posix {
 namespace {
-
-using posix::FindExecutableOnPath;
-using posix::RunWithDeadline;
 
 constexpr auto kHelperDeadline = std::chrono::seconds(2);
 // Far beyond any command line; a larger clipboard is cut at a whole character.
 constexpr size_t kMaxTextBytes = size_t{4} << 20;
+// A text kept from an earlier read is read again after this long even without a notice,
+// in case an owner changes what it offers without taking the clipboard anew.
+constexpr auto kKeptAtMost = std::chrono::seconds(5);
+// After the listener could not be started, or lost its connection.
+constexpr auto kListenRetry = std::chrono::seconds(30);
 
 struct Helper {
   std::vector<std::string> paste;  // argument 0 is the program's full path
   std::vector<std::string> copy;
+  bool x11 = false;
 };
 
-bool Defined(const char* name) {
+const char* Defined(const char* name) {
   const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0';
+  return value != nullptr && *value != '\0' ? value : nullptr;
 }
 
 std::optional<Helper> DesktopHelper() {
@@ -37,16 +39,18 @@ std::optional<Helper> DesktopHelper() {
     const std::string paste = FindExecutableOnPath("wl-paste");
     if (!copy.empty() && !paste.empty()) {
       return Helper{{paste, "--no-newline", "--type", "text/plain"},
-                    {copy, "--type", "text/plain;charset=utf-8"}};
+                    {copy, "--type", "text/plain;charset=utf-8"},
+                    false};
     }
   }
   if (Defined("DISPLAY")) {
     if (const std::string xclip = FindExecutableOnPath("xclip"); !xclip.empty()) {
       return Helper{{xclip, "-selection", "clipboard", "-out", "-target", "UTF8_STRING"},
-                    {xclip, "-selection", "clipboard", "-in"}};
+                    {xclip, "-selection", "clipboard", "-in"},
+                    true};
     }
     if (const std::string xsel = FindExecutableOnPath("xsel"); !xsel.empty()) {
-      return Helper{{xsel, "--clipboard", "--output"}, {xsel, "--clipboard", "--input"}};
+      return Helper{{xsel, "--clipboard", "--output"}, {xsel, "--clipboard", "--input"}, true};
     }
   }
   return std::nullopt;
@@ -75,22 +79,65 @@ std::optional<std::u16string> ReadWithHelper(const Helper& helper) {
 
 }  // namespace
 
-std::optional<std::u16string> PosixPlatform::GetClipboardText() {
-  const std::optional<Helper> helper = DesktopHelper();
-  if (!helper) return local_clipboard_;
-  return ReadWithHelper(*helper);
+DesktopClipboard::DesktopClipboard() = default;
+DesktopClipboard::~DesktopClipboard() = default;
+
+X11ClipboardChanges* DesktopClipboard::ListenerFor(const char* display) {
+  if (listener_ && listener_->Broken()) {
+    listener_.reset();
+    next_listen_try_ = Clock::now() + kListenRetry;
+  }
+  if (listener_display_ != display) {
+    listener_.reset();
+    listener_display_ = display;
+    next_listen_try_ = Clock::time_point();
+  }
+  if (!listener_ && Clock::now() >= next_listen_try_) {
+    listener_ = X11ClipboardChanges::Listen(listener_display_);
+    if (!listener_) next_listen_try_ = Clock::now() + kListenRetry;
+  }
+  return listener_.get();
 }
 
-bool PosixPlatform::SetClipboardText(std::u16string_view text) {
+std::optional<std::u16string> DesktopClipboard::Text() {
+  const std::optional<Helper> helper = DesktopHelper();
+  if (!helper) return local_;
+  X11ClipboardChanges* listener = helper->x11 ? ListenerFor(Defined("DISPLAY")) : nullptr;
+  // The notices are taken before the read, so that a change during the read is seen by the
+  // next call.
+  const bool changed = listener == nullptr || listener->Changed() || listener->Broken();
+  if (!changed && kept_ && kept_->helper == helper->paste[0] &&
+      Clock::now() - kept_->read_at < kKeptAtMost) {
+    return kept_->text;
+  }
+  kept_.reset();
+  const Clock::time_point read_at = Clock::now();
+  std::optional<std::u16string> text = ReadWithHelper(*helper);
+  if (listener != nullptr) kept_ = Kept{helper->paste[0], text, read_at};
+  return text;
+}
+
+bool DesktopClipboard::SetText(std::u16string_view text) {
+  kept_.reset();
   const std::optional<Helper> helper = DesktopHelper();
   if (!helper) {
-    local_clipboard_ = std::u16string(text);
+    local_ = std::u16string(text);
     return true;
   }
   const std::string bytes = Utf16ToUtf8(text);
   const auto run = RunWithDeadline(helper->copy, &bytes, false, 0,
                                    std::chrono::steady_clock::now() + kHelperDeadline);
   return run && run->ended_well;
+}
+
+}  // namespace posix
+
+std::optional<std::u16string> PosixPlatform::GetClipboardText() {
+  return clipboard_.Text();
+}
+
+bool PosixPlatform::SetClipboardText(std::u16string_view text) {
+  return clipboard_.SetText(text);
 }
 
 }  // namespace qrx

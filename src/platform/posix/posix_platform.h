@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_clipboard.h"
 #include "platform/posix/posix_process.h"
 
 namespace qrx {
@@ -69,8 +70,7 @@ class PosixPlatform : public Platform {
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
 
  private:
-  // Used when the desktop offers no clipboard: the text stays inside this process.
-  std::optional<std::u16string> local_clipboard_;
+  posix::DesktopClipboard clipboard_;
   // The player of a sound that plays on while the program goes on.
   std::optional<posix::Child> async_player_;
 };
