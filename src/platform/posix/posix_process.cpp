@@ -49,11 +49,11 @@ UniqueFd OpenPidFd(pid_t pid) {
 // calls may be made (another thread may have held a lock at the fork that would never be
 // released in the child).
 struct Prepared {
-  explicit Prepared(const ChildSpec& spec) : args(spec.argv) {
+  explicit Prepared(const ChildSetup& setup) : args(setup.argv) {
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
-    folder = spec.folder.empty() ? nullptr : spec.folder.c_str();
-    own_session = spec.own_session;
+    folder = setup.folder.empty() ? nullptr : setup.folder.c_str();
+    own_session = setup.own_session;
   }
   std::vector<std::string> args;
   std::vector<char*> argv;
@@ -159,13 +159,13 @@ std::string FindExecutableOnPath(std::string_view name) {
   return {};
 }
 
-std::optional<Child> Child::Start(const ChildSpec& spec, int* error) {
+std::optional<Child> Child::Start(const ChildSetup& setup, int* error) {
   *error = EINVAL;
-  if (spec.argv.empty()) return std::nullopt;
-  const Prepared p(spec);
+  if (setup.argv.empty()) return std::nullopt;
+  const Prepared p(setup);
   Child child;
   UniqueFd child_input, child_output;
-  if (spec.input) {
+  if (setup.input) {
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0) {
       *error = errno;
@@ -174,7 +174,7 @@ std::optional<Child> Child::Start(const ChildSpec& spec, int* error) {
     child.input_ = UniqueFd(fds[0]);
     child_input = UniqueFd(fds[1]);
   }
-  if (spec.output) {
+  if (setup.output) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
       *error = errno;
@@ -269,9 +269,9 @@ void Child::Stop(int signal, std::chrono::milliseconds grace) {
   }
 }
 
-int StartDetached(const ChildSpec& spec) {
-  if (spec.argv.empty() || spec.input || spec.output) return EINVAL;
-  Prepared p(spec);
+int StartDetached(const ChildSetup& setup) {
+  if (setup.argv.empty() || setup.input || setup.output) return EINVAL;
+  Prepared p(setup);
   p.own_session = true;
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) return errno;

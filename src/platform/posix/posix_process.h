@@ -25,7 +25,7 @@ std::vector<std::string> PathFolders();
 std::string FindExecutableOnPath(std::string_view name);
 
 // What to start, and how.
-struct ChildSpec {
+struct ChildSetup {
   std::vector<std::string> argv{};  // argument 0 is the program's path (PATH is not searched)
   std::string folder{};             // working folder; empty: ours
   // Standard input from a stream socket whose other end is Child::input(): a child that
@@ -46,7 +46,7 @@ class Child {
  public:
   // Starts the program. Nothing when it could not be started (the folder cannot be
   // entered, the program cannot be run); `*error` then holds the errno of the failure.
-  static std::optional<Child> Start(const ChildSpec& spec, int* error);
+  static std::optional<Child> Start(const ChildSetup& setup, int* error);
 
   Child(Child&& other) noexcept;
   Child& operator=(Child&& other) noexcept;
@@ -79,7 +79,7 @@ class Child {
 // output on /dev/null, and adopted by the system at once, so that it is never waited for and
 // never left as a zombie. 0 when it was started, otherwise the errno of the failure (the
 // folder cannot be entered, the program cannot be run).
-int StartDetached(const ChildSpec& spec);
+int StartDetached(const ChildSetup& setup);
 
 // What a run with a deadline gave.
 struct RunResult {
