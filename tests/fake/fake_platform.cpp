@@ -37,7 +37,9 @@ std::u16string FakePlatform::Resolve(std::u16string_view path) const {
 
 void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
   const std::u16string full = Resolve(path);
-  files_[UpperCase(full)] = File{full, std::string(bytes)};
+  File& file = files_[UpperCase(full)];  // a rewrite keeps the attributes
+  file.path = full;
+  file.bytes = std::string(bytes);
 }
 
 bool FakePlatform::HasFile(std::u16string_view path) const {
@@ -51,6 +53,11 @@ std::string FakePlatform::FileBytes(std::u16string_view path) const {
 
 void FakePlatform::RemoveFile(std::u16string_view path) {
   files_.erase(UpperCase(Resolve(path)));
+}
+
+void FakePlatform::HideFile(std::u16string_view path) {
+  auto it = files_.find(UpperCase(Resolve(path)));
+  if (it != files_.end()) it->second.hidden = true;
 }
 
 void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
@@ -91,7 +98,7 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view re
     const size_t fcut = key.find_last_of(separator);
     const std::u16string fdir =
         fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
-    if (fdir != dir) continue;
+    if (fdir != dir || file.hidden) continue;
     const std::u16string name = file.path.substr(fcut == std::u16string::npos ? 0 : fcut + 1);
     if (WildcardMatch(name_pattern, name)) return name;
   }
