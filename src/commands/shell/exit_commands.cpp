@@ -1,7 +1,6 @@
 #include "commands/shell/exit_commands.h"
 
 #include "base/text.h"
-#include "commands/settings/to_integer.h"
 #include "interpreter/aliases.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
@@ -12,6 +11,34 @@
 #include "startup/startup.h"
 
 namespace qrx {
+namespace {
+
+// The low 16 bits of a hexadecimal number of any length, sign-extended ("FFFF" is -1);
+// 0 when the text is not one. Trailing blanks are allowed, as after any number. Only the
+// last four digits matter, so no length can overflow.
+int16_t LowHexBits(std::u16string_view text) {
+  while (!text.empty() &&
+         (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\u3000')) {
+    text.remove_suffix(1);
+  }
+  if (text.empty()) return 0;
+  uint16_t low = 0;
+  for (const char16_t c : text) {
+    int digit = -1;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else if (c >= u'a' && c <= u'f') {
+      digit = c - u'a' + 10;
+    }
+    if (digit < 0) return 0;
+    low = static_cast<uint16_t>((low << 4) | digit);
+  }
+  return static_cast<int16_t>(low);
+}
+
+}  // namespace
 
 void RunEndSequence(Context& ctx, std::u16string_view option) {
   if (ctx.end_sequence_done) return;
@@ -41,9 +68,7 @@ uint32_t WindowsExitFlags(std::u16string_view line) {
   } else if (word == u"SHUTDOWN") {
     flags = 8;
   } else if (word == u"EWE") {
-    // Hexadecimal; the low 16 bits of a longer number, sign-extended ("FFFF" is -1).
-    const double value = ParseNumericText(u"&H" + option).value_or(0.0);
-    flags = static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(value) & 0xFFFF));
+    flags = LowHexBits(option);
   }
   if (UpperCase(option) == u"FORCED") flags |= 4;
   return static_cast<uint32_t>(flags);
