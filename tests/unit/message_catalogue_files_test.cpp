@@ -25,7 +25,7 @@ namespace {
 // case letter is one the text must show, as the answer would tell less without it. SET_ERR2
 // and SET_SKIN-OFF set none. Keys of digits only are result codes, shown with #A = the code.
 constexpr const char* kRequired[] = {
-    "SYSTEM START:AB END XYW INILOAD INPUT NEST FAIL:A SAVE-ERR:a",
+    "SYSTEM START:AB END XYW INILOAD INPUT NEST LONG:A FAIL:A SAVE-ERR:a",
     "ELSE ERR",
     "MODE DIRECT NORMAL",
     "SET ERR1:A ERR2 CLIP:a CLIP-ERR:a 0-9:AB RND:a POSTYPE:a FIG:a FPU:a F01-15:AB "
