@@ -7,7 +7,9 @@
 //
 // Every input starts from the same started instance: the state right after start-up is
 // made once and copied into a new instance per input, which is the same as a fresh start
-// without reading the configuration sixty times for every input.
+// without reading the configuration sixty times for every input. An input that starts with
+// byte 05 brings configuration text of its own instead (up to its first NUL byte), which
+// goes in front of the usual configuration; quorix then starts afresh with it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -47,9 +49,10 @@ constexpr char16_t kFileA[] = u"ANS a:$L\r\nIF $L == stop ANS stopped\r\nSET 5 $
 constexpr char16_t kFileB[] = u"ALIAS INNER ANS inner #A\r\nINNER $L\r\nLBAT a.bat from-b\r\n";
 constexpr char16_t kIniFile[] = u"[sec]\r\nkey=value\r\n; comment\r\n[其の他]\r\n名前=値\r\n";
 
-void PutFiles(Instance& q) {
+// `own_config` goes in front of the usual configuration: its sections come first and win.
+void PutFiles(Instance& q, std::string_view own_config = {}) {
   q.os.PutFile(u"C:\\quorix\\DEF.MSG", q.os.ToAnsi(kMessages));
-  q.os.PutFile(u"C:\\quorix\\QRX_CORE.INI", q.os.ToAnsi(kConfig));
+  q.os.PutFile(u"C:\\quorix\\QRX_CORE.INI", std::string(own_config) + q.os.ToAnsi(kConfig));
   q.os.PutFile(u"C:\\work\\a.bat", q.os.ToAnsi(kFileA));
   q.os.PutFile(u"C:\\work\\b.bat", q.os.ToAnsi(kFileB));
   q.os.PutFile(u"C:\\work\\data.ini", q.os.ToAnsi(kIniFile));
@@ -174,9 +177,9 @@ std::string Outcome(const Instance& q) {
   return out;
 }
 
-std::unique_ptr<Instance> FreshStart() {
+std::unique_ptr<Instance> FreshStart(std::string_view own_config = {}) {
   auto q = std::make_unique<Instance>();
-  PutFiles(*q);
+  PutFiles(*q, own_config);
   q->Start();
   return q;
 }
@@ -206,8 +209,18 @@ const Instance& Started() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  auto q = std::make_unique<Instance>();
-  CopyStarted(Started(), *q);
-  RunLines(*q, std::string_view(reinterpret_cast<const char*>(data), size));
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::unique_ptr<Instance> q;
+  if (!input.empty() && input[0] == 5) {
+    // Configuration text of the input's own, up to the first NUL byte: start-up with it.
+    const size_t end = input.find('\0');
+    q = FreshStart(input.substr(1, end == std::string_view::npos ? end : end - 1));
+    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+    if (q->ui.quit) return 0;
+  } else {
+    q = std::make_unique<Instance>();
+    CopyStarted(Started(), *q);
+  }
+  RunLines(*q, input);
   return 0;
 }
