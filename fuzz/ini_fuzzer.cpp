@@ -82,13 +82,17 @@ class Engine {
     return std::u16string(profile::TrimBlanks(codec.Decode(codec.Encode(text))));
   }
 
-  // Every value a lookup can reach: the keys listed in the first section of each name.
+  // Every value a lookup can reach: the keys listed in the first section of each name, by
+  // the names a lookup uses. Those pass through the code page like every argument, so in a
+  // UTF-16 file a listed name with a character code page 932 lacks reaches the section or
+  // key whose name has "?" there, as with the ANSI profile API of Windows.
   using Values = std::map<std::pair<std::u16string, std::u16string>, std::u16string>;
   Values Snapshot() {
     Values values;
     for (const auto& s : Sections()) {
       for (const auto& k : Keys(s)) {
-        values.emplace(std::make_pair(qrx::UpperCase(s), qrx::UpperCase(k)), Get(s, k));
+        values.emplace(std::make_pair(qrx::UpperCase(Stored(s)), qrx::UpperCase(Stored(k))),
+                       Get(s, k));
       }
     }
     return values;
