@@ -13,6 +13,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/fuzz
+# The presets are found from the source folder.
+cd "$root"
 
 # The time limits per input are wall-clock time: on a busy machine at nice 19 an input of a
 # fifth of a second has taken 13 s, so they are generous; a hang still trips them.
