@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "cpu_budget.h"
 #include "fake/harness.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
@@ -209,6 +210,7 @@ const Instance& Started() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const qrx::fuzz::CpuBudget budget;
   std::string_view input(reinterpret_cast<const char*>(data), size);
   std::unique_ptr<Instance> q;
   if (!input.empty() && input[0] == 5) {
@@ -222,5 +224,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CopyStarted(Started(), *q);
   }
   RunLines(*q, input);
+  budget.Check();
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "base/text.h"
+#include "cpu_budget.h"
 #include "fake/harness.h"
 #include "interpreter/answer.h"
 #include "interpreter/expand.h"
@@ -75,6 +76,7 @@ void CheckAnswer(Instance& q, std::u16string_view key, std::u16string_view text)
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const qrx::fuzz::CpuBudget budget;
   static Instance& q = *new Instance;  // reset below: every input sets what the passes read
   FuzzedDataProvider in(data, size);
   for (auto& v : q.ctx.settings.variables) v = Text(in);
@@ -100,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   q.os.PutFile(q.ctx.paths.config,
                std::string("[SYSTEM]\r\nANS-WINDOW=") + kStyles[in.ConsumeIntegralInRange(0, 2)]);
   const std::u16string entry = Text(in);
-  q.os.PutFile(q.ctx.paths.message, "[K]\r\nX=" + q.os.ToAnsi(entry.substr(0, 2000)) + "\r\n");
+  q.os.PutFile(q.ctx.paths.message, "[K]\r\nX=" + q.os.ToAnsi(entry.substr(0, 300)) + "\r\n");
 
   const std::u16string text = Text(in);
   CheckPasses(q, text);
@@ -108,5 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (text.find(u'_') == std::u16string::npos) CheckAnswer(q, text, text);
   const std::u16string stored = q.os.ProfileGetString(u"K", u"X", u"", q.ctx.paths.message);
   if (!stored.empty()) CheckAnswer(q, u"K_X", stored);
+  budget.Check();
   return 0;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "cpu_budget.h"
 #include "platform/posix/cp932.h"
 #include "platform/profile/profile_files.h"
 #include "platform/profile/profile_rules.h"
@@ -206,6 +207,7 @@ void CheckGet(Engine& e, const std::u16string& s, const std::u16string& k) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const qrx::fuzz::CpuBudget budget;
   FuzzedDataProvider in(data, size);
   Engine e;
   const uint8_t mode = in.ConsumeIntegral<uint8_t>();
@@ -236,5 +238,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
   }
+  budget.Check();
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "calc/number_text.h"
 #include "calc/rpn.h"
 #include "commands/settings/to_integer.h"
+#include "cpu_budget.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_ui.h"
 #include "platform/posix/cp932.h"
@@ -87,11 +88,13 @@ void CheckCalculator(qrx::Context& ctx, const std::u16string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
+  const qrx::fuzz::CpuBudget budget;
   static qrx::test::FakePlatform os;
   static qrx::test::FakeUi ui(os);
   static qrx::Context ctx(os, ui);
   const std::u16string text = InputText(data, size);
   CheckInteger(text);
   CheckCalculator(ctx, text);
+  budget.Check();
   return 0;
 }
