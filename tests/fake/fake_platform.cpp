@@ -8,18 +8,30 @@
 namespace qrx::test {
 namespace {
 
-// '*' and '?' as the Windows directory search reads them, without regard to case.
+// '*' and '?' as the Windows directory search reads them, without regard to case. Greedy,
+// going back only to the last '*': a later '*' makes trying other splits for an earlier
+// one unnecessary, so the work grows with pattern times name, never exponentially.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == u'*') {
-    for (size_t i = 0; i <= name.size(); ++i) {
-      if (WildcardMatch(pattern.substr(1), name.substr(i))) return true;
+  constexpr size_t kNone = std::u16string_view::npos;
+  size_t p = 0, n = 0;
+  size_t star = kNone, star_name = 0;  // the last '*' and where its match now ends
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == u'*') {
+      star = p++;
+      star_name = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == u'?' || UpperChar(pattern[p]) == UpperChar(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != kNone) {
+      p = star + 1;  // the last '*' takes one more character
+      n = ++star_name;
+    } else {
+      return false;
     }
-    return false;
   }
-  if (name.empty()) return false;
-  if (pattern[0] != u'?' && UpperChar(pattern[0]) != UpperChar(name[0])) return false;
-  return WildcardMatch(pattern.substr(1), name.substr(1));
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
 }
 
 }  // namespace
