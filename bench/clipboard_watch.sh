@@ -12,6 +12,7 @@ export QRX_SESSION_END=off
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 native_dir=${1:-${QRX_NATIVE_BUILD_DIR:-$root/build/native}}
 [ -x "$native_dir/qrxsh" ] || { echo "no $native_dir/qrxsh: build the native preset" >&2; exit 1; }
+native_dir=$(cd "$native_dir" && pwd)
 command -v Xvfb >/dev/null || { echo "Xvfb is needed" >&2; exit 1; }
 command -v xclip >/dev/null || command -v xsel >/dev/null ||
   { echo "xclip or xsel is needed" >&2; exit 1; }
