@@ -26,8 +26,10 @@ void LoadAliases(Context& ctx) {
   table.clear();
   // The whole section in one reading: reading each value on its own would read the file once
   // per alias.
-  std::unordered_set<std::u16string> seen;
-  for (auto& [name, text] : ctx.os.ProfileSection(u"BAT", ctx.paths.config)) {
+  auto section = ctx.os.ProfileSection(u"BAT", ctx.paths.config);
+  std::unordered_set<std::u16string> seen(section.size() * 2);
+  table.reserve(section.size());
+  for (auto& [name, text] : section) {
     // Two names that differ only in case: the first one in the file wins.
     if (!seen.insert(UpperCase(name)).second) continue;
     table.emplace_back(std::move(name), std::move(text));

@@ -64,10 +64,6 @@ ProfileFiles::Entry* ProfileFiles::Find(const std::string& path) {
 }
 
 std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& path) {
-  // Temporary files a killed writer left beside the file go the first time a folder is used.
-  const std::string folder = SplitFsPath(path).folder;
-  if (cleared_folders_.insert(folder).second) ClearStaleTemporaries(sys_, folder);
-
   Entry* kept = Find(path);
   if (kept != nullptr && kept->trusted) {
     struct stat st {};
@@ -76,6 +72,9 @@ std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& pa
       return kept->snapshot;
     }
   }
+  // Temporary files a killed writer left beside the file go the first time a folder is used.
+  const std::string folder = SplitFsPath(path).folder;
+  if (cleared_folders_.insert(folder).second) ClearStaleTemporaries(sys_, folder);
   auto contents = ReadWholeFile(sys_, path);
   if (!contents) {
     Forget(path);

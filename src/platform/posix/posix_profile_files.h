@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_sys.h"
 #include "platform/profile/profile_files.h"
 
