@@ -22,6 +22,7 @@
 #include "fake/harness.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
+#include "ui/command_box.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ void NextMinute(qrx::LocalTime& t) {
 }
 
 // The size of the context whose state CopyStarted copies (clang, x86-64).
-constexpr size_t kContextSize = 7000;
+constexpr size_t kContextSize = 7104;
 
 // Copies the state of a started instance into a new one.
 void CopyStarted(const Instance& from, Instance& to) {
