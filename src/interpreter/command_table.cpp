@@ -1,7 +1,10 @@
 #include "interpreter/command_table.h"
 
 #include "commands/calc/rpn.h"
+#include "commands/display/desktop_commands.h"
 #include "commands/display/display_commands.h"
+#include "commands/files/file_commands.h"
+#include "commands/media/cd_audio.h"
 #include "commands/media/sound_commands.h"
 #include "commands/settings/set_routing.h"
 #include "commands/shell/exit_commands.h"
@@ -31,6 +34,21 @@ void Write(Context& c, const Args&) {
 }
 void Mbox(Context& c, const Args& a) {
   MboxCommand(c, a.first);
+}
+void Kabe(Context& c, const Args& a) {
+  KabeCommand(c, a.first);
+}
+void ScreenSaver(Context& c, const Args& a) {
+  ScreenSaverCommand(c, a.first);
+}
+void Files(Context& c, const Args& a) {
+  RunFileCommand(c, a.first);
+}
+void Property(Context& c, const Args& a) {
+  ShowFileProperties(c, a.first);
+}
+void Mci(Context& c, const Args& a) {
+  MciCommand(c, a.first);
 }
 void Shell(Context& c, const Args& a) {
   RunShellCommand(c, a.first, a.second);
@@ -96,8 +114,8 @@ constexpr CommandEntry kCommands[] = {
     {{u"ANS"}, A::kRest, {}, Ans},
     {{u"WRITE"}, A::kNone, {}, Write},
     {{u"MBOX"}, A::kRest, {}, Mbox},
-    {{u"KABE"}, A::kRest, {}, NotAvailableYet},
-    {{u"SS"}, A::kRest, {}, NotAvailableYet},
+    {{u"KABE"}, A::kRest, {}, Kabe},
+    {{u"SS"}, A::kRest, {}, ScreenSaver},
     {{u"SMALL"}, A::kWord, {}, Window},
     {{u"HIDE"}, A::kWord, {}, Window},
     {{u"SHOW"}, A::kWord, {}, Window},
@@ -105,9 +123,9 @@ constexpr CommandEntry kCommands[] = {
     {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"},
      A::kLine,
      {},
-     NotAvailableYet},
+     Files},
     {{u"SH"}, A::kWordAndRest, {}, Shell},
-    {{u"PROPERTY"}, A::kRest, {}, NotAvailableYet},
+    {{u"PROPERTY"}, A::kRest, {}, Property},
     {{u".", u"EXIT"}, A::kRest, {}, Exit},
     {{u".R"}, A::kWordAndEmpty, {}, Shell},
     {{u"RESET", u"SHUTDOWN", u"LOGOFF", u"EWE"}, A::kLine, {}, WindowsExit},
@@ -122,7 +140,7 @@ constexpr CommandEntry kCommands[] = {
     {{u"BEEP"}, A::kFixedAndEmpty, u"BEEP", Sound},
     {{u"CDDA"}, A::kFixedAndRest, u"CDDA", Sound},
     {{u"WAVEPLAY"}, A::kFixedAndRest, u"WAVE", Sound},
-    {{u"MCI"}, A::kRest, {}, NotAvailableYet},
+    {{u"MCI"}, A::kRest, {}, Mci},
     {{u"REM", u";"}, A::kNone, {}, DoNothing},
     {{u"LBAT"}, A::kRest, {}, Lbat},
     {{u"/DIRECT", u"/D"}, A::kNone, {}, Direct},

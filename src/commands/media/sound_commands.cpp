@@ -1,9 +1,8 @@
 #include "commands/media/sound_commands.h"
 
+#include "commands/media/cd_audio.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
-#include "interpreter/command_table.h"
-#include "interpreter/not_available.h"
 #include "interpreter/split.h"
 
 namespace qrx {
@@ -15,7 +14,7 @@ void SoundCommand(Context& ctx, std::u16string_view kind, std::u16string_view te
     auto fields = SplitArguments(text, 1);
     PlayWave(ctx, fields[0], fields[1]);
   } else if (kind == u"CDDA") {
-    NotAvailableYet(ctx, CommandArgs{u"CDDA", {}, {}});
+    CddaCommand(ctx, text);
   }
 }
 }  // namespace qrx
