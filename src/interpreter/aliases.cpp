@@ -65,8 +65,8 @@ bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line
   return stored;
 }
 
-void RunAliasCommand(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+void AliasCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   if (fields[0] == u"/?") {
     const std::u16string text = LookupAliasText(ctx, UpperCase(fields[1]));
     ctx.answer.params[0] = fields[1];

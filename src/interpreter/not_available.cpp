@@ -5,8 +5,8 @@
 
 namespace qrx {
 
-void NotAvailableYet(Context& ctx, const CommandArgs& args) {
-  ShowAnswer(ctx, std::u16string(args.word) + u" is not available yet", ctx.answer.error_time);
+void NotAvailableYet(Context& ctx, const CommandCall& call) {
+  ShowAnswer(ctx, std::u16string(call.word) + u" is not available yet", ctx.answer.error_time);
 }
 
 }  // namespace qrx

@@ -168,7 +168,7 @@ std::optional<int32_t> FakePlatform::RunArchiver(intptr_t owner, std::u16string_
 }
 
 ShellFileResult FakePlatform::FileOperation(const ShellFileOperation& operation,
-                                           FileQuestions& questions) {
+                                            FileQuestions& questions) {
   file_operations.push_back(operation);
   const std::u16string first = operation.from.substr(0, operation.from.find(u'\0'));
   for (FileQuestion question : file_questions) {

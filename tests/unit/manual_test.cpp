@@ -11,7 +11,7 @@
 
 #include "base/text.h"
 #include "interpreter/command_table.h"
-#include "interpreter/set_routing.h"
+#include "commands/settings/set_routing.h"
 
 namespace qrx {
 namespace {

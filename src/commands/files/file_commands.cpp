@@ -65,10 +65,10 @@ int32_t StartShellOperation(Context& ctx, ShellFileOperation& op) {
 
 }  // namespace
 
-void RunFileCommand(Context& ctx, std::u16string_view line) {
-  const auto fields = SplitArguments(line, 1);
+void RunFileCommand(Context& ctx, const CommandCall& call) {
+  const auto fields = SplitArguments(call.line, 1);
   if (!fields[1].empty()) {
-    RunFileOperation(ctx, line);
+    RunFileOperation(ctx, call.line);
   } else if (UpperCase(fields[0]) == u"CD") {
     ShowAnswer(ctx, ctx.os.CurrentDirectory(), ctx.answer.normal_time);
   } else {
@@ -116,10 +116,18 @@ void RunFileOperation(Context& ctx, std::u16string_view line) {
   ShowResultCodeAnswer(ctx, u"SHFO", result);
 }
 
-void ShowFileProperties(Context& ctx, std::u16string_view file) {
-  if (ctx.os.ShowProperties(OwnerWindow(ctx), file)) return;
-  ctx.answer.params[0] = std::u16string(file);
+void ShowFileProperties(Context& ctx, const CommandCall& call) {
+  if (ctx.os.ShowProperties(OwnerWindow(ctx), call.rest)) return;
+  ctx.answer.params[0] = std::u16string(call.rest);
   ShowAnswer(ctx, u"PROPERTY_ERR", ctx.answer.error_time);
+}
+
+std::span<const CommandEntry> FileCommands() {
+  static constexpr CommandEntry kCommands[] = {
+      {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"}, RunFileCommand},
+      {{u"PROPERTY"}, ShowFileProperties},
+  };
+  return kCommands;
 }
 
 }  // namespace qrx

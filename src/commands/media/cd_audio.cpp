@@ -63,7 +63,8 @@ int32_t SendMci(Context& ctx, std::u16string_view command, std::u16string& out) 
   return static_cast<int32_t>(code);
 }
 
-void CddaCommand(Context& ctx, std::u16string_view text) {
+void CddaCommand(Context& ctx, const CommandCall& call) {
+  const std::u16string_view text = call.rest;
   if (text.empty()) {
     ShowAnswer(ctx, u"CDDA_ERR", ctx.answer.error_time);
     return;
@@ -97,7 +98,8 @@ void CddaCommand(Context& ctx, std::u16string_view text) {
   }
 }
 
-void MciCommand(Context& ctx, std::u16string_view text) {
+void MciCommand(Context& ctx, const CommandCall& call) {
+  const std::u16string_view text = call.rest;
   if (!text.empty() && !ctx.os.HasMci()) {
     ctx.answer.params[0] = std::u16string(text);
     ShowAnswer(ctx, u"MCI_NONE", ctx.answer.error_time);

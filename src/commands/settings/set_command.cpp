@@ -127,7 +127,7 @@ void SetMove(Context& ctx, std::u16string_view value) {
     AnswerStored(ctx, Store(ctx, u"SET", u"MOVE", u"1"), u"SET_MOVE-ON");
     return;
   }
-  WriteCommand(ctx);
+  WriteCommand(ctx, {});
   ShowAnswer(ctx, u"SET_MOVE-OFF", ctx.answer.normal_time);
   if (!Store(ctx, u"SET", u"MOVE", u"0")) SaveRefused(ctx);
 }

@@ -44,8 +44,10 @@ SetRoute RouteSet(std::u16string_view name) {
   return {T::kUnknown, upper};
 }
 
-void SetEntry(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+namespace {
+
+void SetLineCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   const std::u16string& name = fields[0];
   const std::u16string& value = fields[1];
   if (value.empty()) {
@@ -77,6 +79,14 @@ void SetEntry(Context& ctx, std::u16string_view rest) {
       NotAvailable(ctx, route.word);
       return;
   }
+}
+
+constexpr CommandEntry kCommands[] = {{{u"SET"}, SetLineCommand}};
+
+}  // namespace
+
+std::span<const CommandEntry> SettingsCommands() {
+  return kCommands;
 }
 
 }  // namespace qrx

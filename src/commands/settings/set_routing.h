@@ -1,12 +1,13 @@
 // The SET command: which worker a setting name goes to.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
-namespace qrx {
+#include "core/command_entry.h"
 
-struct Context;
+namespace qrx {
 
 enum class SetTarget {
   kLinkSettings,  // LINKIP, LINKPORT, MYPORT
@@ -25,7 +26,7 @@ struct SetRoute {
 // Routing of a name when the value is not empty (the name as typed).
 SetRoute RouteSet(std::u16string_view name);
 
-// The "SET" row of the command table: `rest` is everything after the word SET.
-void SetEntry(Context& ctx, std::u16string_view rest);
+// The settings group's row of the command table: "SET name value".
+std::span<const CommandEntry> SettingsCommands();
 
 }  // namespace qrx

@@ -63,7 +63,8 @@ std::optional<ToolRun> RunTool(const std::string& program, std::vector<std::stri
   // The tool's exit ends the wait, not the end of its output: a helper it starts in the
   // background may keep the pipe open long after.
   ToolRun run;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
   bool exited = false;
   bool eof = false;
   int status = 0;
@@ -201,15 +202,15 @@ bool PosixPlatform::ShowProperties(intptr_t, std::u16string_view file) {
   if (!uri) return false;
   const std::string item = "['" + *uri + "']";
   if (!posix::FindExecutableOnPath("gdbus").empty()) {
-    return Tool("gdbus", {"call", "--session", "--timeout", "3", "--dest",
-                          "org.freedesktop.FileManager1", "--object-path",
-                          "/org/freedesktop/FileManager1", "--method",
-                          "org.freedesktop.FileManager1.ShowItemProperties", item, ""});
+    return Tool("gdbus",
+                {"call", "--session", "--timeout", "3", "--dest", "org.freedesktop.FileManager1",
+                 "--object-path", "/org/freedesktop/FileManager1", "--method",
+                 "org.freedesktop.FileManager1.ShowItemProperties", item, ""});
   }
-  return Tool("dbus-send",
-              {"--session", "--print-reply", "--reply-timeout=3000",
-               "--dest=org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-               "org.freedesktop.FileManager1.ShowItemProperties", "array:string:" + *uri, "string:"});
+  return Tool("dbus-send", {"--session", "--print-reply", "--reply-timeout=3000",
+                            "--dest=org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                            "org.freedesktop.FileManager1.ShowItemProperties",
+                            "array:string:" + *uri, "string:"});
 }
 
 bool PosixPlatform::HasMci() {

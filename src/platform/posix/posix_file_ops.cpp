@@ -133,8 +133,8 @@ Expansion Expand(const std::string& source, bool files_only) {
   e.wildcard = true;
   std::vector<std::string> names;
   if (const int error = FolderNames(parts.folder, names)) {
-    e.code = error == ENOENT || error == ENOTDIR ? kPathNotFound
-                                                 : posix::ShellCodeForFileErrno(error);
+    e.code =
+        error == ENOENT || error == ENOTDIR ? kPathNotFound : posix::ShellCodeForFileErrno(error);
     return e;
   }
   const std::u16string pattern = Utf8ToUtf16(parts.name);
@@ -142,7 +142,8 @@ Expansion Expand(const std::string& source, bool files_only) {
   for (const std::string& name : names) {
     if (name.starts_with('.') && !dot_names) continue;
     if (!posix::WildcardMatch(pattern, Utf8ToUtf16(name))) continue;
-    const std::string item = source.find('/') == std::string::npos ? name : Join(parts.folder, name);
+    const std::string item =
+        source.find('/') == std::string::npos ? name : Join(parts.folder, name);
     struct stat st {};
     if (files_only && Lstat(item, st) && S_ISDIR(st.st_mode)) continue;
     e.items.push_back({item, name});

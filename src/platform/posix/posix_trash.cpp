@@ -110,8 +110,8 @@ int MoveToTrash(const std::string& path) {
   if (const int error = MakeFolders(trash + "/info")) return error;
 
   const std::string name = SplitFsPath(absolute).name;
-  const std::string info = "[Trash Info]\nPath=" + UriEscaped(absolute) +
-                           "\nDeletionDate=" + DeletionDate() + "\n";
+  const std::string info =
+      "[Trash Info]\nPath=" + UriEscaped(absolute) + "\nDeletionDate=" + DeletionDate() + "\n";
   for (int n = 1; n < 10000; ++n) {
     const std::string stored = Candidate(name, n);
     const std::string info_path = trash + "/info/" + stored + ".trashinfo";
