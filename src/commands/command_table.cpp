@@ -7,7 +7,7 @@
 #include "commands/files/file_commands.h"
 #include "commands/media/media_commands.h"
 #include "commands/net/net_commands.h"
-#include "commands/settings/set_routing.h"
+#include "commands/settings/set_table.h"
 #include "commands/shell/shell_commands.h"
 #include "interpreter/command_table.h"
 

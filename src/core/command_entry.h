@@ -1,8 +1,10 @@
-// The shape of one row of the command table.
+// The shape of one row of the command table, and what a SET handler receives.
 //
 // The table itself is data: each command group writes its rows, start-up hands the whole
 // table to the context, and the dispatcher looks a word up in it. The row's shape lives here,
-// beside the context that holds the table, so that every layer above can name it.
+// beside the context that holds the table, so that every layer above can name it; so does
+// the call of a SET sub-command, so that any group can write one without depending on the
+// settings group that holds the SET table.
 #pragma once
 
 #include <array>
@@ -26,5 +28,17 @@ struct CommandEntry {
   std::array<std::u16string_view, 7> words;  // unused places are empty
   CommandHandler handler;
 };
+
+// What every SET handler receives: the name and the value, and where its row of the SET
+// table keeps the setting.
+struct SetCall {
+  std::u16string_view name;     // upper case; as typed for the rows that want it so
+  std::u16string_view value;    // everything after the name
+  std::u16string_view section;  // of the configuration file; empty when nothing is stored
+  std::u16string_view key;      // the row's key, or the name itself when the row gives none
+  std::u16string_view answer;   // the answer key, or the stem the handler completes
+};
+
+using SetHandler = void (*)(Context& ctx, const SetCall& call);
 
 }  // namespace qrx

@@ -80,8 +80,7 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
   }
   const std::u16string name = UpperCase(fields[0]);
   if (!StoreAlias(ctx, name, fields[1])) {
-    ctx.answer.params[0] = ctx.paths.config;
-    ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+    ShowSaveRefused(ctx);
     return;
   }
   ctx.answer.params[0] = name;

@@ -9,4 +9,9 @@ void NotAvailableYet(Context& ctx, const CommandCall& call) {
   ShowAnswer(ctx, std::u16string(call.word) + u" is not available yet", ctx.answer.error_time);
 }
 
+void SetNotAvailableYet(Context& ctx, const SetCall& call) {
+  ShowAnswer(ctx, u"SET " + std::u16string(call.name) + u" is not available yet",
+             ctx.answer.error_time);
+}
+
 }  // namespace qrx

@@ -6,7 +6,7 @@
 
 #include "base/text.h"
 #include "commands/command_table.h"
-#include "commands/settings/set_routing.h"
+#include "commands/settings/set_table.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
 #include "interpreter/command_table.h"
@@ -194,24 +194,40 @@ TEST(CommandTableTest, OnlyWholeUpperCaseWordsMatch) {
   EXPECT_EQ(FindCommand(table, u"MOVE"), FindCommand(table, u"COPY"));
 }
 
-TEST(SetRoutingTest, NamesGoToTheirWorkersInOrder) {
-  EXPECT_EQ(RouteSet(u"linkip").target, SetTarget::kLinkSettings);
-  EXPECT_EQ(RouteSet(u"ll").target, SetTarget::kLinkList);
-  EXPECT_EQ(RouteSet(u"clip").word, u"CLIP");
-  EXPECT_EQ(RouteSet(u"3").target, SetTarget::kSetCommand);
-  EXPECT_EQ(RouteSet(u"10").word, u"10");
-  EXPECT_EQ(RouteSet(u"1a").word, u"1a");                  // variables keep the name as typed
-  EXPECT_EQ(RouteSet(u"9z").target, SetTarget::kUnknown);  // sorts after "9"
-  EXPECT_EQ(RouteSet(u"f01").word, u"F01");
-  EXPECT_EQ(RouteSet(u"F1").word, u"F1");
-  EXPECT_EQ(RouteSet(u"F10X").target, SetTarget::kSetCommand);
-  EXPECT_EQ(RouteSet(u"F16A").target, SetTarget::kUnknown);
-  EXPECT_EQ(RouteSet(u"timer1").word, u"TIMER1");
-  EXPECT_EQ(RouteSet(u"text").target, SetTarget::kSendText);
-  EXPECT_EQ(RouteSet(u"activekey").target, SetTarget::kActiveKey);
-  EXPECT_EQ(RouteSet(u"move").word, u"MOVE");
-  EXPECT_EQ(RouteSet(u"a1").word, u"A1");
-  EXPECT_EQ(RouteSet(u"a1").target, SetTarget::kUnknown);
+// The row a SET name finds, by the row's first name; "(none)" for SET_ERR1.
+std::u16string SetRow(std::u16string_view name) {
+  const SetEntry* row = FindSetEntry(name);
+  return row == nullptr ? u"(none)" : std::u16string(row->name);
+}
+
+TEST(SetTableTest, NamesFindTheirRowsInOrder) {
+  EXPECT_EQ(SetRow(u"linkip"), u"LINKIP");
+  EXPECT_EQ(SetRow(u"ll"), u"LL");
+  EXPECT_EQ(SetRow(u"clip"), u"CLIP");
+  for (const char16_t* name : {u"3", u"10", u"1a", u"0"}) {
+    EXPECT_EQ(SetRow(name), u"0") << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(SetRow(u"9z"), u"(none)");  // sorts after "9"
+  for (const char16_t* name : {u"f01", u"F1", u"F10X", u"f15"}) {
+    EXPECT_EQ(SetRow(name), u"F01") << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(SetRow(u"F16A"), u"(none)");
+  EXPECT_EQ(SetRow(u"fig"), u"FIG");  // not in the function keys' range
+  EXPECT_EQ(SetRow(u"fpu"), u"FPU");
+  EXPECT_EQ(SetRow(u"timer1"), u"TIMER1");
+  EXPECT_EQ(SetRow(u"text"), u"TEXT");
+  EXPECT_EQ(SetRow(u"activekey"), u"ACTIVEKEY");
+  EXPECT_EQ(SetRow(u"move"), u"MOVE");
+  EXPECT_EQ(SetRow(u"a1"), u"(none)");
+}
+
+TEST(SetTableTest, NoNameFallsIntoARangeOrARowBeforeItsOwn) {
+  // Each single name finds its own row, so the order of the rows decides nothing for it.
+  for (const SetEntry& row : SetTable()) {
+    if (row.high.empty()) {
+      EXPECT_EQ(FindSetEntry(row.name), &row) << Utf16ToUtf8(row.name);
+    }
+  }
 }
 
 }  // namespace

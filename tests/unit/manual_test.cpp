@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "interpreter/command_table.h"
+#include "commands/command_table.h"
 #include "commands/settings/set_routing.h"
 
 namespace qrx {
