@@ -11,7 +11,7 @@
 
 #include "base/text.h"
 #include "commands/command_table.h"
-#include "commands/settings/set_routing.h"
+#include "commands/settings/set_table.h"
 
 namespace qrx {
 namespace {
@@ -86,8 +86,7 @@ TEST_P(Manual, ListsOnlySetNamesTheRoutingKnows) {
   const auto names = SetNames(Lines(GetParam()));
   ASSERT_FALSE(names.empty()) << GetParam();
   for (const auto& name : names) {
-    EXPECT_NE(RouteSet(Utf8ToUtf16(name)).target, SetTarget::kUnknown)
-        << name << " in " << GetParam();
+    EXPECT_NE(FindSetEntry(Utf8ToUtf16(name)), nullptr) << name << " in " << GetParam();
   }
 }
 
