@@ -147,8 +147,9 @@ std::u16string CdRepeatTrack(Context& ctx, int16_t track) {
 }
 
 void CdPoll(Context& ctx) {
-  SendMci(ctx, u"STATUS " + ctx.cd.alias + u" MODE", ctx.cd.mode);
-  if (ctx.cd.mode != u"stopped" || ctx.cd.alias != kCdAlias) return;
+  // Only the device's own answer counts: an error description is never a mode.
+  const int32_t code = SendMci(ctx, u"STATUS " + ctx.cd.alias + u" MODE", ctx.cd.mode);
+  if (code != 0 || ctx.cd.mode != u"stopped" || ctx.cd.alias != kCdAlias) return;
   Send(ctx, kMilliseconds);
   Send(ctx, ctx.cd.repeat_play);
   Send(ctx, kMsf);
