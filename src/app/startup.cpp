@@ -13,7 +13,6 @@
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -82,20 +81,16 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
   // In debug mode the window reacts to neither the hot key nor the tray icon.
-  if (ctx.main_form != nullptr) {
-    ctx.main_form->services_installed = ctx.settings.debug != 1;
-    ctx.main_form->countdown = -2;
-  }
+  ctx.main_form->SetServicesInstalled(ctx.settings.debug != 1);
+  ctx.main_form->SetCountdown(-2);
   ctx.settings.move = 1;
   MakeLinkFile(ctx);
   MakeMessageFile(ctx);
   CheckVersion(ctx);
   if (ctx.settings.debug != 1) RegisterActiveKey(ctx);
-  if (ctx.main_form != nullptr) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.ShowWindow();
-    window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
-  }
+  WindowSurface& window = ctx.main_form->Surface();
+  window.ShowWindow();
+  window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
   StartInterpreter(ctx);
 }
 }  // namespace qrx

@@ -1,5 +1,6 @@
 #include "interpreter/answer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,6 @@
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -48,7 +48,7 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
 }
 
 void ShowInWindow(Context& ctx, int16_t time) {
-  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+  ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
       ShowInWindow(ctx, time);
       break;
     case Output::kLibrary: {
-      const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
+      const intptr_t window = ctx.main_form->Surface().NativeHandle();
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
         ShowInWindow(ctx, time);
@@ -89,9 +89,21 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
 }
 
+void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,
+                    std::initializer_list<std::u16string_view> params) {
+  // Copied first: a view may point into the parameters it replaces.
+  std::vector<std::u16string> texts(params.begin(), params.end());
+  texts.resize(std::min(texts.size(), ctx.answer.params.size()));
+  std::move(texts.begin(), texts.end(), ctx.answer.params.begin());
+  ShowAnswer(ctx, key, time);
+}
+
+void ClearAnswer(Context& ctx) {
+  ShowAnswer(ctx, u"", kAnswerCleared);
+}
+
 void ShowSaveRefused(Context& ctx) {
-  ctx.answer.params[0] = ctx.paths.config;
-  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time, {ctx.paths.config});
 }
 
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {

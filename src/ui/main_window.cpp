@@ -11,6 +11,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
+#include "ui/command_box.h"
 
 namespace qrx {
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <thread>
 
+#include "core/window_surface.h"
 #include "platform/platform.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 

@@ -8,26 +8,25 @@
 #include "interpreter/not_available.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 
 namespace {
 
 void ClsCommand(Context& ctx, const CommandCall&) {
-  ShowAnswer(ctx, u"", -2);
+  ClearAnswer(ctx);
 }
 
 void SmallCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().MinimizeWindow();
+  ctx.main_form->Surface().MinimizeWindow();
 }
 
 void HideCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().HideWindow();
+  ctx.main_form->Surface().HideWindow();
 }
 
 void ShowCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+  ctx.main_form->Surface().ShowWindow();
 }
 
 // "ANS key [time]": shows a catalogue message or a literal text.

@@ -11,7 +11,6 @@
 #include "interpreter/answer.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -20,8 +19,8 @@ namespace {
 // the directory commands take one).
 constexpr int32_t kNothingStarted = 1;
 
-intptr_t OwnerWindow(const Context& ctx) {
-  return ctx.main_form != nullptr ? ctx.main_form->Surface().NativeHandle() : 0;
+intptr_t OwnerWindow(Context& ctx) {
+  return ctx.main_form->Surface().NativeHandle();
 }
 
 // The shell's list form of one name: the name, its NUL, and the NUL that ends the list.
