@@ -10,12 +10,10 @@
 namespace qrx {
 
 void KabeCommand(Context& ctx, const CommandCall& call) {
-  const bool changed = ctx.os.SetWallpaper(FixQuotes(call.rest, 0));
-  ctx.answer.params[0] = std::u16string(call.rest);
-  if (changed) {
-    ShowAnswer(ctx, u"KABE_CHG", ctx.answer.normal_time);
+  if (ctx.os.SetWallpaper(FixQuotes(call.rest, 0))) {
+    ShowAnswerWith(ctx, u"KABE_CHG", ctx.answer.normal_time, {call.rest});
   } else {
-    ShowAnswer(ctx, u"KABE_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"KABE_ERR", ctx.answer.error_time, {call.rest});
   }
 }
 
@@ -26,8 +24,7 @@ void ScreenSaverCommand(Context& ctx, const CommandCall& call) {
   if (ctx.os.SetScreenSaverActive(on)) {
     ShowAnswer(ctx, on ? u"SS_ON" : u"SS_OFF", ctx.answer.normal_time);
   } else {
-    ctx.answer.params[0] = std::u16string(call.rest);
-    ShowAnswer(ctx, u"SS_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"SS_ERR", ctx.answer.error_time, {call.rest});
   }
 }
 

@@ -117,8 +117,7 @@ void RunFileOperation(Context& ctx, std::u16string_view line) {
 
 void ShowFileProperties(Context& ctx, const CommandCall& call) {
   if (ctx.os.ShowProperties(OwnerWindow(ctx), call.rest)) return;
-  ctx.answer.params[0] = std::u16string(call.rest);
-  ShowAnswer(ctx, u"PROPERTY_ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"PROPERTY_ERR", ctx.answer.error_time, {call.rest});
 }
 
 std::span<const CommandEntry> FileCommands() {

@@ -70,17 +70,16 @@ void CddaCommand(Context& ctx, const CommandCall& call) {
     return;
   }
   if (!ctx.os.HasMci()) {
-    ctx.answer.params[0] = std::u16string(text);
-    ShowAnswer(ctx, u"CDDA_NONE", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"CDDA_NONE", ctx.answer.error_time, {text});
     return;
   }
   const auto fields = SplitArguments(text, 1);
   const std::u16string sub = UpperCase(fields[0]);
   const std::u16string& rest = fields[1];
   if (!rest.empty() && sub == u"RP") {
-    ctx.answer.params[0] = rest;
+    // #A also for a failure: "CDDA_RP-ERR" names the track.
     const std::u16string failure = CdRepeatTrack(ctx, ToInteger(rest));
-    ShowAnswer(ctx, failure.empty() ? u"CDDA_RP" : failure, ctx.answer.normal_time);
+    ShowAnswerWith(ctx, failure.empty() ? u"CDDA_RP" : failure, ctx.answer.normal_time, {rest});
   } else if (rest.empty() && sub == u"OPEN") {
     ctx.cd.alias = kCdAlias;
     SendAndAnswer(ctx, u"OPEN CDAUDIO ALIAS CDDA", u"CDDA_OPEN");
@@ -101,18 +100,15 @@ void CddaCommand(Context& ctx, const CommandCall& call) {
 void MciCommand(Context& ctx, const CommandCall& call) {
   const std::u16string_view text = call.rest;
   if (!text.empty() && !ctx.os.HasMci()) {
-    ctx.answer.params[0] = std::u16string(text);
-    ShowAnswer(ctx, u"MCI_NONE", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"MCI_NONE", ctx.answer.error_time, {text});
     return;
   }
   std::u16string out;
   const int32_t code = SendMci(ctx, text, out);
-  ctx.answer.params[0] = out;
-  ctx.answer.params[1] = Decimal(code);
   if (code != 0) {
-    ShowAnswer(ctx, u"MCI_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"MCI_ERR", ctx.answer.error_time, {out, Decimal(code)});
   } else {
-    ShowAnswer(ctx, u"MCI_OK", ctx.answer.normal_time);
+    ShowAnswerWith(ctx, u"MCI_OK", ctx.answer.normal_time, {out, Decimal(code)});
   }
 }
 
