@@ -48,12 +48,22 @@ void VerCommand(Context& ctx, const CommandCall&) {
              ctx.answer.normal_time);
 }
 
+// One row per line: the words, then the handler.
+// clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"CLS"}, ClsCommand},       {{u"ANS"}, AnsCommand},   {{u"WRITE"}, WriteCommand},
-    {{u"MBOX"}, MboxCommand},     {{u"KABE"}, KabeCommand}, {{u"SS"}, ScreenSaverCommand},
-    {{u"SMALL"}, SmallCommand},   {{u"HIDE"}, HideCommand}, {{u"SHOW"}, ShowCommand},
-    {{u"SKIN"}, NotAvailableYet}, {{u"VER"}, VerCommand},
+    {{u"CLS"}, ClsCommand},
+    {{u"ANS"}, AnsCommand},
+    {{u"WRITE"}, WriteCommand},
+    {{u"MBOX"}, MboxCommand},
+    {{u"KABE"}, KabeCommand},
+    {{u"SS"}, ScreenSaverCommand},
+    {{u"SMALL"}, SmallCommand},
+    {{u"HIDE"}, HideCommand},
+    {{u"SHOW"}, ShowCommand},
+    {{u"SKIN"}, NotAvailableYet},
+    {{u"VER"}, VerCommand},
 };
+// clang-format on
 
 }  // namespace
 

@@ -121,10 +121,12 @@ void ShowFileProperties(Context& ctx, const CommandCall& call) {
 }
 
 std::span<const CommandEntry> FileCommands() {
+  // clang-format off
   static constexpr CommandEntry kCommands[] = {
       {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"}, RunFileCommand},
       {{u"PROPERTY"}, ShowFileProperties},
   };
+  // clang-format on
   return kCommands;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/posix/posix_file_ops.h"
 #include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_sys.h"
 
 namespace qrx {
 namespace {
@@ -41,25 +42,23 @@ constexpr int32_t kIntoItself = 0x76;
 constexpr int32_t kFolderOverFile = 0x7E;
 constexpr int32_t kFileOverFolder = 0x80;
 
-bool Lstat(const std::string& path, struct stat& st) {
-  return ::lstat(path.c_str(), &st) == 0;
+using posix::SysCalls;
+
+bool Lstat(SysCalls& sys, const std::string& path, struct stat& st) {
+  return sys.Lstat(path.c_str(), &st) == 0;
 }
 
-bool IsFolder(const std::string& path) {
+bool IsFolder(SysCalls& sys, const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return sys.Stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-struct CloseDir {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 // The names in a folder, without "." and "..", sorted. 0 or the errno of the failure.
-int FolderNames(const std::string& folder, std::vector<std::string>& names) {
-  std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
-  if (!dir) return errno;
+int FolderNames(SysCalls& sys, const std::string& folder, std::vector<std::string>& names) {
+  posix::FolderListing listing(sys, folder);
+  if (!listing) return errno;
   errno = 0;
-  while (const dirent* entry = ::readdir(dir.get())) {
+  while (const dirent* entry = listing.Next()) {
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);
   }
@@ -79,12 +78,12 @@ std::string WithoutTrailingSlash(std::string path) {
 }
 
 // A name that does not exist: its folder is missing (path not found) or only the name.
-int32_t MissingCode(const std::string& path) {
-  return IsFolder(posix::SplitFsPath(path).folder) ? kFileNotFound : kPathNotFound;
+int32_t MissingCode(SysCalls& sys, const std::string& path) {
+  return IsFolder(sys, posix::SplitFsPath(path).folder) ? kFileNotFound : kPathNotFound;
 }
 
-int32_t CodeOf(int error, const std::string& path) {
-  return error == ENOENT ? MissingCode(path) : posix::ShellCodeForFileErrno(error);
+int32_t CodeOf(SysCalls& sys, int error, const std::string& path) {
+  return error == ENOENT ? MissingCode(sys, path) : posix::ShellCodeForFileErrno(error);
 }
 
 // The names of a shell name list (each ends with NUL, an empty name ends the list).
@@ -112,7 +111,7 @@ struct Expansion {
 
 // What a source name stands for: itself, or with "*" or "?" in its last part every match in
 // its folder (sorted; names starting with "." only for a pattern that does too).
-Expansion Expand(const std::string& source, bool files_only) {
+Expansion Expand(SysCalls& sys, const std::string& source, bool files_only) {
   Expansion e;
   const std::string path = WithoutTrailingSlash(source);
   const posix::PathParts parts = posix::SplitFsPath(path);
@@ -123,8 +122,8 @@ Expansion Expand(const std::string& source, bool files_only) {
   }
   if (parts.name.find_first_of("*?") == std::string::npos) {
     struct stat st {};
-    if (!Lstat(path, st)) {
-      e.code = CodeOf(errno, path);
+    if (!Lstat(sys, path, st)) {
+      e.code = CodeOf(sys, errno, path);
     } else {
       e.items.push_back({path, path == "/" ? path : parts.name});
     }
@@ -132,7 +131,7 @@ Expansion Expand(const std::string& source, bool files_only) {
   }
   e.wildcard = true;
   std::vector<std::string> names;
-  if (const int error = FolderNames(parts.folder, names)) {
+  if (const int error = FolderNames(sys, parts.folder, names)) {
     e.code =
         error == ENOENT || error == ENOTDIR ? kPathNotFound : posix::ShellCodeForFileErrno(error);
     return e;
@@ -145,7 +144,7 @@ Expansion Expand(const std::string& source, bool files_only) {
     const std::string item =
         source.find('/') == std::string::npos ? name : Join(parts.folder, name);
     struct stat st {};
-    if (files_only && Lstat(item, st) && S_ISDIR(st.st_mode)) continue;
+    if (files_only && Lstat(sys, item, st) && S_ISDIR(st.st_mode)) continue;
     e.items.push_back({item, name});
   }
   return e;
@@ -172,8 +171,8 @@ int MakeParents(const std::string& path) {
 
 class ShellOperation {
  public:
-  ShellOperation(const ShellFileOperation& op, FileQuestions& questions)
-      : op_(op), questions_(questions) {}
+  ShellOperation(SysCalls& sys, const ShellFileOperation& op, FileQuestions& questions)
+      : sys_(sys), op_(op), questions_(questions) {}
 
   ShellFileResult Run() {
     const std::vector<std::string> sources = Names(op_.from);
@@ -213,7 +212,7 @@ class ShellOperation {
                     bool& several) {
     several = sources.size() > 1;
     for (const std::string& source : sources) {
-      Expansion e = Expand(source, false);
+      Expansion e = Expand(sys_, source, false);
       if (e.code != 0) return e.code;
       several = several || e.wildcard;
       items.insert(items.end(), e.items.begin(), e.items.end());
@@ -229,11 +228,11 @@ class ShellOperation {
     const std::vector<std::string> targets = Names(op_.to);
     // Without a destination the shell uses the current folder.
     const std::string to = targets.empty() ? std::string(".") : targets.front();
-    const bool into_folder = several || to.ends_with('/') || IsFolder(to);
+    const bool into_folder = several || to.ends_with('/') || IsFolder(sys_, to);
     const std::string target_base = WithoutTrailingSlash(to);
-    if (into_folder && !IsFolder(target_base)) {
+    if (into_folder && !IsFolder(sys_, target_base)) {
       struct stat st {};
-      if (Lstat(target_base, st)) return several ? kManySourcesOneTarget : kPathNotFound;
+      if (Lstat(sys_, target_base, st)) return several ? kManySourcesOneTarget : kPathNotFound;
       std::error_code ec;
       std::filesystem::create_directories(target_base, ec);
       if (ec) return CodeOf(ec.value(), target_base);
@@ -252,16 +251,16 @@ class ShellOperation {
   // of the same name, or new.
   int32_t TransferOne(const std::string& from, const std::string& to, bool move) {
     struct stat source {};
-    if (!Lstat(from, source)) return CodeOf(errno, from);
+    if (!Lstat(sys_, from, source)) return CodeOf(errno, from);
     const bool folder = S_ISDIR(source.st_mode);
     struct stat existing {};
-    const bool exists = Lstat(to, existing);
+    const bool exists = Lstat(sys_, to, existing);
     if (exists && existing.st_dev == source.st_dev && existing.st_ino == source.st_ino) {
       return kSameFile;
     }
     if (folder && IsInside(to, from)) return kIntoItself;
     if (exists) {
-      const bool target_folder = IsFolder(to);
+      const bool target_folder = IsFolder(sys_, to);
       if (folder && !target_folder) return kFolderOverFile;
       if (!folder && target_folder) return kFileOverFolder;
       if (folder) return Merge(from, to, move);
@@ -269,10 +268,10 @@ class ShellOperation {
     }
     if (move) {
       // Within one file system a rename, which also replaces an existing file in one step.
-      if (::rename(from.c_str(), to.c_str()) == 0) return 0;
+      if (sys_.Rename(from.c_str(), to.c_str()) == 0) return 0;
       if (errno != EXDEV) return CodeOf(errno, from);
     }
-    const int error = exists ? ReplaceFile(from, to) : posix::CopyNew(from, to);
+    const int error = exists ? ReplaceFile(from, to) : posix::CopyNew(sys_, from, to);
     if (error != 0) return CodeOf(error, from);
     if (move) {
       std::error_code ec;
@@ -284,7 +283,7 @@ class ShellOperation {
 
   int32_t Merge(const std::string& from, const std::string& to, bool move) {
     std::vector<std::string> names;
-    if (const int error = FolderNames(from, names)) return CodeOf(error, from);
+    if (const int error = FolderNames(sys_, from, names)) return CodeOf(error, from);
     for (const std::string& name : names) {
       if (const int32_t code = TransferOne(Join(from, name), Join(to, name), move)) return code;
     }
@@ -294,10 +293,10 @@ class ShellOperation {
 
   // A file over an existing file: the new copy is complete before it takes the old one's
   // place.
-  static int ReplaceFile(const std::string& from, const std::string& to) {
+  int ReplaceFile(const std::string& from, const std::string& to) {
     const std::string temp = to + ".qrx-" + std::to_string(::getpid()) + ".tmp";
-    if (const int error = posix::CopyNew(from, temp)) return error;
-    if (::rename(temp.c_str(), to.c_str()) == 0) return 0;
+    if (const int error = posix::CopyNew(sys_, from, temp)) return error;
+    if (sys_.Rename(temp.c_str(), to.c_str()) == 0) return 0;
     const int error = errno;
     std::error_code ignored;
     std::filesystem::remove_all(temp, ignored);
@@ -306,7 +305,7 @@ class ShellOperation {
 
   int32_t Rename(const std::vector<std::string>& sources) {
     if (sources.size() != 1) return kManySourcesOneTarget;
-    Expansion e = Expand(sources.front(), false);
+    Expansion e = Expand(sys_, sources.front(), false);
     if (e.code != 0) return e.code;
     if (e.items.empty()) return kFileNotFound;
     if (e.items.size() > 1) return kManySourcesOneTarget;
@@ -330,14 +329,14 @@ class ShellOperation {
       return errno == EEXIST ? kAlreadyExists : CodeOf(errno, from);
     }
     struct stat st {};
-    if (Lstat(to, st)) return kAlreadyExists;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : CodeOf(errno, from);
+    if (Lstat(sys_, to, st)) return kAlreadyExists;
+    return sys_.Rename(from.c_str(), to.c_str()) == 0 ? 0 : CodeOf(errno, from);
   }
 
   int32_t Delete(const std::vector<std::string>& sources) {
     const bool to_trash = (op_.flags & fo::kAllowUndo) != 0;
     for (const std::string& source : sources) {
-      Expansion e = Expand(source, (op_.flags & fo::kFilesOnly) != 0);
+      Expansion e = Expand(sys_, source, (op_.flags & fo::kFilesOnly) != 0);
       if (e.code != 0) return e.code;
       if (e.items.empty()) continue;
       for (const Item& item : e.items) {
@@ -349,7 +348,7 @@ class ShellOperation {
       for (const Item& item : e.items) {
         int error = 0;
         if (to_trash) {
-          error = posix::MoveToTrash(item.path);
+          error = posix::MoveToTrash(sys_, item.path);
         } else {
           std::error_code ec;
           std::filesystem::remove_all(item.path, ec);
@@ -361,28 +360,31 @@ class ShellOperation {
     return 0;
   }
 
+  int32_t CodeOf(int error, const std::string& path) { return ::qrx::CodeOf(sys_, error, path); }
+
+  SysCalls& sys_;
   const ShellFileOperation& op_;
   FileQuestions& questions_;
   bool aborted_ = false;
 };
 
-int CopyData(const std::string& from, const std::string& to, const struct stat& st) {
-  posix::UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
+int CopyData(SysCalls& sys, const std::string& from, const std::string& to, const struct stat& st) {
+  posix::UniqueFd in(sys.Open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0), &sys);
   if (!in) return errno;
   posix::UniqueFd out(
-      ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+      sys.Open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600), &sys);
   if (!out) return errno;
   std::vector<char> buffer(1 << 16);
   int error = 0;
   for (;;) {
-    const ssize_t n = ::read(in.Get(), buffer.data(), buffer.size());
-    if (n < 0 && errno == EINTR) continue;
+    const ssize_t n =
+        posix::RetryOnInterrupt([&] { return sys.Read(in.Get(), buffer.data(), buffer.size()); });
     if (n < 0) {
       error = errno;
       break;
     }
     if (n == 0) break;
-    if (!posix::WriteAll(out.Get(), std::string_view(buffer.data(), static_cast<size_t>(n)))) {
+    if (!posix::WriteAll(sys, out.Get(), std::string_view(buffer.data(), static_cast<size_t>(n)))) {
       error = errno;
       break;
     }
@@ -390,12 +392,12 @@ int CopyData(const std::string& from, const std::string& to, const struct stat& 
   if (error == 0) {
     const timespec times[2] = {st.st_atim, st.st_mtim};
     (void)::futimens(out.Get(), times);
-    (void)::fchmod(out.Get(), st.st_mode & 07777);
+    (void)sys.Fchmod(out.Get(), st.st_mode & 07777);
     if (!out.Close()) error = errno != 0 ? errno : EIO;
   }
   if (error != 0) {
     out.Reset();
-    ::unlink(to.c_str());
+    sys.Unlink(to.c_str());
   }
   return error;
 }
@@ -446,23 +448,23 @@ int32_t ShellCodeForFileErrno(int error) {
   }
 }
 
-int CopyNew(const std::string& from, const std::string& to) {
+int CopyNew(SysCalls& sys, const std::string& from, const std::string& to) {
   struct stat st {};
-  if (::lstat(from.c_str(), &st) != 0) return errno;
+  if (sys.Lstat(from.c_str(), &st) != 0) return errno;
   if (S_ISLNK(st.st_mode)) {
     std::error_code ec;
     const auto target = std::filesystem::read_symlink(from, ec);
     if (ec) return ec.value();
     return ::symlink(target.c_str(), to.c_str()) == 0 ? 0 : errno;
   }
-  if (S_ISREG(st.st_mode)) return CopyData(from, to, st);
+  if (S_ISREG(st.st_mode)) return CopyData(sys, from, to, st);
   if (!S_ISDIR(st.st_mode)) return EACCES;  // a device or pipe: nothing a copy could hold
   // Open for the owner while it fills, then the permissions of the original.
   if (::mkdir(to.c_str(), 0700) != 0) return errno;
   std::vector<std::string> names;
-  if (const int error = FolderNames(from, names)) return error;
+  if (const int error = FolderNames(sys, from, names)) return error;
   for (const std::string& name : names) {
-    if (const int error = CopyNew(Join(from, name), Join(to, name))) return error;
+    if (const int error = CopyNew(sys, Join(from, name), Join(to, name))) return error;
   }
   const timespec times[2] = {st.st_atim, st.st_mtim};
   (void)::utimensat(AT_FDCWD, to.c_str(), times, 0);
@@ -474,7 +476,7 @@ int CopyNew(const std::string& from, const std::string& to) {
 
 ShellFileResult PosixPlatform::FileOperation(const ShellFileOperation& operation,
                                              FileQuestions& questions) {
-  return ShellOperation(operation, questions).Run();
+  return ShellOperation(*sys_, operation, questions).Run();
 }
 
 int32_t PosixPlatform::MakeDirectory(std::u16string_view path) {
@@ -493,8 +495,8 @@ int32_t PosixPlatform::ChangeDirectory(std::u16string_view path) {
   struct stat st {};
   // A file of that name: not a folder name (the last part only; a file in the middle of the
   // path makes the path not found).
-  if (error == ENOTDIR && ::stat(fs->c_str(), &st) == 0) return kDirectoryName;
-  return CodeOf(error, WithoutTrailingSlash(*fs));
+  if (error == ENOTDIR && sys_->Stat(fs->c_str(), &st) == 0) return kDirectoryName;
+  return CodeOf(*sys_, error, WithoutTrailingSlash(*fs));
 }
 
 int32_t PosixPlatform::ChangeDrive(char16_t) {

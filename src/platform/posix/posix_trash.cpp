@@ -14,6 +14,7 @@
 
 #include "platform/posix/posix_file_ops.h"
 #include "platform/posix/posix_fs.h"
+#include "platform/posix/posix_sys.h"
 
 namespace qrx::posix {
 namespace {
@@ -46,9 +47,9 @@ int MakeFolders(const std::string& path) {
 
 // The path for the .trashinfo file: the absolute path, its folder resolved (the item itself
 // is not, so that a link is trashed as the link it is).
-std::string AbsolutePath(const std::string& path) {
+std::string AbsolutePath(SysCalls& sys, const std::string& path) {
   const PathParts parts = SplitFsPath(path);
-  std::unique_ptr<char, decltype(&std::free)> folder(::realpath(parts.folder.c_str(), nullptr),
+  std::unique_ptr<char, decltype(&std::free)> folder(sys.RealPath(parts.folder.c_str()),
                                                      &std::free);
   if (!folder) return {};
   const std::string base = folder.get();
@@ -98,10 +99,10 @@ std::string UriEscaped(const std::string& path) {
   return out;
 }
 
-int MoveToTrash(const std::string& path) {
+int MoveToTrash(SysCalls& sys, const std::string& path) {
   struct stat item {};
-  if (::lstat(path.c_str(), &item) != 0) return errno;
-  const std::string absolute = AbsolutePath(path);
+  if (sys.Lstat(path.c_str(), &item) != 0) return errno;
+  const std::string absolute = AbsolutePath(sys, path);
   const std::string data = DataHome();
   if (absolute.empty() || data.empty()) return ENOENT;
   const std::string trash = data + "/Trash";
@@ -118,28 +119,28 @@ int MoveToTrash(const std::string& path) {
     const std::string file_path = trash + "/files/" + stored;
     // The info file is made first, with O_EXCL: it reserves the name against other programs
     // that trash at the same time.
-    UniqueFd fd(::open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    UniqueFd fd(sys.Open(info_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600), &sys);
     if (!fd) {
       if (errno == EEXIST) continue;
       return errno;
     }
     struct stat taken {};
-    if (::lstat(file_path.c_str(), &taken) == 0) {
+    if (sys.Lstat(file_path.c_str(), &taken) == 0) {
       fd.Reset();
-      ::unlink(info_path.c_str());
+      sys.Unlink(info_path.c_str());
       continue;
     }
-    if (!WriteAll(fd.Get(), info) || !fd.Close()) {
+    if (!WriteAll(sys, fd.Get(), info) || !fd.Close()) {
       const int error = errno != 0 ? errno : EIO;
-      ::unlink(info_path.c_str());
+      sys.Unlink(info_path.c_str());
       return error;
     }
     int error = 0;
-    if (::rename(path.c_str(), file_path.c_str()) != 0) {
+    if (sys.Rename(path.c_str(), file_path.c_str()) != 0) {
       error = errno;
       if (error == EXDEV) {
         // Another file system: a copy in the home trash, then the original goes.
-        error = CopyNew(path, file_path);
+        error = CopyNew(sys, path, file_path);
         if (error == 0) {
           std::error_code ec;
           std::filesystem::remove_all(path, ec);
@@ -151,7 +152,7 @@ int MoveToTrash(const std::string& path) {
         }
       }
     }
-    if (error != 0) ::unlink(info_path.c_str());
+    if (error != 0) sys.Unlink(info_path.c_str());
     return error;
   }
   return EEXIST;
