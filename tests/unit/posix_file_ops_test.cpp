@@ -12,6 +12,7 @@
 
 #include "base/text.h"
 #include "fake/scoped.h"
+#include "fake/scripted_sys.h"
 #include "platform/posix/posix_platform.h"
 
 namespace qrx::test {
@@ -282,6 +283,56 @@ TEST_F(PosixFileOpsTest, ReadOnlyPlacesAnswerAccessDenied) {
   EXPECT_EQ(Op(fo::kDelete, "ro/x.txt", "-", kQuiet), "5");
   EXPECT_EQ(Op(fo::kCopy, "ro/x.txt", "ro/y.txt", kQuiet), "5");
   fs::permissions(dir / "ro", fs::perms::owner_all);
+}
+
+// The same operations with system calls that fail on request.
+class ShellOperationFaultsTest : public PosixFileOpsTest {
+ protected:
+  ShellOperationFaultsTest() {
+    auto scripted = std::make_unique<ScriptedSys>();
+    sys = scripted.get();
+    faulty = std::make_unique<PosixPlatform>(std::move(scripted));
+  }
+  std::string FaultyOp(uint32_t function, std::string_view from, std::string_view to) {
+    ShellFileOperation op{0, function, List(dir / from), List(dir / to), kQuiet};
+    if (to == "-") op.to.clear();
+    return std::to_string(faulty->FileOperation(op, questions).code);
+  }
+  ScriptedSys* sys = nullptr;
+  std::unique_ptr<PosixPlatform> faulty;
+};
+
+TEST_F(ShellOperationFaultsTest, AFailedCopyLeavesTheOldFileAndNoPartOfTheNewOne) {
+  dir.Put("a.txt", std::string(100000, 'a'));
+  dir.Put("b.txt", "old");
+  sys->faults["write"] = {2, 1, ENOSPC, ""};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "112");
+  EXPECT_EQ(dir.Get("b.txt"), "old");
+  sys->faults["write"] = {sys->uses["write"] + 2, 1, ENOSPC, ""};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "c.txt"), "112");
+  EXPECT_EQ(Listing(), "a.txt b.txt");
+  sys->faults.clear();
+  sys->write_limit = 7;  // short writes still copy everything
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "0");
+  EXPECT_EQ(dir.Get("b.txt"), dir.Get("a.txt"));
+}
+
+TEST_F(ShellOperationFaultsTest, AMoveAcrossFileSystemsCopiesThenRemoves) {
+  fs::create_directories(dir / "f/in");
+  dir.Put("f/in/x.txt", "x");
+  sys->faults["rename"] = {1, 1, EXDEV, ""};
+  EXPECT_EQ(FaultyOp(fo::kMove, "f", "g"), "0");
+  EXPECT_EQ(dir.Get("g/in/x.txt"), "x");
+  EXPECT_EQ(Listing(), "g/");
+}
+
+TEST_F(ShellOperationFaultsTest, ATrashMoveThatFailsKeepsTheItemAndLeavesNoInfo) {
+  dir.Put("keep.txt", "k");
+  ShellFileOperation trash{0, fo::kDelete, List(dir / "keep.txt"), u"", fo::kAllowUndo | kQuiet};
+  sys->faults["rename"] = {sys->uses["rename"] + 1, 1, EACCES, ""};
+  EXPECT_EQ(faulty->FileOperation(trash, questions).code, 5);
+  EXPECT_EQ(dir.Get("keep.txt"), "k");
+  EXPECT_TRUE(fs::is_empty(dir / "data/Trash/info"));
 }
 
 // The current folder of the test process, put back afterwards.
