@@ -20,7 +20,7 @@ import tempfile
 MESSAGES = "\r\n".join([
     "[SYSTEM]", "START=start", "END=end",
     "[ECHO]", "ADD=added",
-    "[SHFO]", "0=done", "1=nothing", "183=exists", "1223=cancelled", "ERR=shfo #A",
+    "[SHFO]", "0=done #A", "1=nothing", "183=exists", "1223=cancelled", "ERR=shfo #A",
     "NOOPT=no file",
     "[PROPERTY]", "ERR=no properties #A",
     "[KABE]", "CHG=wallpaper #A", "ERR=no wallpaper #A",
@@ -113,10 +113,9 @@ def main():
             "CHDRIVE z:",
         ], env)
         cwd = win_path(w)
-        want = [(3, "done"), (3, "done"), (3, "done"), (3, "done"), (3, "done"), (3, "done"), (3, "done"),
-                (3, "done"), (3, "exists"), (3, "done"), (3, "done"), (3, "nothing"),
-                (3, "done"), (3, "exists"), (3, "done"), (3, cwd + "\\new dir"), (3, "done"),
-                (3, "nothing"), (3, "done")]
+        done = (3, "done 0")
+        want = [done] * 8 + [(3, "exists"), done, done, (3, "nothing"), done, (3, "exists"),
+                             done, (3, cwd + "\\new dir"), done, (3, "nothing"), done]
         check("file commands answer through SHFO", answers == want,
               "\n  got  " + repr(answers) + "\n  want " + repr(want))
 
