@@ -317,6 +317,17 @@ TEST_F(ShellOperationFaultsTest, AFailedCopyLeavesTheOldFileAndNoPartOfTheNewOne
   EXPECT_EQ(dir.Get("b.txt"), dir.Get("a.txt"));
 }
 
+TEST_F(ShellOperationFaultsTest, ARefusedOpenIsAccessDeniedAndLeavesNothing) {
+  // The same fault as a folder without write permission, also for the superuser.
+  dir.Put("a.txt", "a");
+  sys->faults["open"] = {1, 1, EACCES, "b.txt"};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "5");
+  EXPECT_EQ(Listing(), "a.txt");
+  sys->faults["open"] = {sys->uses["open"] + 1, 1, EROFS, "c.txt"};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "c.txt"), "19");
+  EXPECT_EQ(Listing(), "a.txt");
+}
+
 TEST_F(ShellOperationFaultsTest, AMoveAcrossFileSystemsCopiesThenRemoves) {
   fs::create_directories(dir / "f/in");
   dir.Put("f/in/x.txt", "x");
