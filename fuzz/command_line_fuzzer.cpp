@@ -70,7 +70,7 @@ void NextMinute(qrx::LocalTime& t) {
 }
 
 // The size of the context whose state CopyStarted copies (clang, x86-64).
-constexpr size_t kContextSize = 7128;
+constexpr size_t kContextSize = 7208;
 
 // Copies the state of a started instance into a new one.
 void CopyStarted(const Instance& from, Instance& to) {
@@ -90,6 +90,7 @@ void CopyStarted(const Instance& from, Instance& to) {
   c.settings = f.settings;
   c.timers = f.timers;
   c.calc = f.calc;
+  c.cd = f.cd;
   c.end_sequence_done = f.end_sequence_done;
   c.write_failure_boxes = f.write_failure_boxes;
   to.window.ShowAnswerLine(from.window.AnswerLine(), 0);
@@ -102,6 +103,7 @@ void CopyStarted(const Instance& from, Instance& to) {
   u.boxes = v.boxes;
   u.prompts = v.prompts;
   u.input_replies = v.input_replies;
+  u.yes_no_replies = v.yes_no_replies;
   u.answers = v.answers;
   u.captions = v.captions;
   u.popups = v.popups;

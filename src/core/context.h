@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/calc_state.h"
+#include "core/cd_state.h"
 #include "core/command_entry.h"
 #include "core/main_form.h"
 #include "core/timer_state.h"
@@ -104,6 +105,7 @@ struct Context {
   Settings settings;
   TimerState timers;
   CalcState calc;
+  CdState cd;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end
   // sequence) has shown already.

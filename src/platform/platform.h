@@ -30,10 +30,57 @@ struct LocalTime {
 // Message box styles, with the values the Windows API gives them.
 namespace mb {
 inline constexpr uint32_t kOk = 0x0;
+inline constexpr uint32_t kYesNo = 0x4;
+inline constexpr uint32_t kIconQuestion = 0x20;
 inline constexpr uint32_t kIconExclamation = 0x30;
 inline constexpr uint32_t kIconInformation = 0x40;
 inline constexpr uint32_t kSystemModal = 0x1000;
+// What MessageBox returns for the buttons of a yes/no box.
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
 }  // namespace mb
+
+// The shell's file operation record (the fields of SHFILEOPSTRUCT that carry meaning).
+struct ShellFileOperation {
+  intptr_t owner = 0;     // window that owns the shell's dialogs
+  uint32_t function = 0;  // 1 move, 2 copy, 3 delete, 4 rename
+  // Name lists: each name ends with a NUL and the list with a second one. `to` may be empty
+  // (no destination).
+  std::u16string from;
+  std::u16string to;
+  uint16_t flags = 0;  // FOF_ flags: 4 silent, 16 no confirmation, 64 to the recycle bin, ...
+};
+
+namespace fo {
+inline constexpr uint32_t kMove = 1;
+inline constexpr uint32_t kCopy = 2;
+inline constexpr uint32_t kDelete = 3;
+inline constexpr uint32_t kRename = 4;
+inline constexpr uint16_t kSilent = 0x4;
+inline constexpr uint16_t kNoConfirmation = 0x10;
+inline constexpr uint16_t kAllowUndo = 0x40;
+inline constexpr uint16_t kFilesOnly = 0x80;
+inline constexpr uint16_t kWantNukeWarning = 0x4000;
+}  // namespace fo
+
+struct ShellFileResult {
+  int32_t code = 0;      // what the shell returned: 0 or an error code
+  bool aborted = false;  // an operation was cancelled (by the user or by the shell)
+};
+
+// What a file operation asks before it goes on, where the system's shell has no dialogs of
+// its own (POSIX). The Windows shell asks with its own dialogs and never calls this.
+enum class FileQuestion {
+  kDelete,   // delete permanently: the name as given (wildcards and all)
+  kTrash,    // move to the trash: the name as given
+  kReplace,  // a destination exists and would be replaced: its path
+};
+class FileQuestions {
+ public:
+  virtual ~FileQuestions() = default;
+  // True when the user says yes.
+  virtual bool Confirm(FileQuestion question, std::u16string_view name) = 0;
+};
 
 class Platform {
  public:
@@ -59,6 +106,11 @@ class Platform {
   virtual std::u16string ProgramDirectory() = 0;
   virtual std::u16string CurrentDirectory() = 0;
   virtual bool SetCurrentDirectory(std::u16string_view path) = 0;
+  // MD, CD and CHDRIVE: 0 when done, otherwise the Windows error code of the failure (for
+  // example 2 not found, 3 path not found, 5 access denied, 15 no such drive, 183 exists).
+  virtual int32_t MakeDirectory(std::u16string_view path) = 0;
+  virtual int32_t ChangeDirectory(std::u16string_view path) = 0;
+  virtual int32_t ChangeDrive(char16_t letter) = 0;
   // The Windows folder and the system folder (empty where the OS has none).
   virtual std::u16string WindowsDirectory() = 0;
   virtual std::u16string SystemDirectory() = 0;
@@ -93,6 +145,22 @@ class Platform {
   // The standard system beep.
   virtual void Beep() = 0;
 
+  // --- media control (MCI) -------------------------------------------------------------
+  // False where the system has no media control interface; the two calls below are then
+  // never made.
+  virtual bool HasMci() = 0;
+  // Sends a command string; `reply` gets the device's return text. 0 or the MCI error number.
+  virtual uint32_t MciSendString(std::u16string_view command, std::u16string& reply) = 0;
+  // The system's description of an MCI error number; nothing when it has none.
+  virtual std::optional<std::u16string> MciErrorString(uint32_t code) = 0;
+
+  // --- desktop ---------------------------------------------------------------------------
+  // Makes the picture the desktop wallpaper (empty: no wallpaper), stored for later
+  // sessions and announced to running programs. False when the setting was not changed.
+  virtual bool SetWallpaper(std::u16string_view file) = 0;
+  // Switches the screen saver on or off, the same way.
+  virtual bool SetScreenSaverActive(bool active) = 0;
+
   // --- the outside answer library -------------------------------------------------------
   // Calls fncAns(window, text, time) of the library at `library` (loaded once, kept loaded).
   // The library may rewrite the text in place; `text` then holds its version. False when
@@ -107,6 +175,13 @@ class Platform {
   virtual int32_t ShellExecute(intptr_t owner, std::u16string_view operation,
                                std::u16string_view file, std::u16string_view parameters,
                                std::u16string_view directory, int32_t show) = 0;
+  // Copies, moves, renames or deletes files and folders with the shell's meaning (wildcards
+  // in the last part of a source name, folders with their contents, the recycle bin).
+  virtual ShellFileResult FileOperation(const ShellFileOperation& operation,
+                                        FileQuestions& questions) = 0;
+  // Opens the properties sheet of a file (the verb "properties"). False when no sheet could
+  // be shown.
+  virtual bool ShowProperties(intptr_t owner, std::u16string_view file) = 0;
   // Runs an LHA archive command line (the Unlha entry of UNLHA32.DLL on Windows, the lha
   // program on POSIX) and returns its result code (0 = success); nothing when no archive
   // library is available.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "commands/media/cd_audio.h"
 #include "commands/settings/set_command.h"
 #include "commands/shell/exit_commands.h"
 #include "commands/timers/timers.h"
@@ -48,6 +49,9 @@ void MainWindow::Tick() {
     surface_.SetAnswerText(answer_line_);
   }
   // Each step on its own: a failure in one does not keep the next from running.
+  RunGuarded(ctx_, [&] {
+    if (ctx_.cd.repeat == 1) CdPoll(ctx_);
+  });
   RunGuarded(ctx_, [&] { TimerMinuteStep(ctx_); });
   RunGuarded(ctx_, [&] {
     if (ctx_.settings.clip_watch == 1) WatchClipboard(ctx_);

@@ -457,6 +457,43 @@ def scenario_hot_key_taken(folder):
         q.stop()
 
 
+def scenario_files(folder):
+    """The shell's file operation from the window: its own confirmation dialog, a cancel in
+    it, flags that skip it, and MCI's own error text."""
+    q = Quorix(folder)
+    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+    with open(os.path.join(folder, "a b.txt"), "w") as f:
+        f.write("ab")
+    copy = os.path.join(folder, "c d.txt")
+    try:
+        if await_window(q, "files") is None:
+            return
+        expect('COPY "a b.txt" "c d.txt" answers SHFO_0',
+               enter(q, 'COPY "a b.txt" "c d.txt"', ["wait-answer", message("SHFO_0"), "15000"]))
+        check("the copy is there", os.path.isfile(copy) and open(copy).read() == "ab")
+        ok, out, err = enter(q, 'DEL "c d.txt"', ["box", "20000"], ["dismiss-box", "5000"],
+                             ["wait-answer", message("SHFO_1223"), "10000"])
+        if check("DEL without flags waits for the shell's question; cancelled, it answers "
+                 "SHFO_1223", ok, err):
+            check("the question is the shell's delete confirmation",
+                  out[0].startswith("ファイルの削除の確認\t"), repr(out[0]))
+        check("the cancelled delete kept the file", os.path.isfile(copy))
+        expect("DEL with flags 20 deletes without asking",
+               enter(q, 'DEL "c d.txt" 20', ["wait-answer", message("SHFO_0"), "15000"],
+                     ["no-box", "500"]))
+        check("the file is gone", not os.path.exists(copy))
+        expect("MOVE without destination answers code 1",
+               enter(q, "MOVE a.txt", ["wait-answer", message("SHFO_1"), "5000"]))
+        ok, out, err = enter(q, "MCI FOO", ["wait-answer", "--contains",
+                                            message("MCI_ERR", A="", B="292"), "5000"])
+        check("MCI FOO answers MCI_ERR with 292 and Wine's description",
+              ok and len(out[0]) > len(message("MCI_ERR", A="", B="292")), err or repr(out))
+        expect("files: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
+        check("files: process ends after close", q.ended(15))
+    finally:
+        q.stop()
+
+
 def main():
     global BUILD, SOURCE
     BUILD, SOURCE = sys.argv[1], sys.argv[2]
@@ -466,7 +503,7 @@ def main():
             print("0 passed, 1 failed")
             return 1
     for scenario in (scenario_first_start, scenario_lines_and_exit, scenario_wait,
-                     scenario_mbox, scenario_hot_key_taken):
+                     scenario_mbox, scenario_hot_key_taken, scenario_files):
         folder = tempfile.mkdtemp(prefix="qrx-wine-quorix-")
         before = failed
         try:

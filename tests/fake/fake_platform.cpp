@@ -98,6 +98,22 @@ bool FakePlatform::SetCurrentDirectory(std::u16string_view path) {
   return true;
 }
 
+int32_t FakePlatform::MakeDirectory(std::u16string_view path) {
+  Log("MakeDirectory", path);
+  return directory_result;
+}
+
+int32_t FakePlatform::ChangeDirectory(std::u16string_view path) {
+  Log("ChangeDirectory", path);
+  if (directory_result == 0) current_directory = std::u16string(path);
+  return directory_result;
+}
+
+int32_t FakePlatform::ChangeDrive(char16_t letter) {
+  Log("ChangeDrive", std::u16string(1, letter));
+  return directory_result;
+}
+
 std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view relative) {
   const std::u16string full = Resolve(relative);
   const std::u16string_view pattern = full;
@@ -168,6 +184,48 @@ int32_t FakePlatform::ShellExecute(intptr_t owner, std::u16string_view operation
 std::optional<int32_t> FakePlatform::RunArchiver(intptr_t owner, std::u16string_view command_line) {
   calls.push_back("RunArchiver " + std::to_string(owner) + " [" + Utf16ToUtf8(command_line) + "]");
   return archiver_result;
+}
+
+ShellFileResult FakePlatform::FileOperation(const ShellFileOperation& operation,
+                                            FileQuestions& questions) {
+  file_operations.push_back(operation);
+  const std::u16string first = operation.from.substr(0, operation.from.find(u'\0'));
+  for (FileQuestion question : file_questions) {
+    if (!questions.Confirm(question, first)) return ShellFileResult{0, true};
+  }
+  return file_result;
+}
+
+bool FakePlatform::ShowProperties(intptr_t owner, std::u16string_view file) {
+  calls.push_back("ShowProperties " + std::to_string(owner) + " [" + Utf16ToUtf8(file) + "]");
+  return properties_shown;
+}
+
+uint32_t FakePlatform::MciSendString(std::u16string_view command, std::u16string& reply) {
+  mci_sent.emplace_back(command);
+  auto it = mci_replies.find(std::u16string(command));
+  if (it == mci_replies.end()) {
+    reply.clear();
+    return 0;
+  }
+  reply = it->second.second;
+  return it->second.first;
+}
+
+std::optional<std::u16string> FakePlatform::MciErrorString(uint32_t code) {
+  auto it = mci_errors.find(code);
+  if (it == mci_errors.end()) return std::nullopt;
+  return it->second;
+}
+
+bool FakePlatform::SetWallpaper(std::u16string_view file) {
+  Log("SetWallpaper", u"[" + std::u16string(file) + u"]");
+  return desktop_changes;
+}
+
+bool FakePlatform::SetScreenSaverActive(bool active) {
+  Log("SetScreenSaverActive", active ? u"1" : u"0");
+  return desktop_changes;
 }
 
 int16_t FakePlatform::AsyncKeyState(int32_t virtual_key) {

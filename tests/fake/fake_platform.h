@@ -41,6 +41,24 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::optional<std::u16string>
       library_rewrites;  // GetEnv throws: a failure that no command expects
 
+  // Directory commands: what MakeDirectory, ChangeDirectory and ChangeDrive answer (0: done;
+  // a successful ChangeDirectory also changes current_directory).
+  int32_t directory_result = 0;
+  // The shell's file operations: every record passed, what the shell answers, and the
+  // questions it asks first (with the first source name), stopping at the first "no" with
+  // the cancel the Windows shell reports (0 and the aborted flag).
+  std::vector<ShellFileOperation> file_operations;
+  ShellFileResult file_result;
+  std::vector<FileQuestion> file_questions;
+  bool properties_shown = true;  // what ShowProperties answers
+  // MCI: every string sent, the replies by command string (default: 0 and an empty reply),
+  // and the descriptions by error number (none: no description).
+  bool has_mci = true;
+  std::vector<std::u16string> mci_sent;
+  std::map<std::u16string, std::pair<uint32_t, std::u16string>> mci_replies;
+  std::map<uint32_t, std::u16string> mci_errors;
+  bool desktop_changes = true;  // what SetWallpaper and SetScreenSaverActive answer
+
   // Files, keyed by the path as given (compared without regard to case).
   void PutFile(std::u16string_view path, std::string_view bytes);
   bool HasFile(std::u16string_view path) const;
@@ -59,6 +77,9 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::u16string ProgramDirectory() override { return program_directory; }
   std::u16string CurrentDirectory() override { return current_directory; }
   bool SetCurrentDirectory(std::u16string_view path) override;
+  int32_t MakeDirectory(std::u16string_view path) override;
+  int32_t ChangeDirectory(std::u16string_view path) override;
+  int32_t ChangeDrive(char16_t letter) override;
   std::u16string WindowsDirectory() override { return windows_directory; }
   std::u16string SystemDirectory() override { return system_directory; }
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
@@ -77,6 +98,14 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
                        std::u16string_view parameters, std::u16string_view directory,
                        int32_t show) override;
   std::optional<int32_t> RunArchiver(intptr_t owner, std::u16string_view command_line) override;
+  ShellFileResult FileOperation(const ShellFileOperation& operation,
+                                FileQuestions& questions) override;
+  bool ShowProperties(intptr_t owner, std::u16string_view file) override;
+  bool HasMci() override { return has_mci; }
+  uint32_t MciSendString(std::u16string_view command, std::u16string& reply) override;
+  std::optional<std::u16string> MciErrorString(uint32_t code) override;
+  bool SetWallpaper(std::u16string_view file) override;
+  bool SetScreenSaverActive(bool active) override;
   int16_t AsyncKeyState(int32_t virtual_key) override;
   intptr_t ForegroundFocus() override { return foreground_focus; }
   void SendSetText(intptr_t window, std::u16string_view text) override;

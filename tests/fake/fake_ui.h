@@ -30,6 +30,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::vector<Box> boxes;
   std::vector<std::u16string> prompts;
   std::deque<std::optional<std::u16string>> input_replies;  // empty queue: Cancel
+  std::deque<bool> yes_no_replies;                          // empty queue: No
   std::vector<Answer> answers;
   std::vector<std::u16string> captions;
   std::vector<Answer> popups;
@@ -42,7 +43,10 @@ class FakeUi : public UiHost, public WindowSurface {
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
     boxes.push_back({std::u16string(text), std::u16string(title), style});
-    return 1;
+    if ((style & 0xF) != mb::kYesNo) return 1;
+    const bool yes = !yes_no_replies.empty() && yes_no_replies.front();
+    if (!yes_no_replies.empty()) yes_no_replies.pop_front();
+    return yes ? mb::kIdYes : mb::kIdNo;
   }
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view,
                                          std::u16string_view) override {

@@ -130,7 +130,23 @@ void HeadlessWindow::Run(Context& ctx, MainWindow& window) {
   }
 }
 
-int HeadlessWindow::MessageBox(std::u16string_view text, std::u16string_view title, uint32_t) {
+int HeadlessWindow::MessageBox(std::u16string_view text, std::u16string_view title,
+                               uint32_t style) {
+  if ((style & 0xF) == mb::kYesNo) {
+    // The next input line is the answer: "y" or "yes" in any case is Yes; anything else, and
+    // the end of input, is No.
+    Emit({u"QUESTION", title, text});
+    const std::optional<std::u16string> line = WaitForLine(std::nullopt);
+    std::u16string_view reply = line ? std::u16string_view(*line) : std::u16string_view();
+    while (!reply.empty() && (reply.front() == u' ' || reply.front() == u'\t')) {
+      reply.remove_prefix(1);
+    }
+    while (!reply.empty() && (reply.back() == u' ' || reply.back() == u'\t')) {
+      reply.remove_suffix(1);
+    }
+    const std::u16string word = UpperCase(reply);
+    return word == u"Y" || word == u"YES" ? mb::kIdYes : mb::kIdNo;
+  }
   Emit({u"MBOX", title, text});
   return 1;
 }

@@ -1,6 +1,7 @@
 #include "commands/display/display_commands.h"
 
 #include "base/to_integer.h"
+#include "commands/display/desktop_commands.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/history.h"
@@ -54,8 +55,8 @@ constexpr CommandEntry kCommands[] = {
     {{u"ANS"}, AnsCommand},
     {{u"WRITE"}, WriteCommand},
     {{u"MBOX"}, MboxCommand},
-    {{u"KABE"}, NotAvailableYet},
-    {{u"SS"}, NotAvailableYet},
+    {{u"KABE"}, KabeCommand},
+    {{u"SS"}, ScreenSaverCommand},
     {{u"SMALL"}, SmallCommand},
     {{u"HIDE"}, HideCommand},
     {{u"SHOW"}, ShowCommand},

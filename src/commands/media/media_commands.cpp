@@ -1,8 +1,8 @@
 #include "commands/media/media_commands.h"
 
+#include "commands/media/cd_audio.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
-#include "interpreter/not_available.h"
 #include "interpreter/split.h"
 
 namespace qrx {
@@ -21,9 +21,9 @@ void WavePlayCommand(Context& ctx, const CommandCall& call) {
 // clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"BEEP"}, BeepCommand},
-    {{u"CDDA"}, NotAvailableYet},
+    {{u"CDDA"}, CddaCommand},
     {{u"WAVEPLAY"}, WavePlayCommand},
-    {{u"MCI"}, NotAvailableYet},
+    {{u"MCI"}, MciCommand},
 };
 // clang-format on
 

@@ -30,6 +30,9 @@ class Win32Platform : public Platform {
   std::u16string ProgramDirectory() override;
   std::u16string CurrentDirectory() override;
   bool SetCurrentDirectory(std::u16string_view path) override;
+  int32_t MakeDirectory(std::u16string_view path) override;
+  int32_t ChangeDirectory(std::u16string_view path) override;
+  int32_t ChangeDrive(char16_t letter) override;
   std::u16string WindowsDirectory() override;
   std::u16string SystemDirectory() override;
 
@@ -48,6 +51,9 @@ class Win32Platform : public Platform {
                        std::u16string_view parameters, std::u16string_view directory,
                        int32_t show) override;
   std::optional<int32_t> RunArchiver(intptr_t owner, std::u16string_view command_line) override;
+  ShellFileResult FileOperation(const ShellFileOperation& operation,
+                                FileQuestions& questions) override;
+  bool ShowProperties(intptr_t owner, std::u16string_view file) override;
   int16_t AsyncKeyState(int32_t virtual_key) override;
   intptr_t ForegroundFocus() override;
   void SendSetText(intptr_t window, std::u16string_view text) override;
@@ -55,6 +61,11 @@ class Win32Platform : public Platform {
 
   void PlaySound(std::u16string_view name, uint32_t flags) override;
   void Beep() override;
+  bool HasMci() override;
+  uint32_t MciSendString(std::u16string_view command, std::u16string& reply) override;
+  std::optional<std::u16string> MciErrorString(uint32_t code) override;
+  bool SetWallpaper(std::u16string_view file) override;
+  bool SetScreenSaverActive(bool active) override;
   bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
                          int32_t time) override;
 

@@ -1,0 +1,161 @@
+// COPY, MOVE, RENAME, DEL, MD, CD, CHDRIVE and PROPERTY on the fake platform: the record the
+// shell gets and the report through the "SHFO" section.
+#include "commands/files/file_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "fake/harness.h"
+
+namespace qrx::test {
+namespace {
+
+constexpr char16_t kMessages[] =
+    u"[SHFO]\r\n0=done #A\r\n1=nothing started #A\r\n183=exists\r\n1223=cancelled #A\r\n"
+    u"ERR=failed #A\r\nNOOPT=no file\r\nASK-DEL=delete #A?\r\nASK-TRASH=trash #A?\r\n"
+    u"ASK-REPLACE=replace #A?\r\n[PROPERTY]\r\nERR=no sheet for #A\r\n";
+
+// A shell record in one line: function, source, destination (NULs as |) and flags.
+std::string Record(const ShellFileOperation& op) {
+  auto list = [](const std::u16string& names) {
+    std::string out = Utf16ToUtf8(names);
+    for (char& c : out) {
+      if (c == '\0') c = '|';
+    }
+    return out;
+  };
+  return std::to_string(op.function) + " [" + list(op.from) + "] [" + list(op.to) + "] " +
+         std::to_string(op.flags);
+}
+
+class FileCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    q.PutDefaultMessages(kMessages);
+    q.Start(u"C:\\cfg\\QRX_CORE.INI");
+    q.ui.answers.clear();
+    q.ui.boxes.clear();
+    q.os.calls.clear();
+  }
+  std::u16string Last() const {
+    return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
+  }
+  std::string LastRecord() const { return Record(q.os.file_operations.back()); }
+  Instance q;
+};
+
+TEST_F(FileCommandsTest, CopyMoveRenameHandTheUnquotedNamesToTheShell) {
+  q.Type(u"COPY a.txt b.txt");
+  ASSERT_EQ(q.os.file_operations.size(), 1u);
+  EXPECT_EQ(q.os.file_operations[0].owner, 0x1234);  // the main window owns the dialogs
+  EXPECT_EQ(LastRecord(), "2 [a.txt||] [b.txt||] 0");
+  EXPECT_EQ(Last(), u"done 0 (3)");
+  EXPECT_EQ(q.ctx.answer.params[0], u"0");
+
+  q.Type(u"copy \"C:\\My Files\\a b.txt\" \"D:\\old files\\c d.txt\"");
+  EXPECT_EQ(LastRecord(), "2 [C:\\My Files\\a b.txt||] [D:\\old files\\c d.txt||] 0");
+  q.Type(u"MOVE a.txt D:\\my dir\\b.txt");  // the destination is the whole rest
+  EXPECT_EQ(LastRecord(), "1 [a.txt||] [D:\\my dir\\b.txt||] 0");
+  q.Type(u"Rename *.txt  b.txt");  // a second space stays at the destination's start
+  EXPECT_EQ(LastRecord(), "4 [*.txt||] [ b.txt||] 0");
+}
+
+TEST_F(FileCommandsTest, DelTakesItsFlagsFromTheSecondOperand) {
+  const std::pair<const char16_t*, const char*> cases[] = {
+      {u"DEL old.txt 64", "3 [old.txt||] [64||] 64"},
+      {u"DEL old.txt", "3 [old.txt||] [] 0"},
+      {u"DEL old.txt x", "3 [old.txt||] [x||] 0"},
+      {u"DEL x.txt 20", "3 [x.txt||] [20||] 20"},
+      {u"DEL \"a b.txt\" &H54", "3 [a b.txt||] [&H54||] 84"},
+      {u"DEL a.txt -1", "3 [a.txt||] [-1||] 65535"},
+  };
+  for (const auto& [line, record] : cases) {
+    q.Type(line);
+    EXPECT_EQ(LastRecord(), record) << Utf16ToUtf8(line);
+  }
+}
+
+TEST_F(FileCommandsTest, ALineThatStartsNothingReportsCodeOne) {
+  for (const char16_t* line : {u"MOVE a.txt", u"COPY \"a b.txt\"", u"RENAME a.txt",
+                               u"MD D:\\my dir", u"CD D:\\my dir", u"CHDRIVE D: x"}) {
+    q.Type(line);
+    EXPECT_EQ(Last(), u"nothing started 1 (3)") << Utf16ToUtf8(line);
+  }
+  EXPECT_TRUE(q.os.file_operations.empty());
+  EXPECT_TRUE(q.os.calls.empty());
+}
+
+TEST_F(FileCommandsTest, AWordAloneAnswersNoFileExceptCdWhichShowsTheCurrentFolder) {
+  for (const char16_t* line : {u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CHDRIVE"}) {
+    q.Type(line);
+    EXPECT_EQ(Last(), u"no file (5)") << Utf16ToUtf8(line);
+  }
+  q.Type(u"cd");
+  EXPECT_EQ(Last(), u"C:\\work (3)");
+  EXPECT_TRUE(q.os.file_operations.empty());
+}
+
+TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
+  q.Type(u"MD D:\\new");
+  q.Type(u"CD \"D:\\my dir\"");
+  q.Type(u"CHDRIVE D:");
+  q.Type(u"chdrive d");
+  EXPECT_EQ(q.os.calls,
+            (std::vector<std::string>{"MakeDirectory D:\\new", "ChangeDirectory D:\\my dir",
+                                      "ChangeDrive D", "ChangeDrive d"}));
+  EXPECT_EQ(q.ui.answers.size(), 4u);
+  EXPECT_EQ(Last(), u"done 0 (3)");
+  q.Type(u"CD");
+  EXPECT_EQ(Last(), u"D:\\my dir (3)");
+
+  q.os.directory_result = 183;  // with an entry: that entry, a normal answer
+  q.Type(u"MD D:\\new");
+  EXPECT_EQ(Last(), u"exists (3)");
+  q.os.directory_result = 3;  // without one: the error answer with the code
+  q.Type(u"CD D:\\none");
+  EXPECT_EQ(Last(), u"failed 3 (5)");
+}
+
+TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
+  q.os.file_result = {183, false};
+  q.Type(u"RENAME a.txt b.txt");
+  EXPECT_EQ(Last(), u"exists (3)");
+  q.os.file_result = {1026, false};
+  q.Type(u"COPY a.txt b.txt");
+  EXPECT_EQ(Last(), u"failed 1026 (5)");
+  EXPECT_EQ(q.ctx.answer.params[0], u"1026");
+  // A cancelled operation is reported as the cancel, also when the shell calls it done.
+  q.os.file_result = {0, true};
+  q.Type(u"DEL a.txt 0");
+  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+}
+
+TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
+  q.os.file_questions = {FileQuestion::kTrash, FileQuestion::kReplace};
+  q.ui.yes_no_replies = {true, true};
+  q.Type(u"DEL \"my file.txt\" 64");
+  ASSERT_EQ(q.ui.boxes.size(), 2u);
+  EXPECT_EQ(q.ui.boxes[0].text, u"trash my file.txt?");
+  EXPECT_EQ(q.ui.boxes[0].title, u"quorix");
+  EXPECT_EQ(q.ui.boxes[0].style, mb::kYesNo | mb::kIconQuestion);
+  EXPECT_EQ(q.ui.boxes[1].text, u"replace my file.txt?");
+  EXPECT_EQ(Last(), u"done 0 (3)");
+
+  q.os.file_questions = {FileQuestion::kDelete};
+  q.ui.yes_no_replies = {false};
+  q.Type(u"DEL old.txt");
+  EXPECT_EQ(q.ui.boxes.back().text, u"delete old.txt?");
+  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+}
+
+TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {
+  q.Type(u"PROPERTY \"C:\\my dir\\a.txt\"");
+  EXPECT_EQ(q.os.calls, (std::vector<std::string>{"ShowProperties 4660 [\"C:\\my dir\\a.txt\"]"}));
+  EXPECT_TRUE(q.ui.answers.empty());
+  q.os.properties_shown = false;
+  q.Type(u"PROPERTY C:\\none.txt");
+  EXPECT_EQ(Last(), u"no sheet for C:\\none.txt (5)");
+}
+
+}  // namespace
+}  // namespace qrx::test

@@ -1,0 +1,381 @@
+// The shell's file operations, the trash and MD/CD/CHDRIVE with the POSIX platform on real
+// files in a temporary folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "fake/scoped.h"
+#include "fake/scripted_sys.h"
+#include "platform/posix/posix_platform.h"
+
+namespace qrx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Answers questions from a script (empty: no) and records them as "kind name".
+class ScriptedQuestions : public FileQuestions {
+ public:
+  std::vector<bool> replies;
+  std::vector<std::string> asked;
+  bool Confirm(FileQuestion question, std::u16string_view name) override {
+    const char* kind = question == FileQuestion::kDelete  ? "delete"
+                       : question == FileQuestion::kTrash ? "trash"
+                                                          : "replace";
+    asked.push_back(std::string(kind) + " " + Utf16ToUtf8(name));
+    const bool yes = !replies.empty() && replies.front();
+    if (!replies.empty()) replies.erase(replies.begin());
+    return yes;
+  }
+};
+
+std::u16string List(std::string_view name) {
+  std::u16string list = Utf8ToUtf16(name);
+  list.push_back(u'\0');
+  list.push_back(u'\0');
+  return list;
+}
+
+class PosixFileOpsTest : public ::testing::Test {
+ protected:
+  PosixFileOpsTest() : xdg("XDG_DATA_HOME", (dir / "data").c_str()) {}
+
+  // Runs an operation in the temporary folder; "-" as destination means none. The result
+  // as "code" or "code aborted".
+  std::string Op(uint32_t function, std::string_view from, std::string_view to, uint16_t flags) {
+    ShellFileOperation op;
+    op.function = function;
+    op.from = List(dir / from);
+    if (to != "-") op.to = List(dir / to);
+    op.flags = flags;
+    const ShellFileResult r = os.FileOperation(op, questions);
+    return std::to_string(r.code) + (r.aborted ? " aborted" : "");
+  }
+  bool Has(std::string_view name) const { return fs::exists(fs::symlink_status(dir / name)); }
+  // The names in a folder of the temporary folder, sorted, "/" after folders.
+  std::string Listing(std::string_view folder = "") const {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / folder)) {
+      names.push_back(e.path().filename().string() + (e.is_directory() ? "/" : ""));
+    }
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const auto& n : names) out += (out.empty() ? "" : " ") + n;
+    return out;
+  }
+
+  static constexpr uint16_t kQuiet = fo::kNoConfirmation | fo::kSilent;
+  TempFolder dir;
+  ScopedEnv xdg;
+  PosixPlatform os;
+  ScriptedQuestions questions;
+};
+
+TEST_F(PosixFileOpsTest, CopiesFilesToNewNamesIntoFoldersAndOverExistingOnesAfterAQuestion) {
+  dir.Put("a b.txt", "one");
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "c d.txt", 0), "0");
+  EXPECT_EQ(dir.Get("c d.txt"), "one");
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "new/deeper/x.txt", 0), "0");  // folders made
+  EXPECT_EQ(dir.Get("new/deeper/x.txt"), "one");
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "new", 0), "0");  // an existing folder takes it in
+  EXPECT_EQ(dir.Get("new/a b.txt"), "one");
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "made/", 0), "0");  // a trailing / names a folder
+  EXPECT_EQ(dir.Get("made/a b.txt"), "one");
+  EXPECT_TRUE(questions.asked.empty());
+
+  dir.Put("a b.txt", "two");
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "c d.txt", 0), "1223 aborted");
+  EXPECT_EQ(dir.Get("c d.txt"), "one");
+  questions.replies = {true};
+  EXPECT_EQ(Op(fo::kCopy, "a b.txt", "c d.txt", 0), "0");
+  EXPECT_EQ(dir.Get("c d.txt"), "two");
+  EXPECT_EQ(questions.asked,
+            (std::vector<std::string>{"replace " + dir / "c d.txt", "replace " + dir / "c d.txt"}));
+  EXPECT_EQ(Listing(), "a b.txt c d.txt made/ new/");  // no temporary file left
+}
+
+TEST_F(PosixFileOpsTest, CopiesFoldersWithTheirContentsPermissionsAndTimes) {
+  fs::create_directories(dir / "src/inner/deep");
+  dir.Put("src/top.txt", "t");
+  dir.Put("src/inner/deep/d.txt", "d");
+  fs::permissions(dir / "src/top.txt", fs::perms::owner_read | fs::perms::owner_exec);
+  fs::create_symlink("top.txt", dir / "src/link");
+  const auto when = fs::file_time_type::clock::now() - std::chrono::hours(48);
+  fs::last_write_time(dir / "src/inner/deep/d.txt", when);
+
+  EXPECT_EQ(Op(fo::kCopy, "src", "copy", 0), "0");
+  EXPECT_EQ(Listing("copy"), "inner/ link top.txt");
+  EXPECT_EQ(dir.Get("copy/inner/deep/d.txt"), "d");
+  EXPECT_EQ(fs::status(dir / "copy/top.txt").permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(fs::read_symlink(dir / "copy/link"), "top.txt");  // a link stays a link
+  EXPECT_EQ(fs::last_write_time(dir / "copy/inner/deep/d.txt"), when);
+
+  // Into an existing folder of the same name: merged, with a question per existing file.
+  EXPECT_EQ(Op(fo::kCopy, "src", "", 0), "113");  // onto itself
+  dir.Put("src/new.txt", "n");
+  EXPECT_EQ(Op(fo::kCopy, "src/*", "copy", kQuiet), "0");
+  EXPECT_EQ(Listing("copy"), "inner/ link new.txt top.txt");
+}
+
+TEST_F(PosixFileOpsTest, WildcardsTakeEveryMatchOfTheLastPartIntoAFolder) {
+  for (const char* name : {"w1.txt", "w2.txt", "wx.log", ".w3.txt", "other.txt"}) {
+    dir.Put(name, name);
+  }
+  fs::create_directories(dir / "wdir.txt");
+  EXPECT_EQ(Op(fo::kCopy, "w*.txt", "out", 0), "0");  // the folder is made
+  EXPECT_EQ(Listing("out"), "w1.txt w2.txt wdir.txt/");
+  EXPECT_EQ(Op(fo::kCopy, "w?.*", "out2", 0), "0");
+  EXPECT_EQ(Listing("out2"), "w1.txt w2.txt wx.log");
+  EXPECT_EQ(Op(fo::kCopy, ".w*", "out3", 0), "0");  // hidden names only when asked for
+  EXPECT_EQ(Listing("out3"), ".w3.txt");
+  EXPECT_EQ(Op(fo::kCopy, "none*.txt", "out4", 0), "0");  // no match: nothing, no folder
+  EXPECT_FALSE(Has("out4"));
+  EXPECT_EQ(Op(fo::kCopy, "w*.txt", "other.txt", 0), "114");  // several into one file
+  EXPECT_EQ(Op(fo::kCopy, "nodir/w*.txt", "out5", 0), "3");
+
+  EXPECT_EQ(Op(fo::kMove, "w*.txt", "moved", 0), "0");
+  EXPECT_EQ(Listing("moved"), "w1.txt w2.txt wdir.txt/");
+  EXPECT_FALSE(Has("w1.txt"));
+  EXPECT_TRUE(Has("wx.log"));
+}
+
+TEST_F(PosixFileOpsTest, MovesFilesAndFoldersAndReplacesOnlyAfterAQuestion) {
+  fs::create_directories(dir / "f/sub");
+  dir.Put("f/sub/s.txt", "s");
+  dir.Put("a.txt", "a");
+  dir.Put("b.txt", "b");
+  EXPECT_EQ(Op(fo::kMove, "f", "g", 0), "0");
+  EXPECT_EQ(dir.Get("g/sub/s.txt"), "s");
+  EXPECT_FALSE(Has("f"));
+  EXPECT_EQ(Op(fo::kMove, "a.txt", "b.txt", 0), "1223 aborted");
+  EXPECT_EQ(dir.Get("b.txt"), "b");
+  EXPECT_EQ(Op(fo::kMove, "a.txt", "b.txt", kQuiet), "0");
+  EXPECT_EQ(dir.Get("b.txt"), "a");
+  EXPECT_FALSE(Has("a.txt"));
+  EXPECT_EQ(Op(fo::kMove, "g", "g/sub/inside", kQuiet), "118");  // into itself
+  EXPECT_EQ(Op(fo::kMove, "missing.txt", "x.txt", 0), "2");
+  EXPECT_EQ(Op(fo::kMove, "g", "b.txt", kQuiet), "126");    // a folder over a file
+  EXPECT_EQ(Op(fo::kCopy, "b.txt", "g/sub", kQuiet), "0");  // into the folder
+  fs::create_directories(dir / "h/b.txt");
+  EXPECT_EQ(Op(fo::kCopy, "b.txt", "h", kQuiet), "128");  // a file over a folder
+  EXPECT_EQ(Listing(), "b.txt g/ h/");
+}
+
+TEST_F(PosixFileOpsTest, RenamesWithinTheFolderAndNeverOverAnExistingName) {
+  fs::create_directories(dir / "sub");
+  dir.Put("sub/a.txt", "a");
+  dir.Put("sub/b.txt", "b");
+  dir.Put("sub/c1.txt", "c");
+  dir.Put("sub/c2.txt", "c");
+  EXPECT_EQ(Op(fo::kRename, "sub/a.txt", "sub/z.txt", 0), "0");
+  // A bare new name stays in the folder of the renamed file.
+  ShellFileOperation bare{0, fo::kRename, List(dir / "sub/z.txt"), List("y.txt"), 0};
+  EXPECT_EQ(os.FileOperation(bare, questions).code, 0);
+  EXPECT_EQ(Listing("sub"), "b.txt c1.txt c2.txt y.txt");
+  EXPECT_EQ(Op(fo::kRename, "sub/y.txt", "sub/b.txt", kQuiet), "183");
+  EXPECT_EQ(dir.Get("sub/b.txt"), "b");
+  EXPECT_EQ(Op(fo::kRename, "sub/y.txt", "elsewhere.txt", 0), "115");
+  EXPECT_EQ(Op(fo::kRename, "sub/c*.txt", "sub/c.txt", 0), "114");
+  EXPECT_EQ(Op(fo::kRename, "sub/c1*", "sub/first.txt", 0), "0");
+  EXPECT_EQ(Op(fo::kRename, "sub/none.txt", "sub/x.txt", 0), "2");
+  EXPECT_EQ(Op(fo::kRename, "sub", "renamed", 0), "0");
+  EXPECT_EQ(Listing("renamed"), "b.txt c2.txt first.txt y.txt");
+  EXPECT_TRUE(questions.asked.empty());
+}
+
+TEST_F(PosixFileOpsTest, DeletesAfterOneQuestionWithTheNameAsGiven) {
+  fs::create_directories(dir / "d/sub");
+  dir.Put("d/sub/x.txt", "x");
+  dir.Put("k1.txt", "1");
+  dir.Put("k2.txt", "2");
+  EXPECT_EQ(Op(fo::kDelete, "k*.txt", "-", 0), "1223 aborted");
+  EXPECT_TRUE(Has("k1.txt"));
+  questions.replies = {true, true};
+  EXPECT_EQ(Op(fo::kDelete, "k*.txt", "-", 0), "0");
+  EXPECT_EQ(Op(fo::kDelete, "d", "-", 0), "0");
+  EXPECT_EQ(questions.asked,
+            (std::vector<std::string>{"delete " + dir / "k*.txt", "delete " + dir / "k*.txt",
+                                      "delete " + dir / "d"}));
+  EXPECT_EQ(Listing(), "");
+
+  fs::create_directories(dir / "e/keep");
+  dir.Put("e/gone.txt", "g");
+  EXPECT_EQ(Op(fo::kDelete, "e/*", "-", kQuiet | fo::kFilesOnly), "0");  // folders stay
+  EXPECT_EQ(Listing("e"), "keep/");
+  EXPECT_EQ(Op(fo::kDelete, "e/none*", "-", 0), "0");  // nothing matched: no question
+  EXPECT_EQ(questions.asked.size(), 3u);
+  EXPECT_EQ(Op(fo::kDelete, "missing.txt", "-", kQuiet), "2");
+  EXPECT_EQ(Op(fo::kDelete, "nodir/missing.txt", "-", kQuiet), "3");
+  EXPECT_EQ(Op(fo::kDelete, "e/.", "-", kQuiet), "123");
+  ShellFileOperation root{0, fo::kDelete, List("/"), u"", kQuiet};
+  EXPECT_EQ(os.FileOperation(root, questions).code, 0x74);
+  ShellFileOperation empty{0, fo::kDelete, std::u16string(2, u'\0'), u"", kQuiet};
+  EXPECT_EQ(os.FileOperation(empty, questions).code, 5);
+}
+
+TEST_F(PosixFileOpsTest, TheTrashGetsTheItemAndItsInfo) {
+  dir.Put("old file.txt", "o");
+  fs::create_directories(dir / "folder/in");
+  questions.replies = {true};
+  EXPECT_EQ(Op(fo::kDelete, "old file.txt", "-", fo::kAllowUndo), "0");
+  EXPECT_EQ(questions.asked, (std::vector<std::string>{"trash " + dir / "old file.txt"}));
+  EXPECT_EQ(dir.Get("data/Trash/files/old file.txt"), "o");
+  const std::string info = dir.Get("data/Trash/info/old file.txt.trashinfo");
+  const std::string escaped = std::regex_replace(dir.path(), std::regex(" "), "%20");
+  EXPECT_TRUE(std::regex_match(info, std::regex("\\[Trash Info\\]\nPath=" + escaped +
+                                                "/old%20file.txt\nDeletionDate=\\d{4}-\\d\\d-"
+                                                "\\d\\dT\\d\\d:\\d\\d:\\d\\d\n")))
+      << info;
+  EXPECT_EQ(fs::status(dir / "data/Trash/files").permissions() & fs::perms::all,
+            fs::perms::owner_all);
+
+  // A second item of that name gets a name of its own; folders go whole.
+  dir.Put("old file.txt", "o2");
+  EXPECT_EQ(Op(fo::kDelete, "old file.txt", "-", fo::kAllowUndo | kQuiet), "0");
+  EXPECT_EQ(dir.Get("data/Trash/files/old file.2.txt"), "o2");
+  EXPECT_TRUE(Has("data/Trash/info/old file.2.txt.trashinfo"));
+  EXPECT_EQ(Op(fo::kDelete, "folder", "-", fo::kAllowUndo | kQuiet), "0");
+  EXPECT_TRUE(fs::is_directory(dir / "data/Trash/files/folder/in"));
+  EXPECT_EQ(Listing(), "data/");
+}
+
+TEST_F(PosixFileOpsTest, AcrossFileSystemsItemsAreCopiedThenRemoved) {
+  std::string other = "/dev/shm/qrx-test-XXXXXX";
+  struct stat here {
+  }, there{};
+  if (::mkdtemp(other.data()) == nullptr || ::stat(dir.path().c_str(), &here) != 0 ||
+      ::stat(other.c_str(), &there) != 0 || here.st_dev == there.st_dev) {
+    GTEST_SKIP() << "no second file system at /dev/shm";
+  }
+  fs::create_directories(other + "/f/in");
+  std::ofstream(other + "/f/in/x.txt") << "x";
+  std::ofstream(other + "/t.txt") << "t";
+  ShellFileOperation move{0, fo::kMove, List(other + "/f"), List(dir / "moved"), kQuiet};
+  EXPECT_EQ(os.FileOperation(move, questions).code, 0);
+  EXPECT_EQ(dir.Get("moved/in/x.txt"), "x");
+  ShellFileOperation trash{0, fo::kDelete, List(other + "/t.txt"), u"", fo::kAllowUndo | kQuiet};
+  EXPECT_EQ(os.FileOperation(trash, questions).code, 0);
+  EXPECT_EQ(dir.Get("data/Trash/files/t.txt"), "t");
+  EXPECT_TRUE(fs::is_empty(other));
+  fs::remove_all(other);
+}
+
+TEST_F(PosixFileOpsTest, ATrashThatCannotBeMadeKeepsTheFile) {
+  dir.Put("keep.txt", "k");
+  dir.Put("data", "a file where the data folder should be");
+  EXPECT_EQ(Op(fo::kDelete, "keep.txt", "-", fo::kAllowUndo | kQuiet), "3");
+  EXPECT_EQ(dir.Get("keep.txt"), "k");
+}
+
+TEST_F(PosixFileOpsTest, ReadOnlyPlacesAnswerAccessDenied) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+  fs::create_directories(dir / "ro");
+  dir.Put("ro/x.txt", "x");
+  fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(Op(fo::kDelete, "ro/x.txt", "-", kQuiet), "5");
+  EXPECT_EQ(Op(fo::kCopy, "ro/x.txt", "ro/y.txt", kQuiet), "5");
+  fs::permissions(dir / "ro", fs::perms::owner_all);
+}
+
+// The same operations with system calls that fail on request.
+class ShellOperationFaultsTest : public PosixFileOpsTest {
+ protected:
+  ShellOperationFaultsTest() {
+    auto scripted = std::make_unique<ScriptedSys>();
+    sys = scripted.get();
+    faulty = std::make_unique<PosixPlatform>(std::move(scripted));
+  }
+  std::string FaultyOp(uint32_t function, std::string_view from, std::string_view to) {
+    ShellFileOperation op{0, function, List(dir / from), List(dir / to), kQuiet};
+    if (to == "-") op.to.clear();
+    return std::to_string(faulty->FileOperation(op, questions).code);
+  }
+  ScriptedSys* sys = nullptr;
+  std::unique_ptr<PosixPlatform> faulty;
+};
+
+TEST_F(ShellOperationFaultsTest, AFailedCopyLeavesTheOldFileAndNoPartOfTheNewOne) {
+  dir.Put("a.txt", std::string(100000, 'a'));
+  dir.Put("b.txt", "old");
+  sys->faults["write"] = {2, 1, ENOSPC, ""};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "112");
+  EXPECT_EQ(dir.Get("b.txt"), "old");
+  sys->faults["write"] = {sys->uses["write"] + 2, 1, ENOSPC, ""};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "c.txt"), "112");
+  EXPECT_EQ(Listing(), "a.txt b.txt");
+  sys->faults.clear();
+  sys->write_limit = 7;  // short writes still copy everything
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "0");
+  EXPECT_EQ(dir.Get("b.txt"), dir.Get("a.txt"));
+}
+
+TEST_F(ShellOperationFaultsTest, ARefusedOpenIsAccessDeniedAndLeavesNothing) {
+  // The same fault as a folder without write permission, also for the superuser.
+  dir.Put("a.txt", "a");
+  sys->faults["open"] = {1, 1, EACCES, "b.txt"};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "b.txt"), "5");
+  EXPECT_EQ(Listing(), "a.txt");
+  sys->faults["open"] = {sys->uses["open"] + 1, 1, EROFS, "c.txt"};
+  EXPECT_EQ(FaultyOp(fo::kCopy, "a.txt", "c.txt"), "19");
+  EXPECT_EQ(Listing(), "a.txt");
+}
+
+TEST_F(ShellOperationFaultsTest, AMoveAcrossFileSystemsCopiesThenRemoves) {
+  fs::create_directories(dir / "f/in");
+  dir.Put("f/in/x.txt", "x");
+  sys->faults["rename"] = {1, 1, EXDEV, ""};
+  EXPECT_EQ(FaultyOp(fo::kMove, "f", "g"), "0");
+  EXPECT_EQ(dir.Get("g/in/x.txt"), "x");
+  EXPECT_EQ(Listing(), "g/");
+}
+
+TEST_F(ShellOperationFaultsTest, ATrashMoveThatFailsKeepsTheItemAndLeavesNoInfo) {
+  dir.Put("keep.txt", "k");
+  ShellFileOperation trash{0, fo::kDelete, List(dir / "keep.txt"), u"", fo::kAllowUndo | kQuiet};
+  sys->faults["rename"] = {sys->uses["rename"] + 1, 1, EACCES, ""};
+  EXPECT_EQ(faulty->FileOperation(trash, questions).code, 5);
+  EXPECT_EQ(dir.Get("keep.txt"), "k");
+  EXPECT_TRUE(fs::is_empty(dir / "data/Trash/info"));
+}
+
+// The current folder of the test process, put back afterwards.
+class ScopedCwd {
+ public:
+  ScopedCwd() : old_(fs::current_path()) {}
+  ~ScopedCwd() { fs::current_path(old_); }
+  ScopedCwd(const ScopedCwd&) = delete;
+  ScopedCwd& operator=(const ScopedCwd&) = delete;
+
+ private:
+  fs::path old_;
+};
+
+TEST_F(PosixFileOpsTest, DirectoryCommandsAnswerTheWindowsCodes) {
+  ScopedCwd keep;
+  const std::u16string base = Utf8ToUtf16(dir.path());
+  dir.Put("file", "f");
+  EXPECT_EQ(os.MakeDirectory(base + u"/my dir"), 0);
+  EXPECT_EQ(os.MakeDirectory(base + u"/my dir"), 183);
+  EXPECT_EQ(os.MakeDirectory(base + u"/none/x"), 3);
+  EXPECT_EQ(os.MakeDirectory(base + u"/file/x"), 3);
+  EXPECT_EQ(os.MakeDirectory(u""), 3);
+  EXPECT_EQ(os.ChangeDirectory(base + u"/my dir"), 0);
+  EXPECT_EQ(os.CurrentDirectory(), base + u"/my dir");
+  EXPECT_EQ(os.ChangeDirectory(base + u"/missing"), 2);
+  EXPECT_EQ(os.ChangeDirectory(base + u"/none/x"), 3);
+  EXPECT_EQ(os.ChangeDirectory(base + u"/file"), 267);
+  EXPECT_EQ(os.ChangeDirectory(u""), 123);
+  EXPECT_EQ(os.CurrentDirectory(), base + u"/my dir");
+  EXPECT_EQ(os.ChangeDrive(u'D'), 50);  // no drives here
+}
+
+}  // namespace
+}  // namespace qrx::test
