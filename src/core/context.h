@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/calc_state.h"
+#include "core/net_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -95,6 +96,7 @@ struct Context {
   Settings settings;
   TimerState timers;
   CalcState calc;
+  NetState net;
   bool end_sequence_done = false;  // the end sequence runs once per run
 };
 

@@ -3,6 +3,7 @@
 #include "commands/calc/rpn.h"
 #include "commands/display/display_commands.h"
 #include "commands/media/sound_commands.h"
+#include "commands/net/net_commands.h"
 #include "commands/settings/set_routing.h"
 #include "commands/shell/exit_commands.h"
 #include "commands/shell/search.h"
@@ -58,6 +59,12 @@ void Echo(Context& c, const Args& a) {
 }
 void Conv(Context& c, const Args& a) {
   ConvCommand(c, a.first);
+}
+void Link(Context& c, const Args& a) {
+  LinkSend(c, a.first);
+}
+void Wol(Context& c, const Args& a) {
+  WolCommand(c, a.first);
 }
 void Sound(Context& c, const Args& a) {
   SoundCommand(c, a.first, a.second);
@@ -117,8 +124,8 @@ constexpr CommandEntry kCommands[] = {
     {{u"LHA"}, A::kRest, {}, Lha},
     {{u"ECHO"}, A::kRest, {}, Echo},
     {{u"CONV"}, A::kRest, {}, Conv},
-    {{u"LINK"}, A::kRest, {}, NotAvailableYet},
-    {{u"WOL"}, A::kRest, {}, NotAvailableYet},
+    {{u"LINK"}, A::kRest, {}, Link},
+    {{u"WOL"}, A::kRest, {}, Wol},
     {{u"BEEP"}, A::kFixedAndEmpty, u"BEEP", Sound},
     {{u"CDDA"}, A::kFixedAndRest, u"CDDA", Sound},
     {{u"WAVEPLAY"}, A::kFixedAndRest, u"WAVE", Sound},

@@ -52,6 +52,10 @@ class MainWindow {
   void OnDrop(const DropData& data);
   // The window is closed by the user: the exit runs (throws AppEnding).
   void OnClose();
+  // The socket has datagrams (or an error) waiting: they are taken, within this tick's share.
+  void OnSocketReadable();
+  // The OS reported an error of the socket together with its event.
+  void OnSocketError();
 
  private:
   Context& ctx_;

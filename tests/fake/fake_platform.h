@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake/fake_network.h"
 #include "platform/platform.h"
 #include "platform/profile/profile_files.h"
 
@@ -40,6 +41,8 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   intptr_t foreground_focus = 0;
   std::optional<std::u16string>
       library_rewrites;  // GetEnv throws: a failure that no command expects
+
+  FakeNetwork network;
 
   // Files, keyed by the path as given (compared without regard to case).
   void PutFile(std::u16string_view path, std::string_view bytes);
@@ -91,6 +94,10 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override {
+    return std::make_unique<FakeSocket>(network);
+  }
+  std::u16string LocalIP() override { return network.local_ip; }
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override;

@@ -1,6 +1,7 @@
 #include "commands/settings/set_routing.h"
 
 #include "base/text.h"
+#include "commands/net/net_commands.h"
 #include "commands/settings/set_command.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
@@ -13,10 +14,6 @@ namespace {
 // Ordinal comparison of UTF-16 code units, as the routing compares names.
 bool Between(std::u16string_view s, std::u16string_view low, std::u16string_view high) {
   return s.compare(low) >= 0 && s.compare(high) <= 0;
-}
-
-void NotAvailable(Context& ctx, std::u16string_view word) {
-  ShowAnswer(ctx, u"SET " + std::u16string(word) + u" is not available yet", ctx.answer.error_time);
 }
 
 }  // namespace
@@ -73,8 +70,10 @@ void SetEntry(Context& ctx, std::u16string_view rest) {
       SetActiveKey(ctx, value);
       return;
     case SetTarget::kLinkSettings:
+      LinkSettings(ctx, route.word, value);
+      return;
     case SetTarget::kLinkList:
-      NotAvailable(ctx, route.word);
+      LinkListAdd(ctx, value);
       return;
   }
 }

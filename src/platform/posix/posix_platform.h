@@ -4,6 +4,7 @@
 // code page 932, as on a Japanese Windows system.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -65,6 +66,9 @@ class PosixPlatform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override;
+  std::u16string LocalIP() override;
 
  private:
   // Used when the desktop offers no clipboard: the text stays inside this process.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -63,6 +64,9 @@ class Win32Platform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override;
+  std::u16string LocalIP() override;
 
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.
