@@ -17,16 +17,69 @@ std::u16string MyPortReason(Context& ctx, std::u16string_view key) {
   return ReadIni(ctx, u"SET", key, u"SET_" + std::u16string(key), ctx.paths.message);
 }
 
-void MyPortFailed(Context& ctx, std::u16string reason) {
+void MyPortFailed(Context& ctx, const SetCall& call, std::u16string reason) {
   ctx.answer.params[1] = std::move(reason);
-  ShowAnswer(ctx, u"SET_MYPORT-ERR", ctx.answer.error_time);
+  ShowAnswer(ctx, std::u16string(call.answer) + u"-ERR", ctx.answer.error_time);
+}
+
+bool EndsWithLineEnd(std::string_view bytes) {
+  return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r';
+}
+
+// LINK: sends "own address|text" to the peer set with LINKIP and LINKPORT.
+void LinkCommand(Context& ctx, const CommandCall& call) {
+  if (ctx.net.bound != 1) {
+    ShowAnswer(ctx, u"LINK_ERR", ctx.answer.error_time);
+    return;
+  }
+  const std::u16string prefix = ctx.os.LocalIP() + u"|";
+  const std::u16string datagram = prefix + std::u16string(call.rest);
+  // A send that fails (no peer set, a port below 1, the network) is not reported.
+  if (!ctx.net.remote_host.empty() && ctx.net.remote_port > 0) {
+    NetSocket(ctx).SendTo(ctx.net.remote_host, static_cast<uint16_t>(ctx.net.remote_port),
+                          ctx.os.ToAnsi(datagram));
+  }
+  ctx.answer.params[0] = std::u16string(call.rest);
+  ctx.answer.params[1] = prefix;
+  ShowAnswer(ctx, u"LINK_SEND", ctx.answer.normal_time);
+}
+
+// WOL: WolSend, then its answer.
+void WolCommand(Context& ctx, const CommandCall& call) {
+  if (WolSend(ctx, call.rest) == 0) {
+    ShowAnswer(ctx, u"WOL_SEND", ctx.answer.normal_time);
+  } else {
+    ShowAnswer(ctx, u"WOL_ERR", ctx.answer.error_time);
+  }
+}
+
+constexpr CommandEntry kCommands[] = {
+    {{u"LINK"}, LinkCommand},
+    {{u"WOL"}, WolCommand},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> NetCommands() {
+  return kCommands;
+}
+
+void SetLinkIp(Context& ctx, const SetCall& call) {
+  ctx.net.remote_host = std::u16string(call.value);
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
+}
+
+void SetLinkPort(Context& ctx, const SetCall& call) {
+  ctx.net.remote_port = ToInteger(call.value);
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
 }
 
 // The local port can be set once per run. A bind that fails leaves it unset, so that a
 // later MYPORT can try another port.
-void SetMyPort(Context& ctx, std::u16string_view value) {
+void SetMyPort(Context& ctx, const SetCall& call) {
+  const std::u16string_view value = call.value;
   if (ctx.net.bound == 1) {
-    MyPortFailed(ctx, MyPortReason(ctx, u"MYPORT-BOUND"));
+    MyPortFailed(ctx, call, MyPortReason(ctx, u"MYPORT-BOUND"));
     return;
   }
   // The number conversion holds values beyond its range at its limits; a port typed too
@@ -34,24 +87,18 @@ void SetMyPort(Context& ctx, std::u16string_view value) {
   const std::optional<double> typed = ParseNumericText(value);
   const double rounded = typed ? RoundHalfEven(*typed) : 0.0;
   if (!(rounded >= 1.0 && rounded <= 32767.0)) {
-    MyPortFailed(ctx, MyPortReason(ctx, u"MYPORT-RANGE"));
+    MyPortFailed(ctx, call, MyPortReason(ctx, u"MYPORT-RANGE"));
     return;
   }
   const int16_t port = ToInteger(value);
   if (auto failure = NetSocket(ctx).Bind(static_cast<uint16_t>(port))) {
-    MyPortFailed(ctx, std::move(*failure));
+    MyPortFailed(ctx, call, std::move(*failure));
     return;
   }
   ctx.net.bound = 1;
   ctx.net.bound_port = port;
-  ShowAnswer(ctx, u"SET_MYPORT", ctx.answer.normal_time);
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
 }
-
-bool EndsWithLineEnd(std::string_view bytes) {
-  return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r';
-}
-
-}  // namespace
 
 UdpSocket& NetSocket(Context& ctx) {
   if (!ctx.net.socket) {
@@ -61,36 +108,8 @@ UdpSocket& NetSocket(Context& ctx) {
   return *ctx.net.socket;
 }
 
-void LinkSend(Context& ctx, std::u16string_view text) {
-  if (ctx.net.bound != 1) {
-    ShowAnswer(ctx, u"LINK_ERR", ctx.answer.error_time);
-    return;
-  }
-  const std::u16string prefix = ctx.os.LocalIP() + u"|";
-  const std::u16string datagram = prefix + std::u16string(text);
-  // A send that fails (no peer set, a port below 1, the network) is not reported.
-  if (!ctx.net.remote_host.empty() && ctx.net.remote_port > 0) {
-    NetSocket(ctx).SendTo(ctx.net.remote_host, static_cast<uint16_t>(ctx.net.remote_port),
-                          ctx.os.ToAnsi(datagram));
-  }
-  ctx.answer.params[0] = std::u16string(text);
-  ctx.answer.params[1] = prefix;
-  ShowAnswer(ctx, u"LINK_SEND", ctx.answer.normal_time);
-}
-
-void LinkSettings(Context& ctx, std::u16string_view word, std::u16string_view value) {
-  if (word == u"LINKIP") {
-    ctx.net.remote_host = std::u16string(value);
-    ShowAnswer(ctx, u"SET_LINKIP", ctx.answer.normal_time);
-  } else if (word == u"LINKPORT") {
-    ctx.net.remote_port = ToInteger(value);
-    ShowAnswer(ctx, u"SET_LINKPORT", ctx.answer.normal_time);
-  } else if (word == u"MYPORT") {
-    SetMyPort(ctx, value);
-  }
-}
-
-void LinkListAdd(Context& ctx, std::u16string_view value) {
+void SetLinkListAdd(Context& ctx, const SetCall& call) {
+  const std::u16string_view value = call.value;
   ctx.answer.params[0] = std::u16string(value);
   const std::u16string& file = ctx.paths.link_list;
   const std::string bytes = ctx.os.ReadFile(file).value_or("");
@@ -115,14 +134,6 @@ int WolSend(Context& ctx, std::u16string_view address) {
   // are not touched. A failed send is not reported.
   NetSocket(ctx).SendTo(kBroadcastAddress, kWakeUpPort, *packet);
   return 0;
-}
-
-void WolCommand(Context& ctx, std::u16string_view address) {
-  if (WolSend(ctx, address) == 0) {
-    ShowAnswer(ctx, u"WOL_SEND", ctx.answer.normal_time);
-  } else {
-    ShowAnswer(ctx, u"WOL_ERR", ctx.answer.error_time);
-  }
 }
 
 }  // namespace qrx
