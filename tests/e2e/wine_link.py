@@ -48,11 +48,25 @@ def flood(port, count):
     try:
         for i in range(count):
             try:
-                s.sendto(f"x|ANS flood-{i}".encode("ascii"), (LOOPBACK, port))
+                s.sendto(f"x|ANS flood-{i} -1".encode("ascii"), (LOOPBACK, port))
             except OSError:
                 pass  # the receiver's buffer is full: the datagram is dropped
     finally:
         s.close()
+
+
+def drained(q, limit=60):
+    """True once the answer line has shown a flood answer that stays for a second."""
+    last = None
+    deadline = time.time() + limit
+    while time.time() < deadline:
+        ok, out, _ = wq.drive([["answer"]], q.wpid)
+        now = out[0] if ok and out else None
+        if now is not None and now.startswith("flood-") and now == last:
+            return True
+        last = now
+        time.sleep(1)
+    return False
 
 
 def scenario_exchange(native_exe, folder):
@@ -105,10 +119,13 @@ def scenario_exchange(native_exe, folder):
               "second", ok, err or repr(out))
         if ok:
             print(f"note: slowest WM_GETTEXT round trip during the flood: {out[-1]} ms")
-        time.sleep(3)  # what waits in the socket's buffer runs out, ten per tick
+        # What waits in the socket's buffer runs, a few per tick; the rest was dropped.
+        check("the flood's datagrams run until the buffer is empty", drained(q), "")
         shell.type("LINK ANS after-flood")
         wq.expect("after the flood the window still runs received lines",
                   answer_is(q, "after-flood", "20000"))
+        wq.expect("a line typed after it", wq.enter(q, "ANS typed", ["wait-answer", "typed",
+                                                                     "5000"]))
         wq.expect("quorix.exe: close", wq.drive([["close"], ["wait-gone", "15000"]], q.wpid))
         check("quorix.exe: the process ends after close", q.ended(15))
         ini = wq.read_ini(q.config)
