@@ -4,16 +4,16 @@
 #include "base/setting_values.h"
 #include "base/text.h"
 #include "base/to_integer.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "core/config_paths.h"
 #include "core/context.h"
 #include "core/ini_access.h"
 #include "core/message_catalogue.h"
 #include "core/system_paths.h"
+#include "interpreter/answer.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -54,16 +54,12 @@ void CheckVersion(Context& ctx) {
   if (stored == running) return;
   if (stored < running && stored != 10) {
     MergeMessages(ctx, ctx.paths.message);
-    InfoBox(ctx,
-            u"バージョンアップありがとうございます\r機能の追加や変更点があるので、\r"
-            u"ドキュメントを良く読んでからのご利用をお勧めします");
+    InfoBox(ctx, BoxText(ctx, u"BOX_UPGRADE"));
     MoveOldWindowPos(ctx, stored);
   } else if (running < stored) {
-    InfoBox(ctx,
-            u"バージョンダウン悲しいです（；＿；\rバグ取りや機能の追加があるので、\r"
-            u"なるべく新しいバージョンのご利用をお勧めします");
+    InfoBox(ctx, BoxText(ctx, u"BOX_DOWNGRADE"));
   } else {
-    InfoBox(ctx, ctx.paths.config + u"\rを新規作成しました");
+    InfoBox(ctx, BoxText(ctx, u"BOX_NEWFILE", ctx.paths.config));
   }
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }
@@ -82,20 +78,19 @@ void StartUp(Context& ctx, std::u16string_view argument) {
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
   // In debug mode the window reacts to neither the hot key nor the tray icon.
-  if (ctx.main_form != nullptr) {
-    ctx.main_form->services_installed = ctx.settings.debug != 1;
-    ctx.main_form->countdown = -2;
-  }
+  ctx.main_form->SetServicesInstalled(ctx.settings.debug != 1);
+  ctx.main_form->SetCountdown(-2);
   ctx.settings.move = 1;
   MakeLinkFile(ctx);
   MakeMessageFile(ctx);
   CheckVersion(ctx);
   if (ctx.settings.debug != 1) RegisterActiveKey(ctx);
-  if (ctx.main_form != nullptr) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.ShowWindow();
-    window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
-  }
+  WindowSurface& window = ctx.main_form->Surface();
+  window.ShowWindow();
+  const bool tray_added = window.AddTrayIcon(TrayTooltip(ctx, u""));
   StartInterpreter(ctx);
+  // After the greeting, so that it is not covered at once.
+  if (!tray_added) ShowAnswer(ctx, u"SYSTEM_TRAY-ERR", ctx.answer.error_time);
+  ReportRefusedActiveKey(ctx);
 }
 }  // namespace qrx

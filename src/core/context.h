@@ -13,13 +13,12 @@
 
 #include "core/calc_state.h"
 #include "core/command_entry.h"
+#include "core/main_form.h"
 #include "core/net_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
 namespace qrx {
-
-class MainWindow;
 
 // Facts about the running program, fixed at start-up.
 struct AppInfo {
@@ -67,7 +66,13 @@ struct AnswerState {
 struct KeyState {
   std::array<std::u16string, 15> function_keys;  // F1 .. F15
   int16_t function_key_modifiers = 0;            // FPU: Shift 1 + Ctrl 2 + Alt 4
+  // Per function key, for one run per press: the system-wide poll has seen the key down
+  // since it was last up, and the press has run its command (from the window or the poll).
+  std::array<bool, 15> function_key_seen{};
+  std::array<bool, 15> function_key_ran{};
   uint8_t active_key_registered = 0;
+  // The hot key that another program held when it was registered ("Ctrl+Alt+Home"), or empty.
+  std::u16string active_key_refused;
 };
 
 // Settings loaded from the configuration file and changed by SET.
@@ -88,7 +93,8 @@ struct Context {
 
   Platform& os;
   UiHost& ui;
-  MainWindow* main_form = nullptr;  // the plain (or later skinned) main window
+  NoMainForm no_main_form;              // stands in until the host attaches its window
+  MainForm* main_form = &no_main_form;  // the plain (or later skinned) main window; never null
 
   AppInfo app;
   ConfigPaths paths;

@@ -1,15 +1,16 @@
 #include "interpreter/answer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/setting_values.h"
 #include "core/context.h"
 #include "core/ini_access.h"
+#include "core/message_catalogue.h"
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -17,12 +18,6 @@ namespace {
 constexpr char16_t kAnswerLibrary[] = u"QS_DLL1.DLL";
 
 enum class Output { kWindow, kLibrary, kPopup };
-
-std::u16string LookUp(Context& ctx, std::u16string_view key) {
-  const size_t cut = key.find(u'_');
-  if (cut == std::u16string_view::npos) return std::u16string(key);
-  return ReadIni(ctx, key.substr(0, cut), key.substr(cut + 1), key, ctx.paths.message);
-}
 
 std::vector<std::u16string> SplitAtBars(const std::u16string& text) {
   std::vector<std::u16string> parts;
@@ -48,29 +43,20 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
 }
 
 void ShowInWindow(Context& ctx, int16_t time) {
-  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+  ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
 }
 
-}  // namespace
-
-void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
-  std::u16string text = LookUp(ctx, key);
-  std::u16string sound;
-  if (text.find(u'|') != std::u16string::npos) {
-    auto parts = SplitAtBars(text);
-    text = parts[0];
-    sound = parts[1];
-    // parts[2], the skin of this answer, only matters to the skinned window.
-  }
+// Shows a finished answer text in the output "ANS-WINDOW" chooses.
+void Deliver(Context& ctx, std::u16string text, int16_t time) {
   std::u16string library;
   const Output output = ChooseOutput(ctx, library);
-  ctx.answer.text = ExpandAnswerParams(ctx, text);
+  ctx.answer.text = std::move(text);
   switch (output) {
     case Output::kWindow:
       ShowInWindow(ctx, time);
       break;
     case Output::kLibrary: {
-      const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
+      const intptr_t window = ctx.main_form->Surface().NativeHandle();
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
         ShowInWindow(ctx, time);
@@ -81,17 +67,52 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
       ctx.ui.ShowPopup(ctx.answer.text, time);
       break;
   }
+}
+
+void RecordOutcome(Context& ctx, int16_t time) {
+  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+}
+
+}  // namespace
+
+void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
+  std::u16string text = CatalogueText(ctx, key);
+  std::u16string sound;
+  if (text.find(u'|') != std::u16string::npos) {
+    auto parts = SplitAtBars(text);
+    text = parts[0];
+    sound = parts[1];
+    // parts[2], the skin of this answer, only matters to the skinned window.
+  }
+  Deliver(ctx, ExpandAnswerParams(ctx, text), time);
   if (!sound.empty()) {
     if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
     auto fields = SplitArguments(sound, 1);
     PlayWave(ctx, fields[0], fields[1]);
   }
-  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+  RecordOutcome(ctx, time);
+}
+
+void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
+  Deliver(ctx, std::u16string(text), time);
+  RecordOutcome(ctx, time);
+}
+
+void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,
+                    std::initializer_list<std::u16string_view> params) {
+  // Copied first: a view may point into the parameters it replaces.
+  std::vector<std::u16string> texts(params.begin(), params.end());
+  texts.resize(std::min(texts.size(), ctx.answer.params.size()));
+  std::move(texts.begin(), texts.end(), ctx.answer.params.begin());
+  ShowAnswer(ctx, key, time);
+}
+
+void ClearAnswer(Context& ctx) {
+  ShowAnswer(ctx, u"", kAnswerCleared);
 }
 
 void ShowSaveRefused(Context& ctx) {
-  ctx.answer.params[0] = ctx.paths.config;
-  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time, {ctx.paths.config});
 }
 
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {

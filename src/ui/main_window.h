@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/window_surface.h"
+#include "core/main_form.h"
+#include "core/window_surface.h"
 
 namespace qrx {
 
@@ -15,23 +16,26 @@ struct DropData;
 
 enum class MouseButton { kLeft, kRight, kMiddle };
 
-class MainWindow {
+class MainWindow : public MainForm {
  public:
   MainWindow(Context& ctx, WindowSurface& surface) : ctx_(ctx), surface_(surface) {}
 
   // "1" for the plain window; answers and the position restore look at it.
-  int Tag() const { return 1; }
-  WindowSurface& Surface() { return surface_; }
+  int Tag() const override { return 1; }
+  WindowSurface& Surface() override { return surface_; }
 
   // Writes the current answer text into the answer line for `time` seconds.
-  void ShowAnswerLine(std::u16string_view text, int16_t time);
+  void ShowAnswerLine(std::u16string_view text, int16_t time) override;
   const std::u16string& AnswerLine() const { return answer_line_; }
   // Ticks of 100 ms before the answer line is wiped: > 0 waiting, 0 wiping, < 0 idle.
   int16_t countdown = -2;
   // False in debug mode: the hot key and the tray icon are then not handled.
   bool services_installed = true;
 
-  void SetCaption(std::u16string_view caption);
+  void SetCountdown(int16_t ticks) override { countdown = ticks; }
+  void SetServicesInstalled(bool installed) override { services_installed = installed; }
+
+  void SetCaption(std::u16string_view caption) override;
   const std::u16string& Caption() const { return caption_; }
 
   // Enter in the command box: the line goes into the history and runs; the box is emptied.

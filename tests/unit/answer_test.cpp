@@ -43,6 +43,16 @@ TEST_F(AnswerTest, CatalogueTextsAndMissingKeys) {
   EXPECT_EQ(q.ui.LastAnswer(), u"日本語の文 XY");
 }
 
+TEST_F(AnswerTest, ParametersGoInOrderAndTheRestKeepTheirValues) {
+  q.ctx.answer.params = {u"a", u"b", u"c", u"d"};
+  // #B is given from the old #A: the parameters are read before any is replaced.
+  ShowAnswerWith(q.ctx, u"#A/#B/#C/#D", 3, {u"new", q.ctx.answer.params[0]});
+  EXPECT_EQ(q.ui.LastAnswer(), u"new/a/c/d");
+  ClearAnswer(q.ctx);
+  EXPECT_EQ(q.ui.answers.back().text, u"");
+  EXPECT_EQ(q.ui.answers.back().time, kAnswerCleared);
+}
+
 TEST_F(AnswerTest, BarsSplitOffTheSound) {
   q.ctx.answer.params[0] = u"A";
   ShowAnswer(q.ctx, u"SND_ONE", 3);
@@ -147,6 +157,20 @@ TEST_F(AnswerTest, WhichShowsTheFullPathOrSearchErr) {
   q.os.PutFile(deep + u"\\long.exe", "MZ");
   q.Type(u"WHICH long.exe");  // does not fit the 255-character search buffer
   EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+}
+
+TEST_F(AnswerTest, FoundPathsAreShownAsTheyAre) {
+  // "#", "|" and "_" are legal in file names; none of them may be read as answer syntax.
+  q.Type(u"SET 1 ONE");
+  q.os.search_dirs = {u"C:\\logs"};
+  for (const char16_t* name : {u"n#1.log", u"p|q.txt", u"SET_ERR1", u"a#A##b"}) {
+    q.os.PutFile(u"C:\\logs\\" + std::u16string(name), "");
+    q.Type(u"WHICH " + std::u16string(name));
+    EXPECT_EQ(q.ui.LastAnswer(), u"C:\\logs\\" + std::u16string(name));
+    q.Type(u"SEARCH C:\\logs\\" + std::u16string(name));
+    EXPECT_EQ(q.ui.LastAnswer(), u"C:\\logs\\" + std::u16string(name));
+  }
+  EXPECT_TRUE(SoundCalls().empty());
 }
 
 TEST_F(AnswerTest, SearchLooksInOneFolderOnly) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "base/text.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "commands/settings/set_table.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr char16_t kMessages[] =
     u"[ELSE]\r\nERR=わかりません\r\n[SET]\r\nERR1=#A は設定できません\r\nERR2=値がありません\r\n"
     u"[MODE]\r\nDIRECT=直接モード\r\nNORMAL=通常モード\r\n[SYSTEM]\r\nSTART=#A #B\r\n"
-    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\n";
+    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\nNOT-YET=#A is not available yet\r\n";
 
 class DispatcherTest : public ::testing::Test {
  protected:
@@ -102,6 +102,21 @@ TEST_F(DispatcherTest, LaterCommandsSayTheyAreNotAvailable) {
   EXPECT_EQ(Last().time, 5);
 }
 
+TEST(NoWindowTest, CommandsRunBeforeAHostAttachesItsWindow) {
+  FakePlatform os;
+  FakeUi ui{os};
+  Context ctx{os, ui};
+  ctx.interp.commands = CommandTable();
+  for (const char16_t* line : {u"HIDE", u"SHOW", u"SMALL", u"WAIT 0", u"/D", u"SH a.exe"}) {
+    RunTopLevelLine(ctx, line);
+  }
+  // Nothing reached the surface the user interface would show.
+  EXPECT_TRUE(ui.answers.empty());
+  EXPECT_TRUE(ui.captions.empty());
+  EXPECT_FALSE(ui.visible);
+  EXPECT_EQ(ctx.interp.direct_mode, 1);
+}
+
 // --- aliases and failures ----------------------------------------------------------------
 
 class AliasDispatchTest : public DispatcherTest {
@@ -181,7 +196,7 @@ TEST(CommandTableTest, EveryDocumentedWordHasExactlyOneRowAndNoOtherWordHasOne) 
   std::sort(words.begin(), words.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(words, expected);
-  EXPECT_EQ(table.size(), 38u);
+  EXPECT_EQ(table.size(), 41u);
 }
 
 TEST(CommandTableTest, OnlyWholeUpperCaseWordsMatch) {

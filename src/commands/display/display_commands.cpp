@@ -7,26 +7,25 @@
 #include "interpreter/not_available.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 
 namespace {
 
 void ClsCommand(Context& ctx, const CommandCall&) {
-  ShowAnswer(ctx, u"", -2);
+  ClearAnswer(ctx);
 }
 
 void SmallCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().MinimizeWindow();
+  ctx.main_form->Surface().MinimizeWindow();
 }
 
 void HideCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().HideWindow();
+  ctx.main_form->Surface().HideWindow();
 }
 
 void ShowCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+  ctx.main_form->Surface().ShowWindow();
 }
 
 // "ANS key [time]": shows a catalogue message or a literal text.
@@ -48,12 +47,22 @@ void VerCommand(Context& ctx, const CommandCall&) {
              ctx.answer.normal_time);
 }
 
+// One row per line: the words, then the handler.
+// clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"CLS"}, ClsCommand},       {{u"ANS"}, AnsCommand},       {{u"WRITE"}, WriteCommand},
-    {{u"MBOX"}, MboxCommand},     {{u"KABE"}, NotAvailableYet}, {{u"SS"}, NotAvailableYet},
-    {{u"SMALL"}, SmallCommand},   {{u"HIDE"}, HideCommand},     {{u"SHOW"}, ShowCommand},
-    {{u"SKIN"}, NotAvailableYet}, {{u"VER"}, VerCommand},
+    {{u"CLS"}, ClsCommand},
+    {{u"ANS"}, AnsCommand},
+    {{u"WRITE"}, WriteCommand},
+    {{u"MBOX"}, MboxCommand},
+    {{u"KABE"}, NotAvailableYet},
+    {{u"SS"}, NotAvailableYet},
+    {{u"SMALL"}, SmallCommand},
+    {{u"HIDE"}, HideCommand},
+    {{u"SHOW"}, ShowCommand},
+    {{u"SKIN"}, NotAvailableYet},
+    {{u"VER"}, VerCommand},
 };
+// clang-format on
 
 }  // namespace
 

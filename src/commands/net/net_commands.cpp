@@ -17,9 +17,9 @@ std::u16string MyPortReason(Context& ctx, std::u16string_view key) {
   return ReadIni(ctx, u"SET", key, u"SET_" + std::u16string(key), ctx.paths.message);
 }
 
-void MyPortFailed(Context& ctx, const SetCall& call, std::u16string reason) {
-  ctx.answer.params[1] = std::move(reason);
-  ShowAnswer(ctx, std::u16string(call.answer) + u"-ERR", ctx.answer.error_time);
+void MyPortFailed(Context& ctx, const SetCall& call, std::u16string_view reason) {
+  ShowAnswerWith(ctx, std::u16string(call.answer) + u"-ERR", ctx.answer.error_time,
+                 {call.value, reason});
 }
 
 bool EndsWithLineEnd(std::string_view bytes) {
@@ -39,9 +39,7 @@ void LinkCommand(Context& ctx, const CommandCall& call) {
     NetSocket(ctx).SendTo(ctx.net.remote_host, static_cast<uint16_t>(ctx.net.remote_port),
                           ctx.os.ToAnsi(datagram));
   }
-  ctx.answer.params[0] = std::u16string(call.rest);
-  ctx.answer.params[1] = prefix;
-  ShowAnswer(ctx, u"LINK_SEND", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, u"LINK_SEND", ctx.answer.normal_time, {call.rest, prefix});
 }
 
 // WOL: WolSend, then its answer.
@@ -53,10 +51,12 @@ void WolCommand(Context& ctx, const CommandCall& call) {
   }
 }
 
+// clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"LINK"}, LinkCommand},
     {{u"WOL"}, WolCommand},
 };
+// clang-format on
 
 }  // namespace
 
@@ -92,7 +92,7 @@ void SetMyPort(Context& ctx, const SetCall& call) {
   }
   const int16_t port = ToInteger(value);
   if (auto failure = NetSocket(ctx).Bind(static_cast<uint16_t>(port))) {
-    MyPortFailed(ctx, call, std::move(*failure));
+    MyPortFailed(ctx, call, *failure);
     return;
   }
   ctx.net.bound = 1;
@@ -110,21 +110,19 @@ UdpSocket& NetSocket(Context& ctx) {
 
 void SetLinkListAdd(Context& ctx, const SetCall& call) {
   const std::u16string_view value = call.value;
-  ctx.answer.params[0] = std::u16string(value);
   const std::u16string& file = ctx.paths.link_list;
   const std::string bytes = ctx.os.ReadFile(file).value_or("");
   if (CountListed(ctx.os.FromAnsi(bytes), value) > 0) {
-    ShowAnswer(ctx, u"LL_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"LL_ERR", ctx.answer.error_time, {value});
     return;
   }
   // A last line without its line end (an edited file) must not run into the new one.
   const std::string line = (EndsWithLineEnd(bytes) ? "" : "\r\n") + ctx.os.ToAnsi(value) + "\r\n";
   if (!ctx.os.AppendFile(file, line)) {
-    ctx.answer.params[1] = file;
-    ShowAnswer(ctx, u"LL_ADD-ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"LL_ADD-ERR", ctx.answer.error_time, {value, file});
     return;
   }
-  ShowAnswer(ctx, u"LL_ADD", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, u"LL_ADD", ctx.answer.normal_time, {value});
 }
 
 int WolSend(Context& ctx, std::u16string_view address) {

@@ -16,19 +16,33 @@ void ShCommand(Context& ctx, const CommandCall& call) {
   LaunchProgram(ctx, call.rest);
 }
 
-// ".R": reads the configuration file again.
+// ".R": reads the configuration file again. The history stays as it is in memory: the file
+// holds only what the last exit saved, so reading it back would lose this run's lines.
 void ReloadCommand(Context& ctx, const CommandCall&) {
+  const auto history = ctx.history.entries;
   LoadSettings(ctx);
+  ctx.history.entries = history;
   ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
 }
 
+// One row per line: the words, then the handler.
+// clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"SH"}, ShCommand},       {{u".", u"EXIT"}, ExitCommand},
-    {{u".R"}, ReloadCommand},   {{u"RESET", u"SHUTDOWN", u"LOGOFF", u"EWE"}, WindowsExitCommand},
-    {{u"WHICH"}, WhichCommand}, {{u"SEARCH"}, SearchCommand},
-    {{u"INI"}, IniCommand},     {{u"LHA"}, LhaCommand},
-    {{u"ECHO"}, EchoCommand},   {{u"CONV"}, ConvCommand},
+    {{u"SH"}, ShCommand},
+    {{u".", u"EXIT"}, ExitCommand},
+    {{u".R"}, ReloadCommand},
+    {{u"RESET"}, ResetCommand},
+    {{u"SHUTDOWN"}, ShutdownCommand},
+    {{u"LOGOFF"}, LogoffCommand},
+    {{u"EWE"}, EweCommand},
+    {{u"WHICH"}, WhichCommand},
+    {{u"SEARCH"}, SearchCommand},
+    {{u"INI"}, IniCommand},
+    {{u"LHA"}, LhaCommand},
+    {{u"ECHO"}, EchoCommand},
+    {{u"CONV"}, ConvCommand},
 };
+// clang-format on
 
 }  // namespace
 
