@@ -12,7 +12,6 @@ first flood and after each.
 usage: link_flood.py QRXSH [COUNT]
 """
 import os
-import random
 import shutil
 import socket
 import statistics
@@ -22,29 +21,13 @@ import tempfile
 import threading
 import time
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
+from link_native import free_port  # noqa: E402
+from quorix_bench import rss_kib  # noqa: E402
+
 VER = "quorix Version 0.50  Torvane quorix"
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as f:
-        for line in f:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
-def free_port():
-    for _ in range(200):
-        port = random.randint(20000, 32000)
-        probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        try:
-            probe.bind(("0.0.0.0", port))
-            return port
-        except OSError:
-            continue
-        finally:
-            probe.close()
-    raise RuntimeError("no free UDP port")
 
 
 ROUNDS = 3

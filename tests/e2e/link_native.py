@@ -17,7 +17,6 @@ import random
 import re
 import shutil
 import socket
-import struct
 import subprocess
 import sys
 import tempfile
@@ -26,51 +25,16 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
+sys.path.insert(0, HERE)
+import wine_quorix as wq  # noqa: E402  (the checks, the INI reader and the catalogue)
 LOOPBACK = "127.0.0.1"
 IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)  # the Linux value where Python lacks the name
 VERSION_BANNER = "quorix Version 0.50  Torvane quorix"
 
-passed = 0
-failed = 0
-
-
-def check(name, ok, detail=""):
-    global passed, failed
-    if ok:
-        passed += 1
-    else:
-        failed += 1
-        print(f"FAIL: {name}" + (f": {detail}" if detail else ""))
-    return ok
-
-
-def read_ini(path):
-    """{(SECTION, KEY): value} of an INI file in code page 932."""
-    values = {}
-    if not os.path.exists(path):
-        return values
-    with open(path, "rb") as f:
-        text = f.read().decode("cp932", "replace")
-    section = ""
-    for line in text.replace("\r\n", "\n").split("\n"):
-        line = line.strip()
-        if line.startswith("[") and line.endswith("]"):
-            section = line[1:-1].strip().upper()
-        elif "=" in line and not line.startswith(";"):
-            key, value = line.split("=", 1)
-            values.setdefault((section, key.strip().upper()), value.strip())
-    return values
-
-
-CATALOGUE = read_ini(os.path.join(SOURCE, "data", "DEF.MSG"))
-
-
-def message(key, **params):
-    section, name = key.split("_", 1)
-    text = CATALOGUE.get((section, name), key)
-    for letter, value in params.items():
-        text = text.replace("#" + letter, value)
-    return text
+wq.SOURCE = SOURCE
+check = wq.check
+message = wq.message
+read_ini = wq.read_ini
 
 
 def unescape(field):
@@ -430,21 +394,21 @@ def in_namespace(exe):
         run(scenario, exe)
 
 
-def namespace_part(exe):
-    """Runs this script again inside a namespace of its own and adds up its results."""
-    global passed, failed
-    inner = "ip link set lo up && ip route add 255.255.255.255/32 dev lo && exec \"$@\""
-    proc = subprocess.run(["unshare", "-rn", "sh", "-c", inner, "sh", sys.executable,
-                           os.path.abspath(__file__), exe, "--in-namespace"],
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=300)
+def run_in_namespace(command, prelude="", timeout=300):
+    """Runs a command that prints "N passed, N failed" last inside a private network
+    namespace with only loopback (and the limited broadcast routed to it), shows its output
+    and adds up its results. The shell commands of `prelude` run there before and after it."""
+    inner = ("ip link set lo up && ip route add 255.255.255.255/32 dev lo || exit 2; "
+             + prelude + " \"$@\"; rc=$?; " + prelude + " exit $rc")
+    proc = subprocess.run(["unshare", "-rn", "sh", "-c", inner, "sh"] + command,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
     out = proc.stdout.decode("utf-8", "replace")
     summary = re.search(r"(\d+) passed, (\d+) failed\s*$", out)
     sys.stdout.write(out[:summary.start()] if summary else out)
-    if not check("the namespace part ran", summary is not None and proc.returncode in (0, 1),
-                 f"exit code {proc.returncode}"):
-        return
-    passed += int(summary.group(1))
-    failed += int(summary.group(2))
+    if check("the namespace part ran", summary is not None and proc.returncode in (0, 1),
+             f"exit code {proc.returncode}"):
+        wq.passed += int(summary.group(1))
+        wq.failed += int(summary.group(2))
 
 
 def run(scenario, exe):
@@ -466,9 +430,9 @@ def main():
         for scenario in (scenario_exchange, scenario_trust, scenario_empty_list,
                          scenario_myport_once):
             run(scenario, exe)
-        namespace_part(exe)
-    print(f"{passed} passed, {failed} failed")
-    return 0 if failed == 0 else 1
+        run_in_namespace([sys.executable, os.path.abspath(__file__), exe, "--in-namespace"])
+    print(f"{wq.passed} passed, {wq.failed} failed")
+    return 0 if wq.failed == 0 else 1
 
 
 if __name__ == "__main__":
