@@ -20,6 +20,7 @@ struct NetState {
   int16_t taken_this_tick = 0;
   uint32_t share_started_ms = 0;  // clock when the first datagram of this share was taken
   bool held_back = false;         // the share ran out while datagrams may still be waiting
+  int32_t event_error = 0;        // an error the arrival event showed; the next read may repeat it
 };
 
 }  // namespace qrx

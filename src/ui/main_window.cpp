@@ -106,8 +106,8 @@ void MainWindow::OnSocketReadable() {
   RunGuarded(ctx_, [&] { ReceiveDatagrams(ctx_); });
 }
 
-void MainWindow::OnSocketError() {
-  RunGuarded(ctx_, [&] { ShowSocketError(ctx_); });
+void MainWindow::OnSocketError(int32_t code) {
+  RunGuarded(ctx_, [&] { SocketErrorEvent(ctx_, code); });
 }
 
 }  // namespace qrx

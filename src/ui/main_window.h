@@ -58,8 +58,8 @@ class MainWindow : public MainForm {
   void OnClose();
   // The socket has datagrams (or an error) waiting: they are taken, within this tick's share.
   void OnSocketReadable();
-  // The OS reported an error of the socket together with its event.
-  void OnSocketError();
+  // The OS reported an error of the socket (its code) together with its event.
+  void OnSocketError(int32_t code);
 
  private:
   Context& ctx_;

@@ -211,9 +211,24 @@ TEST_F(LinkTest, SocketErrorsShowTheBoxOnceEachAndTheSocketGoesOn) {
   EXPECT_EQ(q.ui.boxes[0].style, mb::kOk | mb::kIconInformation);
   EXPECT_EQ(Last(), u"after");
   EXPECT_EQ(net().bound_port, 5001);
-  // An error the event itself reports.
-  q.window.OnSocketError();
+  // An error the event itself reports: one box, also when the read after it reports the
+  // same error again; a different error that follows is a box of its own.
+  q.window.Tick();
+  net().Fail(10050);
+  q.window.OnSocketError(10050);
+  q.window.OnSocketReadable();
   EXPECT_EQ(q.ui.boxes.size(), 3u);
+  net().Fail(10050);
+  net().Fail(10054);
+  q.window.OnSocketReadable();
+  EXPECT_EQ(q.ui.boxes.size(), 5u) << "the repeat was the read right after the event only";
+  q.window.Tick();
+  q.window.OnSocketError(10050);
+  net().Arrive(kPeer, "x|ANS again");
+  net().Fail(10050);
+  q.window.OnSocketReadable();
+  EXPECT_EQ(q.ui.boxes.size(), 7u) << "a datagram came between: the error is a new one";
+  EXPECT_EQ(Last(), u"again");
 }
 
 TEST_F(LinkTest, ExitFromAPeerEndsTheProgram) {

@@ -1,5 +1,7 @@
 #include "commands/net/link_receive.h"
 
+#include <utility>
+
 #include "commands/net/net_text.h"
 #include "core/context.h"
 #include "interpreter/dispatcher.h"
@@ -33,12 +35,14 @@ void ReceiveDatagrams(Context& ctx) {
     }
     SocketReading reading = net.socket->Receive();
     if (reading.kind == SocketReading::Kind::kNothing) {
+      net.event_error = 0;
       net.held_back = false;
       return;
     }
     if (net.taken_this_tick++ == 0) net.share_started_ms = ctx.os.TickCount();
+    const int32_t event_error = std::exchange(net.event_error, 0);
     if (reading.kind == SocketReading::Kind::kError) {
-      ShowSocketError(ctx);
+      if (reading.error != event_error) ShowSocketError(ctx);
     } else {
       RunGuarded(ctx, [&] { LinkReceive(ctx, reading.source, reading.bytes); });
     }
@@ -56,6 +60,12 @@ bool DatagramShareLeft(const Context& ctx) {
 
 void ShowSocketError(Context& ctx) {
   ctx.ui.MessageBox(u"えら～だって", ctx.app.product_name, mb::kOk | mb::kIconInformation);
+}
+
+void SocketErrorEvent(Context& ctx, int32_t code) {
+  // Remembered before the box: the box lets events in, and a read meanwhile is the one after.
+  ctx.net.event_error = code;
+  ShowSocketError(ctx);
 }
 
 }  // namespace qrx

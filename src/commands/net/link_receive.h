@@ -35,4 +35,8 @@ bool DatagramShareLeft(const Context& ctx);
 // An error the socket reported: the information box, once per error. The socket stays.
 void ShowSocketError(Context& ctx);
 
+// An error that the arrival event itself reports (`code`, the OS's): its box. The read that
+// follows the event may report the same error again; that read shows no second box.
+void SocketErrorEvent(Context& ctx, int32_t code);
+
 }  // namespace qrx

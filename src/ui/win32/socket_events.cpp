@@ -15,8 +15,9 @@ void Win32UiHost::WatchSocket(UdpSocket& socket) {
 }
 
 void DeliverSocketEvent(MainWindow& window, LPARAM lparam) {
-  if (WSAGETSELECTERROR(lparam) != 0) window.OnSocketError();
-  // Reading also asks Winsock for the next message, after an error too.
+  if (const int error = WSAGETSELECTERROR(lparam); error != 0) window.OnSocketError(error);
+  // Reading also asks Winsock for the next message, after an error too (a read that reports
+  // the same error again shows no second box).
   window.OnSocketReadable();
 }
 
