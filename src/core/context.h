@@ -15,6 +15,7 @@
 #include "core/cd_state.h"
 #include "core/command_entry.h"
 #include "core/main_form.h"
+#include "core/net_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -106,6 +107,7 @@ struct Context {
   TimerState timers;
   CalcState calc;
   CdState cd;
+  NetState net;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end
   // sequence) has shown already.

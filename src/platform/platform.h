@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -80,6 +81,34 @@ class FileQuestions {
   virtual ~FileQuestions() = default;
   // True when the user says yes.
   virtual bool Confirm(FileQuestion question, std::u16string_view name) = 0;
+};
+
+// What one look at a socket found: nothing waiting, a datagram, or an error the OS reported
+// (for example that an earlier datagram could not be delivered).
+struct SocketReading {
+  enum class Kind { kNothing, kDatagram, kError };
+  Kind kind = Kind::kNothing;
+  std::string bytes;      // the datagram, as received
+  std::u16string source;  // the address it really came from, as dotted IPv4 text
+  int32_t error = 0;      // the OS's code of the error
+};
+
+// An IPv4 UDP socket with broadcasts allowed. No call ever waits.
+class UdpSocket {
+ public:
+  virtual ~UdpSocket() = default;
+
+  // Binds to a local port on every interface. Nothing when it worked, else the OS's reason
+  // in words (with its code).
+  virtual std::optional<std::u16string> Bind(uint16_t port) = 0;
+  // Sends one datagram to an address or host name. False when it could not be sent. While
+  // the socket is not bound the datagram leaves from a passing port, so that the socket can
+  // still be bound to the port the user chooses later.
+  virtual bool SendTo(std::u16string_view host, uint16_t port, std::string_view bytes) = 0;
+  // The next waiting datagram or error, or nothing.
+  virtual SocketReading Receive() = 0;
+  // The OS's handle (a SOCKET on Windows, a descriptor on POSIX) for the host's event loop.
+  virtual intptr_t NativeHandle() const = 0;
 };
 
 class Platform {
@@ -220,6 +249,12 @@ class Platform {
   // followed by one ProfileGetString per name, without reading the file again for each.
   virtual std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
       std::u16string_view section, std::u16string_view file) = 0;
+
+  // --- network -------------------------------------------------------------------------
+  // A new UDP socket, not bound. Never null: a socket the OS refused reports why at Bind.
+  virtual std::unique_ptr<UdpSocket> OpenUdpSocket() = 0;
+  // This machine's own IPv4 address as dotted text (127.0.0.1 when it has no other).
+  virtual std::u16string LocalIP() = 0;
 };
 
 // The user-interface host: modal dialogs and the event loop. The real windows implement it
@@ -242,6 +277,10 @@ class UiHost {
   virtual void ShowPopup(std::u16string_view text, int16_t time) = 0;
   // Ends the event loop; the process ends once the running command line has unwound.
   virtual void Quit() = 0;
+  // From now on the socket's arriving datagrams and errors reach the main window as events,
+  // in turn with the other events (a window message on Windows; the line runner waits for
+  // the socket beside its input).
+  virtual void WatchSocket(UdpSocket& socket) = 0;
 };
 
 }  // namespace qrx

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "commands/media/cd_audio.h"
+#include "commands/net/link_receive.h"
 #include "commands/settings/set_command.h"
 #include "commands/shell/exit_commands.h"
 #include "commands/timers/timers.h"
@@ -57,6 +58,8 @@ void MainWindow::Tick() {
     if (ctx_.settings.clip_watch == 1) WatchClipboard(ctx_);
   });
   RunGuarded(ctx_, [&] { PollFunctionKeys(ctx_); });
+  // Datagrams that the last tick's share left in the socket, after the tick's own duties.
+  RunGuarded(ctx_, [&] { NewDatagramShare(ctx_); });
 }
 
 bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
@@ -101,6 +104,14 @@ void MainWindow::OnDrop(const DropData& data) {
 
 void MainWindow::OnClose() {
   ExitProgram(ctx_, u"");
+}
+
+void MainWindow::OnSocketReadable() {
+  RunGuarded(ctx_, [&] { ReceiveDatagrams(ctx_); });
+}
+
+void MainWindow::OnSocketError(int32_t code) {
+  RunGuarded(ctx_, [&] { SocketErrorEvent(ctx_, code); });
 }
 
 }  // namespace qrx

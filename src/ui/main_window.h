@@ -56,6 +56,10 @@ class MainWindow : public MainForm {
   void OnDrop(const DropData& data);
   // The window is closed by the user: the exit runs (throws AppEnding).
   void OnClose();
+  // The socket has datagrams (or an error) waiting: they are taken, within this tick's share.
+  void OnSocketReadable();
+  // The OS reported an error of the socket (its code) together with its event.
+  void OnSocketError(int32_t code);
 
  private:
   Context& ctx_;

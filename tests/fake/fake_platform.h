@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake/fake_network.h"
 #include "platform/platform.h"
 #include "platform/profile/profile_files.h"
 
@@ -58,6 +59,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::map<std::u16string, std::pair<uint32_t, std::u16string>> mci_replies;
   std::map<uint32_t, std::u16string> mci_errors;
   bool desktop_changes = true;  // what SetWallpaper and SetScreenSaverActive answer
+  FakeNetwork network;
 
   // Files, keyed by the path as given (compared without regard to case).
   void PutFile(std::u16string_view path, std::string_view bytes);
@@ -125,6 +127,10 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
   std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
       std::u16string_view section, std::u16string_view file) override;
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override {
+    return std::make_unique<FakeSocket>(network);
+  }
+  std::u16string LocalIP() override { return network.local_ip; }
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override;

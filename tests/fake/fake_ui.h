@@ -40,6 +40,7 @@ class FakeUi : public UiHost, public WindowSurface {
   bool minimized = false;
   bool quit = false;
   uint32_t pumped_ms = 0;
+  UdpSocket* watched_socket = nullptr;
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
     boxes.push_back({std::u16string(text), std::u16string(title), style});
@@ -64,6 +65,7 @@ class FakeUi : public UiHost, public WindowSurface {
     popups.push_back({std::u16string(text), time});
   }
   void Quit() override { quit = true; }
+  void WatchSocket(UdpSocket& socket) override { watched_socket = &socket; }
 
   void SetCaption(std::u16string_view caption) override { captions.emplace_back(caption); }
   void ShowAnswerText(std::u16string_view text, int16_t time) override {

@@ -1,8 +1,10 @@
 #include "app/qrxsh/headless_window.h"
 
-#include <iostream>
+#include <algorithm>
+#include <cinttypes>
 
 #include "base/text.h"
+#include "commands/net/link_receive.h"
 #include "commands/shell/exit_commands.h"
 #include "core/context.h"
 #include "interpreter/dispatcher.h"
@@ -46,11 +48,6 @@ std::string EscapeField(std::u16string_view text) {
 
 HeadlessWindow::HeadlessWindow(std::FILE* out) : out_(out) {}
 
-HeadlessWindow::~HeadlessWindow() {
-  // The reader may be blocked on standard input; the process ends right after this.
-  if (reader_.joinable()) reader_.detach();
-}
-
 void HeadlessWindow::Emit(std::initializer_list<std::u16string_view> fields) {
   std::string line;
   for (auto f : fields) {
@@ -62,42 +59,42 @@ void HeadlessWindow::Emit(std::initializer_list<std::u16string_view> fields) {
   std::fflush(out_);
 }
 
-void HeadlessWindow::ReadInput() {
-  std::string bytes;
-  while (std::getline(std::cin, bytes)) {
-    if (!bytes.empty() && bytes.back() == '\r') bytes.pop_back();
-    std::lock_guard lock(mutex_);
-    lines_.push_back(Utf8ToUtf16(bytes));
-    arrived_.notify_one();
-  }
-  std::lock_guard lock(mutex_);
-  input_ended_ = true;
-  arrived_.notify_one();
-}
-
 void HeadlessWindow::RunDueTicks() {
   const auto now = Clock::now();
   if (now < next_tick_) return;
   // After a long command, catch up with one tick instead of a burst.
   next_tick_ = now + kTick;
-  if (window_ != nullptr) window_->Tick();
+  if (window_ == nullptr) return;
+  if (tick_log_ != nullptr) {
+    const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now.time_since_epoch());
+    std::fprintf(tick_log_, "%" PRId64 ".%03d\n", static_cast<int64_t>(us.count() / 1000),
+                 static_cast<int>(us.count() % 1000));
+    std::fflush(tick_log_);
+  }
+  window_->Tick();
+  // Where the socket cannot be waited for beside the input, the tick takes its datagrams.
+  if (!InputWait::kWatchesSocket && socket_ != nullptr) window_->OnSocketReadable();
+}
+
+intptr_t HeadlessWindow::SocketToWatch() const {
+  if (!InputWait::kWatchesSocket || socket_ == nullptr || window_ == nullptr) return -1;
+  return DatagramShareLeft(*ctx_) ? socket_->NativeHandle() : -1;
+}
+
+void HeadlessWindow::WaitForEvent(Clock::time_point until, bool want_input) {
+  if (input_.Wait(until, want_input, SocketToWatch()) == InputWait::Event::kSocket) {
+    window_->OnSocketReadable();
+  }
 }
 
 std::optional<std::u16string> HeadlessWindow::WaitForLine(
     std::optional<Clock::time_point> deadline) {
   for (;;) {
     RunDueTicks();
-    std::unique_lock lock(mutex_);
-    if (!lines_.empty()) {
-      std::u16string line = std::move(lines_.front());
-      lines_.pop_front();
-      return line;
-    }
-    if (input_ended_) return std::nullopt;
+    if (auto line = input_.TakeLine()) return line;
+    if (input_.Ended()) return std::nullopt;
     if (deadline && Clock::now() >= *deadline) return std::nullopt;
-    auto wake = next_tick_;
-    if (deadline && *deadline < wake) wake = *deadline;
-    arrived_.wait_until(lock, wake);
+    WaitForEvent(deadline ? std::min(*deadline, next_tick_) : next_tick_, true);
   }
 }
 
@@ -105,28 +102,19 @@ void HeadlessWindow::Run(Context& ctx, MainWindow& window) {
   ctx_ = &ctx;
   window_ = &window;
   next_tick_ = Clock::now() + kTick;
-  reader_ = std::thread([this] { ReadInput(); });
-  while (!quit_) {
-    std::optional<std::u16string> line;
-    try {
-      line = WaitForLine(std::nullopt);
-    } catch (const AppEnding&) {
-      break;  // a tick's command (timer, clipboard) ended the program
-    }
-    if (!line) {
-      // End of input closes the window, which runs the exit.
-      try {
+  try {
+    while (!quit_) {
+      std::optional<std::u16string> line = WaitForLine(std::nullopt);
+      if (!line) {
+        // End of input closes the window, which runs the exit.
         ExitProgram(ctx, u"");
-      } catch (const AppEnding&) {
+        break;
       }
-      break;
-    }
-    SetCommandText(*line);
-    try {
+      SetCommandText(*line);
       window.OnEnter();
-    } catch (const AppEnding&) {
-      break;
     }
+  } catch (const AppEnding&) {
+    // The exit, from a typed line, a received one or the end of input.
   }
 }
 
@@ -158,14 +146,13 @@ std::optional<std::u16string> HeadlessWindow::InputBox(std::u16string_view promp
 }
 
 void HeadlessWindow::PumpEvents(uint32_t max_wait_ms) {
-  // Only the tick runs while a command waits: input lines stay queued until it is done,
-  // so a script's lines run in order.
+  // The tick and the socket go on while a command waits; input lines stay queued until it
+  // is done, so a script's lines run in order.
   const auto deadline = Clock::now() + std::chrono::milliseconds(max_wait_ms);
   for (;;) {
     RunDueTicks();
-    const auto now = Clock::now();
-    if (now >= deadline) return;
-    std::this_thread::sleep_until(std::min(deadline, next_tick_));
+    if (Clock::now() >= deadline) return;
+    WaitForEvent(std::min(deadline, next_tick_), false);
   }
 }
 

@@ -5,14 +5,11 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
+#include "app/qrxsh/input_wait.h"
 #include "core/window_surface.h"
 #include "platform/platform.h"
 
@@ -24,7 +21,6 @@ struct Context;
 class HeadlessWindow : public UiHost, public WindowSurface {
  public:
   explicit HeadlessWindow(std::FILE* out);
-  ~HeadlessWindow() override;
 
   // Runs until the input ends (then the window is closed) or the program exits.
   void Run(Context& ctx, MainWindow& window);
@@ -36,6 +32,10 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   void PumpEvents(uint32_t max_wait_ms) override;
   void ShowPopup(std::u16string_view text, int16_t time) override;
   void Quit() override { quit_ = true; }
+  void WatchSocket(UdpSocket& socket) override { socket_ = &socket; }
+
+  // Writes the time of every tick (milliseconds of the steady clock) to the file, one a line.
+  void LogTicksTo(std::FILE* file) { tick_log_ = file; }
 
   // WindowSurface
   void SetCaption(std::u16string_view caption) override;
@@ -70,12 +70,15 @@ class HeadlessWindow : public UiHost, public WindowSurface {
  private:
   using Clock = std::chrono::steady_clock;
 
-  void ReadInput();
   void Emit(std::initializer_list<std::u16string_view> fields);
   // Waits until a line arrives, the input ends or `deadline` passes; runs due ticks.
   // Returns the line, or nothing (end of input or deadline).
   std::optional<std::u16string> WaitForLine(std::optional<Clock::time_point> deadline);
   void RunDueTicks();
+  // Waits until `until` for input (when `want_input`) or the socket; takes what the socket has.
+  void WaitForEvent(Clock::time_point until, bool want_input);
+  // The socket's handle while its datagrams are to be taken now, else -1.
+  intptr_t SocketToWatch() const;
 
   std::FILE* out_;
   Context* ctx_ = nullptr;
@@ -88,12 +91,10 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   WindowRect rect_{0, 0, 287, 87};
   bool quit_ = false;
   Clock::time_point next_tick_;
+  std::FILE* tick_log_ = nullptr;
 
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<std::u16string> lines_;
-  bool input_ended_ = false;
-  std::thread reader_;
+  InputWait input_;
+  UdpSocket* socket_ = nullptr;
 };
 
 // C-style escaping of one field: \\ \t \r \n and \xHH for other control characters.

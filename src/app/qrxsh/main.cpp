@@ -7,6 +7,7 @@
 #endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/qrxsh/headless_window.h"
@@ -48,6 +49,12 @@ int main(int argc, char** argv) {
 #endif
   auto os = qrx::CreateOsPlatform();
   qrx::HeadlessWindow host(stdout);
+  // For measurements: QRXSH_TICK_LOG names a file that gets the time of every tick.
+  std::FILE* tick_log = nullptr;
+  if (const char* path = std::getenv("QRXSH_TICK_LOG"); path != nullptr && *path != 0) {
+    tick_log = std::fopen(path, "w");
+    host.LogTicksTo(tick_log);
+  }
   qrx::Context ctx(*os, host);
   qrx::MainWindow window(ctx, host);
   ctx.main_form = &window;
@@ -57,5 +64,6 @@ int main(int argc, char** argv) {
     return 0;  // the start-up alias ended the program
   }
   host.Run(ctx, window);
+  if (tick_log != nullptr) std::fclose(tick_log);
   return 0;
 }

@@ -1,14 +1,60 @@
 #include "commands/net/net_commands.h"
 
-#include "interpreter/not_available.h"
+#include "base/to_integer.h"
+#include "commands/net/net_text.h"
+#include "core/context.h"
+#include "core/ini_access.h"
+#include "interpreter/answer.h"
 
 namespace qrx {
 namespace {
 
+constexpr char16_t kBroadcastAddress[] = u"255.255.255.255";
+constexpr uint16_t kWakeUpPort = 9001;
+
+// A reason shown in #B of "SET_MYPORT-ERR": a text of section SET of the catalogue.
+std::u16string MyPortReason(Context& ctx, std::u16string_view key) {
+  return ReadIni(ctx, u"SET", key, u"SET_" + std::u16string(key), ctx.paths.message);
+}
+
+void MyPortFailed(Context& ctx, const SetCall& call, std::u16string_view reason) {
+  ShowAnswerWith(ctx, std::u16string(call.answer) + u"-ERR", ctx.answer.error_time,
+                 {call.value, reason});
+}
+
+bool EndsWithLineEnd(std::string_view bytes) {
+  return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r';
+}
+
+// LINK: sends "own address|text" to the peer set with LINKIP and LINKPORT.
+void LinkCommand(Context& ctx, const CommandCall& call) {
+  if (ctx.net.bound != 1) {
+    ShowAnswer(ctx, u"LINK_ERR", ctx.answer.error_time);
+    return;
+  }
+  const std::u16string prefix = ctx.os.LocalIP() + u"|";
+  const std::u16string datagram = prefix + std::u16string(call.rest);
+  // A send that fails (no peer set, a port below 1, the network) is not reported.
+  if (!ctx.net.remote_host.empty() && ctx.net.remote_port > 0) {
+    NetSocket(ctx).SendTo(ctx.net.remote_host, static_cast<uint16_t>(ctx.net.remote_port),
+                          ctx.os.ToAnsi(datagram));
+  }
+  ShowAnswerWith(ctx, u"LINK_SEND", ctx.answer.normal_time, {call.rest, prefix});
+}
+
+// WOL: WolSend, then its answer.
+void WolCommand(Context& ctx, const CommandCall& call) {
+  if (WolSend(ctx, call.rest) == 0) {
+    ShowAnswer(ctx, u"WOL_SEND", ctx.answer.normal_time);
+  } else {
+    ShowAnswer(ctx, u"WOL_ERR", ctx.answer.error_time);
+  }
+}
+
 // clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"LINK"}, NotAvailableYet},
-    {{u"WOL"}, NotAvailableYet},
+    {{u"LINK"}, LinkCommand},
+    {{u"WOL"}, WolCommand},
 };
 // clang-format on
 
@@ -16,6 +62,76 @@ constexpr CommandEntry kCommands[] = {
 
 std::span<const CommandEntry> NetCommands() {
   return kCommands;
+}
+
+void SetLinkIp(Context& ctx, const SetCall& call) {
+  ctx.net.remote_host = std::u16string(call.value);
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
+}
+
+void SetLinkPort(Context& ctx, const SetCall& call) {
+  ctx.net.remote_port = ToInteger(call.value);
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
+}
+
+// The local port can be set once per run. A bind that fails leaves it unset, so that a
+// later MYPORT can try another port.
+void SetMyPort(Context& ctx, const SetCall& call) {
+  const std::u16string_view value = call.value;
+  if (ctx.net.bound == 1) {
+    MyPortFailed(ctx, call, MyPortReason(ctx, u"MYPORT-BOUND"));
+    return;
+  }
+  // The number conversion holds values beyond its range at its limits; a port typed too
+  // large must not bind the limit instead.
+  const std::optional<double> typed = ParseNumericText(value);
+  const double rounded = typed ? RoundHalfEven(*typed) : 0.0;
+  if (!(rounded >= 1.0 && rounded <= 32767.0)) {
+    MyPortFailed(ctx, call, MyPortReason(ctx, u"MYPORT-RANGE"));
+    return;
+  }
+  const int16_t port = ToInteger(value);
+  if (auto failure = NetSocket(ctx).Bind(static_cast<uint16_t>(port))) {
+    MyPortFailed(ctx, call, *failure);
+    return;
+  }
+  ctx.net.bound = 1;
+  ctx.net.bound_port = port;
+  ShowAnswer(ctx, call.answer, ctx.answer.normal_time);
+}
+
+UdpSocket& NetSocket(Context& ctx) {
+  if (!ctx.net.socket) {
+    ctx.net.socket = ctx.os.OpenUdpSocket();
+    ctx.ui.WatchSocket(*ctx.net.socket);
+  }
+  return *ctx.net.socket;
+}
+
+void SetLinkListAdd(Context& ctx, const SetCall& call) {
+  const std::u16string_view value = call.value;
+  const std::u16string& file = ctx.paths.link_list;
+  const std::string bytes = ctx.os.ReadFile(file).value_or("");
+  if (CountListed(ctx.os.FromAnsi(bytes), value) > 0) {
+    ShowAnswerWith(ctx, u"LL_ERR", ctx.answer.error_time, {value});
+    return;
+  }
+  // A last line without its line end (an edited file) must not run into the new one.
+  const std::string line = (EndsWithLineEnd(bytes) ? "" : "\r\n") + ctx.os.ToAnsi(value) + "\r\n";
+  if (!ctx.os.AppendFile(file, line)) {
+    ShowAnswerWith(ctx, u"LL_ADD-ERR", ctx.answer.error_time, {value, file});
+    return;
+  }
+  ShowAnswerWith(ctx, u"LL_ADD", ctx.answer.normal_time, {value});
+}
+
+int WolSend(Context& ctx, std::u16string_view address) {
+  const std::optional<std::string> packet = MagicPacket(address);
+  if (!packet) return -1;
+  // The packet goes to the broadcast address whatever the LINK peer is; the peer settings
+  // are not touched. A failed send is not reported.
+  NetSocket(ctx).SendTo(kBroadcastAddress, kWakeUpPort, *packet);
+  return 0;
 }
 
 }  // namespace qrx

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "base/text.h"
+#include "commands/net/net_commands.h"
 #include "commands/settings/set_command.h"
 #include "commands/timers/timers.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/keys.h"
-#include "interpreter/not_available.h"
 #include "interpreter/split.h"
 
 namespace qrx {
@@ -17,10 +17,10 @@ namespace {
 // In the order of testing: the first row for a name wins.
 // clang-format off
 constexpr SetEntry kSetTable[] = {
-    {u"LINKIP", {}, SetNotAvailableYet},
-    {u"LINKPORT", {}, SetNotAvailableYet},
-    {u"MYPORT", {}, SetNotAvailableYet},
-    {u"LL", {}, SetNotAvailableYet},
+    {u"LINKIP", {}, SetLinkIp, {}, {}, u"SET_LINKIP"},
+    {u"LINKPORT", {}, SetLinkPort, {}, {}, u"SET_LINKPORT"},
+    {u"MYPORT", {}, SetMyPort, {}, {}, u"SET_MYPORT"},
+    {u"LL", {}, SetLinkListAdd},
     {u"CLIP", {}, SetClipboard, {}, {}, u"SET_CLIP"},
     {u"0", u"9", SetVariable, u"SET", {}, u"SET_0-9", true},
     {u"RND", {}, SetRandomRange, u"SET", u"RND", u"SET_RND"},

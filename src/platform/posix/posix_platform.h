@@ -91,6 +91,9 @@ class PosixPlatform : public Platform {
   std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
       std::u16string_view section, std::u16string_view file) override;
 
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override;
+  std::u16string LocalIP() override;
+
  private:
   std::unique_ptr<posix::SysCalls> sys_;
   std::unique_ptr<posix::ProfileFiles> profile_files_;

@@ -6,6 +6,7 @@
 // (the API header first, so that its macros are gone before the interface is read)
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "platform/platform.h"
@@ -80,6 +81,9 @@ class Win32Platform : public Platform {
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
   std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
       std::u16string_view section, std::u16string_view file) override;
+
+  std::unique_ptr<UdpSocket> OpenUdpSocket() override;
+  std::u16string LocalIP() override;
 
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.

@@ -4,6 +4,7 @@
 
 #include "ui/layout.h"
 #include "ui/win32/app_icon.h"
+#include "ui/win32/socket_events.h"
 #include "ui/win32/wide_text.h"
 
 namespace qrx {
@@ -102,6 +103,9 @@ LRESULT PlainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case kDropMessage:
       DeliverDrops();
+      return 0;
+    case kSocketMessage:
+      Forward([&](MainWindow& w) { DeliverSocketEvent(w, lparam); });
       return 0;
     case WM_SIZE:
       if (wparam == SIZE_RESTORED) OnSize();

@@ -34,6 +34,8 @@ class Win32UiHost : public UiHost {
   void PumpEvents(uint32_t max_wait_ms) override;
   void ShowPopup(std::u16string_view text, int16_t time) override;
   void Quit() override;
+  // socket_events.cpp: arrivals come to the main window as window messages.
+  void WatchSocket(UdpSocket& socket) override;
 
   // The program's message loop; returns once the program ends.
   void RunMessageLoop();

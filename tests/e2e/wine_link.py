@@ -1,0 +1,231 @@
+#!/usr/bin/env python3
+"""LINK between quorix.exe under Wine and a native qrxsh, in both directions, on the loopback
+interface; the window trusts the real sender, stays responsive under a flood of datagrams,
+and records a received line in its history. Then, inside a private network namespace that
+has only loopback, qrxsh.exe under Wine sends the Wake-on-LAN packets and its LINK datagram,
+captured byte for byte (sockets belong to the Wine server, so a fresh one is started in the
+namespace and ended again).
+
+The Wine prefix and display come from the caller (wine_env.sh). Prints one line per failed
+check and "N passed, N failed".
+
+usage: wine_link.py WINDOWS_BUILD_DIR NATIVE_BUILD_DIR SOURCE_DIR
+       wine_link.py WINDOWS_BUILD_DIR --in-namespace     (the namespace part, run by the above)
+"""
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+import link_native as ln  # noqa: E402
+import wine_quorix as wq  # noqa: E402
+
+LOOPBACK = "127.0.0.1"
+
+
+def check(name, ok, detail=""):
+    return wq.check(name, ok, detail)
+
+
+def put_list(folder, lines):
+    with open(os.path.join(folder, "QRX_CORE.LKD"), "wb") as f:
+        f.write("".join(line + "\r\n" for line in lines).encode("cp932"))
+
+
+def answer_is(q, text, ms="10000"):
+    return wq.drive([["wait-answer", text, ms]], q.wpid)
+
+
+def flood(port, count):
+    s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    try:
+        for i in range(count):
+            try:
+                s.sendto(f"x|ANS flood-{i} -1".encode("ascii"), (LOOPBACK, port))
+            except OSError:
+                pass  # the receiver's buffer is full: the datagram is dropped
+    finally:
+        s.close()
+
+
+def drained(q, limit=60):
+    """True once the answer line has shown a flood answer that stays for a second."""
+    last = None
+    deadline = time.time() + limit
+    while time.time() < deadline:
+        ok, out, _ = wq.drive([["answer"]], q.wpid)
+        now = out[0] if ok and out else None
+        if now is not None and now.startswith("flood-") and now == last:
+            return True
+        last = now
+        time.sleep(1)
+    return False
+
+
+def scenario_exchange(native_exe, folder):
+    q = wq.Quorix(folder)
+    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+    put_list(folder, ["192.168.1.10"])
+    shell = None
+    try:
+        if wq.await_window(q, "link") is None:
+            return
+        pw, pn = ln.free_port(), ln.free_port()
+        if not wq.expect("quorix.exe: SET MYPORT binds",
+                         wq.enter(q, f"SET MYPORT {pw}", ["wait-answer",
+                                  wq.message("SET_MYPORT", A=str(pw)), "10000"])):
+            return
+        # The text claims the listed address; the datagram comes from 127.0.0.1, not listed.
+        wq.expect("quorix.exe: a kept answer", wq.enter(q, "ANS before -1",
+                                                        ["wait-answer", "before", "5000"]))
+        for claimed in ("192.168.1.10", "127.0.0.1"):
+            ln.send_from_loopback(pw, f"{claimed}|ANS spoofed".encode("ascii"))
+        ok, out, err = wq.drive([["sleep", "1500"], ["answer"]], q.wpid)
+        check("quorix.exe: a datagram claiming a listed address it does not come from runs "
+              "nothing", ok and out == ["before"], err or repr(out))
+
+        wq.enter(q, "SET LL 127.0.0.1", ["wait-answer",
+                                         wq.message("LL_ADD", A="127.0.0.1"), "5000"])
+        wq.enter(q, "SET LINKIP 127.0.0.1", ["wait-answer",
+                                             wq.message("SET_LINKIP", A="127.0.0.1"), "5000"])
+        wq.enter(q, f"SET LINKPORT {pn}", ["wait-answer",
+                                           wq.message("SET_LINKPORT", A=str(pn)), "5000"])
+
+        shell = ln.Shell(native_exe, "wine-peer", [LOOPBACK])
+        if not check("qrxsh binds its port", ln.bind_port(shell, pn)):
+            return
+        shell.type("SET LINKIP 127.0.0.1", f"SET LINKPORT {pw}", "LINK ANS from-native")
+        wq.expect("native qrxsh -> quorix.exe: the window runs the received line",
+                  answer_is(q, "from-native"))
+        wq.expect("quorix.exe -> native qrxsh: LINK answers LINK_SEND",
+                  wq.enter(q, "LINK ANS from-wine", ["wait-answer", wq.message(
+                      "LINK_SEND", A="ANS from-wine"), "5000"]))
+        check("quorix.exe -> native qrxsh: qrxsh runs the line",
+              shell.wait_answer("from-wine") is not None, repr(shell.answers()[-3:]))
+
+        # A flood: the window keeps answering, and works on afterwards.
+        sender = threading.Thread(target=flood, args=(pw, 5000))
+        sender.start()
+        ok, out, err = wq.drive([["ping", "20", "50", "1000"]], q.wpid)
+        sender.join()
+        check("during a flood of 5,000 datagrams the window answers WM_GETTEXT within a "
+              "second", ok, err or repr(out))
+        if ok:
+            print(f"note: slowest WM_GETTEXT round trip during the flood: {out[-1]} ms")
+        # What waits in the socket's buffer runs, a few per tick; the rest was dropped.
+        check("the flood's datagrams run until the buffer is empty", drained(q), "")
+        shell.type("LINK ANS after-flood")
+        wq.expect("after the flood the window still runs received lines",
+                  answer_is(q, "after-flood", "20000"))
+        wq.expect("a line typed after it", wq.enter(q, "ANS typed", ["wait-answer", "typed",
+                                                                     "5000"]))
+        wq.expect("quorix.exe: close", wq.drive([["close"], ["wait-gone", "15000"]], q.wpid))
+        check("quorix.exe: the process ends after close", q.ended(15))
+        ini = wq.read_ini(q.config)
+        check("quorix.exe: the received line is in the history (HIS2 before the closing)",
+              ini.get(("SYSTEM", "HIS2")) == "ANS after-flood"
+              and not any("spoofed" in v for k, v in ini.items() if k[1].startswith("HIS")),
+              repr({k[1]: v for k, v in ini.items() if k[1].startswith("HIS")}))
+    finally:
+        if shell:
+            shell.remove()
+        q.stop()
+
+
+# ---- inside a private network namespace ----------------------------------------------------
+
+def run_qrxsh_exe(build, folder, lines):
+    """qrxsh.exe under Wine with the lines as its input; its output lines."""
+    shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
+    shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
+    config = os.path.join(folder, "QRX_CORE.INI")
+    with open(config, "wb") as f:
+        f.write(b"[SYSTEM]\r\nVersion=0.50\r\n")
+    proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe"), wq.windows_path(config)],
+                          input="".join(line + "\n" for line in lines).encode("utf-8"),
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=180)
+    return [ln.unescape(f) for f in proc.stdout.decode("utf-8", "replace").splitlines()]
+
+
+def scenario_namespace(build, folder):
+    capture = ln.Capture("0.0.0.0", 9001)
+    peer = ln.Capture(LOOPBACK, 5001)
+    try:
+        out = run_qrxsh_exe(build, folder, [
+            "SET LINKIP 127.0.0.1", "SET LINKPORT 5001",
+            "WOL 00-1A-2B-3C-4D-5E", "WOL 00-100-2B-FFFF-10000-ZZ", "WOL 001A2B3C4D5E",
+            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"])
+        answers = [line.split("\t")[2] for line in out if line.startswith("ANSWER\t")]
+        packets = []
+        while True:
+            got = capture.next(timeout=2)
+            if got is None:
+                break
+            packets.append(got)
+        want = [ln.magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
+                ln.magic([0x00, 0x00, 0x2B, 0xFF, 0x00, 0x00]),
+                ln.magic([0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF])]
+        check("qrxsh.exe under Wine: WOL sends the three packets byte for byte to "
+              "255.255.255.255:9001, before and after MYPORT, and nothing for a bad address",
+              [p[0] for p in packets] == want
+              and all(p[2] == "255.255.255.255" for p in packets),
+              repr([(p[0].hex(), p[2]) for p in packets]))
+        check("qrxsh.exe under Wine: WOL answers", answers.count(wq.message("WOL_SEND")) == 3
+              and answers.count(wq.message("WOL_ERR")) == 1, repr(answers))
+        check("qrxsh.exe under Wine: MYPORT after WOL still binds",
+              wq.message("SET_MYPORT", A="5000") in answers, repr(answers))
+        got = peer.next(timeout=2)
+        check("qrxsh.exe under Wine: LINK VER goes to the peer set before WOL, as "
+              "LocalIP|VER", got is not None and re.fullmatch(rb"\d+\.\d+\.\d+\.\d+\|VER", got[0])
+              is not None, repr(got))
+        if got is not None:
+            print(f"note: LocalIP of qrxsh.exe under Wine in the namespace: "
+                  f"{got[0].split(b'|')[0].decode()}")
+    finally:
+        capture.close()
+        peer.close()
+
+
+def main():
+    wq.BUILD = sys.argv[1]
+    wq.SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
+    if sys.argv[2:] == ["--in-namespace"]:
+        folder = tempfile.mkdtemp(prefix="qrx-wine-link-ns-")
+        try:
+            scenario_namespace(wq.BUILD, folder)
+        except Exception as e:
+            check("scenario_namespace", False, f"{type(e).__name__}: {e}")
+        shutil.rmtree(folder, ignore_errors=True)
+    else:
+        native = os.path.join(sys.argv[2], "qrxsh")
+        for path in (os.path.join(wq.BUILD, "quorix.exe"), os.path.join(wq.BUILD, "qrxsh.exe"),
+                     os.path.join(wq.BUILD, "quorix_driver.exe"), native):
+            if not os.path.exists(path):
+                print(f"FAIL: {path} not found (build the windows and native presets)")
+                print("0 passed, 1 failed")
+                return 1
+        folder = tempfile.mkdtemp(prefix="qrx-wine-link-")
+        try:
+            scenario_exchange(native, folder)
+        except Exception as e:
+            check("scenario_exchange", False, f"{type(e).__name__}: {e}")
+        if wq.failed and os.path.exists(os.path.join(folder, "wine.log")):
+            with open(os.path.join(folder, "wine.log"), "rb") as f:
+                print("--- wine output\n" + f.read()[-1500:].decode("utf-8", "replace"))
+        shutil.rmtree(folder, ignore_errors=True)
+        # Sockets belong to the Wine server: a fresh one starts in the namespace and ends there.
+        ln.run_in_namespace([sys.executable, os.path.abspath(__file__), wq.BUILD,
+                             "--in-namespace"], prelude="wineserver -k 2>/dev/null;", timeout=400)
+    print(f"{wq.passed} passed, {wq.failed} failed")
+    return 0 if wq.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
