@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/calc_state.h"
+#include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -84,7 +85,7 @@ struct Context {
 
   Platform& os;
   UiHost& ui;
-  MainWindow* main_form = nullptr;  // the plain (or later skinned) main window
+  MainWindow* main_form = nullptr;  // the plain or the skinned main window
 
   AppInfo app;
   ConfigPaths paths;
@@ -95,6 +96,7 @@ struct Context {
   Settings settings;
   TimerState timers;
   CalcState calc;
+  SkinState skin;
   bool end_sequence_done = false;  // the end sequence runs once per run
 };
 

@@ -29,6 +29,7 @@ class Win32Platform : public Platform {
   bool SetCurrentDirectory(std::u16string_view path) override;
   std::u16string WindowsDirectory() override;
   std::u16string SystemDirectory() override;
+  int32_t WindowsMajorVersion() override;
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   std::optional<std::string> ReadFile(std::u16string_view path) override;
