@@ -47,8 +47,13 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
   return Output::kWindow;
 }
 
-void ShowInWindow(Context& ctx, int16_t time) {
-  if (ctx.main_form != nullptr) ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+void ShowInWindow(Context& ctx, std::u16string_view skin, int16_t time) {
+  if (ctx.main_form == nullptr) return;
+  // A skin shown on the way may answer too (a picture that cannot be loaded); the answer
+  // that stays is this one.
+  const std::u16string shown = ctx.answer.text;
+  ctx.main_form->WriteAnswer(shown, skin, time);
+  ctx.answer.text = shown;
 }
 
 }  // namespace
@@ -56,24 +61,25 @@ void ShowInWindow(Context& ctx, int16_t time) {
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   std::u16string text = LookUp(ctx, key);
   std::u16string sound;
+  std::u16string skin;  // this answer's own skin, shown by the skinned window only
   if (text.find(u'|') != std::u16string::npos) {
     auto parts = SplitAtBars(text);
     text = parts[0];
     sound = parts[1];
-    // parts[2], the skin of this answer, only matters to the skinned window.
+    if (parts.size() == 3) skin = parts[2];
   }
   std::u16string library;
   const Output output = ChooseOutput(ctx, library);
   ctx.answer.text = ExpandAnswerParams(ctx, text);
   switch (output) {
     case Output::kWindow:
-      ShowInWindow(ctx, time);
+      ShowInWindow(ctx, skin, time);
       break;
     case Output::kLibrary: {
       const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
-        ShowInWindow(ctx, time);
+        ShowInWindow(ctx, skin, time);
       }
       break;
     }

@@ -83,6 +83,9 @@ void Alias(Context& c, const Args& a) {
 void Ver(Context& c, const Args&) {
   VerCommand(c);
 }
+void Skin(Context& c, const Args& a) {
+  SkinCommand(c, a.first);
+}
 void Calc(Context& c, const Args& a) {
   CalcRpnCommand(c, a.first);
 }
@@ -101,7 +104,7 @@ constexpr CommandEntry kCommands[] = {
     {{u"SMALL"}, A::kWord, {}, Window},
     {{u"HIDE"}, A::kWord, {}, Window},
     {{u"SHOW"}, A::kWord, {}, Window},
-    {{u"SKIN"}, A::kRest, {}, NotAvailableYet},
+    {{u"SKIN"}, A::kRest, {}, Skin},
     {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"},
      A::kLine,
      {},

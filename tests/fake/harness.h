@@ -6,8 +6,10 @@
 
 #include "core/context.h"
 #include "fake/fake_platform.h"
+#include "fake/fake_skin.h"
 #include "fake/fake_ui.h"
 #include "ui/main_window.h"
+#include "ui/skin_surfaces.h"
 
 namespace qrx::test {
 
@@ -16,6 +18,8 @@ struct Instance {
   FakeUi ui{os};
   Context ctx{os, ui};
   MainWindow window{ctx, ui};
+  FakeSkin skin{ui};
+  SkinSurfaces skins{skin, skin};
 
   Instance() { ctx.main_form = &window; }
 

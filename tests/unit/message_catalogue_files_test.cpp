@@ -44,7 +44,7 @@ constexpr const char* kRequired[] = {
     "SEARCH ERR:A",
     "KABE CHG:a",
     "SS ON OFF",
-    "SKIN NOSKINMODE",
+    "SKIN NOSKINMODE PICTURE-ERR:A",
     "CDDA OPEN PLAY STOP CLOSE RP:A ERR",
     "MCI OK:ab ERR:AB",
     "LINK SEND:ab ERR",

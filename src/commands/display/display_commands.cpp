@@ -45,8 +45,19 @@ void WriteCommand(Context& ctx) {
 }
 
 void VerCommand(Context& ctx) {
+  if (ctx.main_form != nullptr && ctx.main_form->Tag() == 2) {
+    // The balloon has room for lines.
+    ShowAnswer(ctx,
+               ctx.app.product_name + u"\r\nVersion " + ctx.app.version + u"\r\n\r\nTorvane quorix",
+               ctx.answer.normal_time);
+    return;
+  }
   ShowAnswer(ctx, ctx.app.product_name + u" Version " + ctx.app.version + u"  Torvane quorix",
              ctx.answer.normal_time);
+}
+
+void SkinCommand(Context& ctx, std::u16string_view rest) {
+  if (ctx.main_form != nullptr) ctx.main_form->ApplySkin(rest, true);
 }
 
 }  // namespace qrx

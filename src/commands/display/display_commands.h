@@ -17,5 +17,7 @@ void MboxCommand(Context& ctx, std::u16string_view rest);
 void WriteCommand(Context& ctx);
 // "VER": the version banner.
 void VerCommand(Context& ctx);
+// "SKIN name": shows that skin and keeps it (the default skin when it has no picture).
+void SkinCommand(Context& ctx, std::u16string_view rest);
 
 }  // namespace qrx

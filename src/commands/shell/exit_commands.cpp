@@ -30,6 +30,7 @@ void EndApp(Context& ctx) {
   if (ctx.main_form != nullptr) {
     WindowSurface& window = ctx.main_form->Surface();
     window.UnregisterHotKey(kActiveKeyId);
+    ctx.main_form->Unload();
     window.DeleteTrayIcon();
   }
   ctx.ui.Quit();
