@@ -7,6 +7,7 @@
 #include "core/context.h"
 #include "interpreter/dispatcher.h"
 #include "ui/main_window.h"
+#include "ui/skinned_layout.h"
 
 namespace qrx {
 
@@ -44,7 +45,7 @@ std::string EscapeField(std::u16string_view text) {
   return Utf16ToUtf8(escaped);
 }
 
-HeadlessWindow::HeadlessWindow(std::FILE* out) : out_(out) {}
+HeadlessWindow::HeadlessWindow(std::FILE* out, Platform& os) : out_(out), os_(os) {}
 
 HeadlessWindow::~HeadlessWindow() {
   // The reader may be blocked on standard input; the process ends right after this.
@@ -80,7 +81,13 @@ void HeadlessWindow::RunDueTicks() {
   if (now < next_tick_) return;
   // After a long command, catch up with one tick instead of a burst.
   next_tick_ = now + kTick;
-  if (window_ != nullptr) window_->Tick();
+  if (window_ == nullptr) return;
+  window_->Tick();
+  if (SkinnedLayout* skin = window_->Skin()) {
+    MessageWindow& balloon = skin->Messages();
+    balloon.OnFollowTick();
+    if (++ticks_ % 10 == 0) balloon.OnSecondTick();
+  }
 }
 
 std::optional<std::u16string> HeadlessWindow::WaitForLine(
@@ -165,6 +172,27 @@ void HeadlessWindow::SetCaption(std::u16string_view caption) {
 
 void HeadlessWindow::ShowAnswerText(std::u16string_view text, int16_t time) {
   Emit({u"ANSWER", Decimal(time), text});
+}
+
+std::optional<PictureSize> HeadlessWindow::LoadPicture(std::u16string_view path) {
+  if (!os_.ReadFile(path)) return std::nullopt;
+  picture_ = std::u16string(path);
+  return PictureSize{};
+}
+
+void HeadlessWindow::ShowPicture(const SkinLayout& layout) {
+  rect_.right = rect_.left + layout.width;
+  rect_.bottom = rect_.top + layout.height;
+  Emit({u"SKIN", picture_});
+}
+
+void HeadlessWindow::SetText(std::u16string_view text, int16_t time) {
+  Emit({u"BALLOON", Decimal(time), text});
+}
+
+void HeadlessWindow::Hide(bool by_answer) {
+  balloon_visible_ = false;
+  if (by_answer) Emit({u"BALLOON", u"-2", u""});
 }
 
 }  // namespace qrx

@@ -16,6 +16,7 @@
 #include "interpreter/dispatcher.h"
 #include "platform/os_platform.h"
 #include "ui/main_window.h"
+#include "ui/skin_surfaces.h"
 
 namespace {
 
@@ -47,12 +48,13 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
 #endif
   auto os = qrx::CreateOsPlatform();
-  qrx::HeadlessWindow host(stdout);
+  qrx::HeadlessWindow host(stdout, *os);
   qrx::Context ctx(*os, host);
   qrx::MainWindow window(ctx, host);
   ctx.main_form = &window;
+  const qrx::SkinSurfaces skins{host, host};
   try {
-    qrx::StartUp(ctx, CommandLineArgument(argc, argv));
+    qrx::StartUp(ctx, CommandLineArgument(argc, argv), &skins);
   } catch (const qrx::AppEnding&) {
     return 0;  // the start-up alias ended the program
   }
