@@ -34,8 +34,8 @@ bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
   ctx_.skin.picture = skin.file;
   ctx_.skin.numbers = skin.numbers;
   ctx_.skin.picture_width = picture->width;
-  // The window is laid out anew and placed at its stored position, not where it was dragged.
-  window_.HideWindow();
+  // The window is laid out anew where it stands (hiding it first would only make it
+  // flicker), placed at its stored position, not where it was dragged, and shown.
   picture_.ShowPicture(LayOutSkin(*picture, skin.numbers.iy, skin.numbers.iw));
   RestoreWindowPosition(ctx_);
   window_.ShowWindow();
