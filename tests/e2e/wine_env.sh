@@ -18,7 +18,8 @@ wine_setup() {
   # A free display number: none of ours or anybody else's uses it.
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  # -fbdir: the screen is also kept as an XWD file there, for screenshots.
+  Xvfb ":$n" -screen 0 1280x1024x24 -fbdir "$state" -nolisten tcp >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   echo "$n" >"$state/display"
   export DISPLAY=":$n"
