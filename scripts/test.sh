@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test: unit tests (ASan+UBSan), the line runner's
-# transcripts natively and under Wine, and the Windows-side tests under Wine and Xvfb.
+# Builds both targets and the release zip and runs every test: unit tests (ASan+UBSan), the
+# line runner's transcripts natively and under Wine, the Windows-side tests under Wine and
+# Xvfb, and the zip unpacked and started under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,5 +9,7 @@ bash scripts/setup.sh
 export QRX_SESSION_END=off
 cmake --preset native >/dev/null && cmake --build --preset native
 cmake --preset windows >/dev/null && cmake --build --preset windows
+# The release zip (quorix-<version>-win64.zip in build/release), which a test unpacks and starts.
+cmake --workflow --preset release
 cmake --preset asan >/dev/null && cmake --build --preset asan
 ctest --preset asan -j2 --timeout 600

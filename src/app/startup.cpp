@@ -4,6 +4,7 @@
 #include "base/setting_values.h"
 #include "base/text.h"
 #include "base/to_integer.h"
+#include "commands/command_table.h"
 #include "core/config_paths.h"
 #include "core/context.h"
 #include "core/ini_access.h"
@@ -72,6 +73,7 @@ void CheckVersion(Context& ctx) {
 }
 
 void StartUp(Context& ctx, std::u16string_view argument, const SkinSurfaces* skins) {
+  ctx.interp.commands = CommandTable();
   ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
   const char16_t sep = ctx.os.PathSeparator();
   const std::u16string program_dir = ctx.os.ProgramDirectory();

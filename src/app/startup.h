@@ -10,9 +10,10 @@ struct Context;
 struct SkinSurfaces;
 
 // The start-up sequence, up to the greeting "SYSTEM_START". The host has made the main
-// window (ctx.main_form) before; `argument` is the whole command-line argument. A host that
-// can show skins offers its surfaces: the window becomes the skinned one when the
-// configured skin's picture exists and loads on a Windows newer than major version 4.
+// window (ctx.main_form) before; `argument` is the whole command-line argument. Hands the
+// command table to the context first. A host that can show skins offers its surfaces: the
+// window becomes the skinned one when the configured skin's picture exists and loads on a
+// Windows newer than major version 4.
 void StartUp(Context& ctx, std::u16string_view argument, const SkinSurfaces* skins = nullptr);
 
 // Compares the version stored in the configuration with the running one and tells the user.

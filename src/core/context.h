@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/calc_state.h"
+#include "core/command_entry.h"
 #include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
@@ -47,6 +48,8 @@ struct InterpreterState {
   std::u16string alias_arguments;         // rest of the line handed to an alias
   std::u16string command_file_arguments;  // $L: the arguments of the last LBAT
   int depth = 0;                          // nesting of command lines now running
+  // The command table, handed over at start-up; the first row with the word wins.
+  std::vector<CommandEntry> commands;
   // Aliases in the order of the file; names compared without regard to case.
   std::vector<std::pair<std::u16string, std::u16string>> aliases;
   std::mt19937 random{0};  // seeded from the clock at interpreter start

@@ -65,8 +65,8 @@ bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line
   return stored;
 }
 
-void RunAliasCommand(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+void AliasCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   if (fields[0] == u"/?") {
     const std::u16string text = LookupAliasText(ctx, UpperCase(fields[1]));
     ctx.answer.params[0] = fields[1];
@@ -80,8 +80,7 @@ void RunAliasCommand(Context& ctx, std::u16string_view rest) {
   }
   const std::u16string name = UpperCase(fields[0]);
   if (!StoreAlias(ctx, name, fields[1])) {
-    ctx.answer.params[0] = ctx.paths.config;
-    ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+    ShowSaveRefused(ctx);
     return;
   }
   ctx.answer.params[0] = name;

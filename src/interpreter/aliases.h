@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/command_entry.h"
+
 namespace qrx {
 
 struct Context;
@@ -23,6 +25,6 @@ bool RunAlias(Context& ctx, std::u16string_view word);
 bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line);
 
 // "ALIAS name line" defines, "ALIAS name" deletes, "ALIAS /? name" shows an alias.
-void RunAliasCommand(Context& ctx, std::u16string_view rest);
+void AliasCommand(Context& ctx, const CommandCall& call);
 
 }  // namespace qrx

@@ -95,6 +95,11 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
 }
 
+void ShowSaveRefused(Context& ctx) {
+  ctx.answer.params[0] = ctx.paths.config;
+  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+}
+
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {
   ctx.os.PlaySound(name, static_cast<uint32_t>(ToInt32(flags).value_or(0)));
 }

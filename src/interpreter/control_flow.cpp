@@ -29,6 +29,12 @@ std::vector<std::u16string> CommandFileLines(const std::u16string& text) {
   return lines;
 }
 
+void SetDirectMode(Context& ctx, int16_t mode) {
+  ctx.interp.direct_mode = mode;
+  UpdateCaption(ctx);
+  ShowAnswer(ctx, mode == 1 ? u"MODE_DIRECT" : u"MODE_NORMAL", ctx.answer.normal_time);
+}
+
 }  // namespace
 
 void UpdateCaption(Context& ctx) {
@@ -41,14 +47,16 @@ void UpdateCaption(Context& ctx) {
   ctx.main_form->SetCaption(caption);
 }
 
-void SetDirectMode(Context& ctx, int16_t mode) {
-  ctx.interp.direct_mode = mode;
-  UpdateCaption(ctx);
-  ShowAnswer(ctx, mode == 1 ? u"MODE_DIRECT" : u"MODE_NORMAL", ctx.answer.normal_time);
+void DirectCommand(Context& ctx, const CommandCall&) {
+  SetDirectMode(ctx, 1);
 }
 
-void LbatCommand(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+void NormalCommand(Context& ctx, const CommandCall&) {
+  SetDirectMode(ctx, 0);
+}
+
+void LbatCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   ctx.interp.command_file_arguments = fields[1];
   RunCommandFile(ctx, FixQuotes(fields[0], 0));
 }
@@ -74,19 +82,19 @@ void RunCommandFile(Context& ctx, std::u16string_view path) {
   }
 }
 
-void RunIf(Context& ctx, std::u16string_view rest) {
-  auto f = SplitArguments(rest, 3);
+void IfCommand(Context& ctx, const CommandCall& call) {
+  auto f = SplitArguments(call.rest, 3);
   if ((f[1] == u"==" && f[0] == f[2]) || (f[1] == u"!=" && f[0] != f[2])) {
     RunCommandLine(ctx, f[3]);
   }
 }
 
-void RunWait(Context& ctx, std::u16string_view rest) {
-  ctx.answer.params[0] = std::u16string(rest);
+void WaitCommand(Context& ctx, const CommandCall& call) {
+  ctx.answer.params[0] = std::u16string(call.rest);
   if (ctx.main_form != nullptr) ctx.main_form->Surface().SetCommandText(u"");
   ShowAnswer(ctx, u"WAIT_WAIT", -1);
   // Computed in 32 bits: WAIT 40 waits 40 seconds.
-  WaitMilliseconds(ctx, static_cast<int32_t>(ToInteger(rest)) * 1000);
+  WaitMilliseconds(ctx, static_cast<int32_t>(ToInteger(call.rest)) * 1000);
   ShowAnswer(ctx, u"", -2);
 }
 

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/command_entry.h"
+
 namespace qrx {
 
 struct Context;
@@ -11,20 +13,21 @@ struct Context;
 // Rebuilds the main window's caption: product, version, mode and clipboard-watch flags.
 void UpdateCaption(Context& ctx);
 
-// "/DIRECT" (1) and "/NORMAL" (0).
-void SetDirectMode(Context& ctx, int16_t mode);
+// "/DIRECT" and "/NORMAL": unknown words are launched as programs, or not.
+void DirectCommand(Context& ctx, const CommandCall& call);
+void NormalCommand(Context& ctx, const CommandCall& call);
 
 // "LBAT file [arguments]": the arguments become $L, then the file runs line by line.
-void LbatCommand(Context& ctx, std::u16string_view rest);
+void LbatCommand(Context& ctx, const CommandCall& call);
 
 // Runs every line of a command file.
 void RunCommandFile(Context& ctx, std::u16string_view path);
 
 // "IF left == right command" and "IF left != right command".
-void RunIf(Context& ctx, std::u16string_view rest);
+void IfCommand(Context& ctx, const CommandCall& call);
 
 // "WAIT seconds": waits with the window responsive.
-void RunWait(Context& ctx, std::u16string_view rest);
+void WaitCommand(Context& ctx, const CommandCall& call);
 
 // Waits while events are handled; never spins. A clock that wraps during the wait does not
 // make it endless.

@@ -51,8 +51,8 @@ void RunCommandLine(Context& ctx, std::u16string_view line) {
   auto fields = SplitArguments(expanded, 1);
   const std::u16string word = UpperCase(fields[0]);
   const std::u16string& rest = fields[1];
-  if (const CommandEntry* entry = FindCommand(word)) {
-    entry->handler(ctx, ArgumentsFor(*entry, word, rest, expanded));
+  if (const CommandEntry* entry = FindCommand(ctx.interp.commands, word)) {
+    entry->handler(ctx, CommandCall{word, rest, expanded});
   } else {
     Fallback(ctx, word, rest, expanded);
   }

@@ -52,12 +52,13 @@ void RegisterActiveKey(Context& ctx) {
   ctx.keys.active_key_registered = 1;
 }
 
-void SetActiveKey(Context& ctx, std::u16string_view value) {
-  auto fields = SplitArguments(value, 1);
+void SetActiveKey(Context& ctx, const SetCall& call) {
+  auto fields = SplitArguments(call.value, 1);
   const int16_t modifiers = ToInteger(fields[0]);
   const int16_t key = ToInteger(fields[1]);
-  WriteIni(ctx, u"SET", u"ACTIVEKEY-EX", Decimal(modifiers), ctx.paths.config);
-  WriteIni(ctx, u"SET", u"ACTIVEKEY", Decimal(key), ctx.paths.config);
+  WriteIni(ctx, call.section, std::u16string(call.key) + u"-EX", Decimal(modifiers),
+           ctx.paths.config);
+  WriteIni(ctx, call.section, call.key, Decimal(key), ctx.paths.config);
   if (ctx.main_form == nullptr) return;
   WindowSurface& window = ctx.main_form->Surface();
   if (ctx.keys.active_key_registered == 1) window.UnregisterHotKey(kActiveKeyId);
@@ -65,16 +66,16 @@ void SetActiveKey(Context& ctx, std::u16string_view value) {
     window.RegisterHotKey(kActiveKeyId, static_cast<uint16_t>(modifiers),
                           static_cast<uint16_t>(key));
     ctx.keys.active_key_registered = 1;
-    ShowAnswer(ctx, u"ACTIVEKEY_SET", ctx.answer.normal_time);
+    ShowAnswer(ctx, std::u16string(call.answer) + u"_SET", ctx.answer.normal_time);
   } else {
     ctx.keys.active_key_registered = 0;
-    ShowAnswer(ctx, u"ACTIVEKEY_DEL", ctx.answer.normal_time);
+    ShowAnswer(ctx, std::u16string(call.answer) + u"_DEL", ctx.answer.normal_time);
   }
 }
 
-void SendTextToFocusedWindow(Context& ctx, std::u16string_view value) {
+void SendTextToFocusedWindow(Context& ctx, const SetCall& call) {
   const intptr_t focus = ctx.os.ForegroundFocus();
-  if (focus != 0) ctx.os.SendSetText(focus, value);
+  if (focus != 0) ctx.os.SendSetText(focus, call.value);
 }
 
 void PollFunctionKeys(Context& ctx) {

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace qrx {
+#include "core/command_entry.h"
 
-struct Context;
+namespace qrx {
 
 inline constexpr int32_t kActiveKeyId = 1000;
 
@@ -20,11 +20,12 @@ void LoadFunctionKeys(Context& ctx);
 // Registers the hot key from "ACTIVEKEY-EX" and "ACTIVEKEY" (start-up only).
 void RegisterActiveKey(Context& ctx);
 
-// "SET ACTIVEKEY modifiers key": stores, registers anew, answers.
-void SetActiveKey(Context& ctx, std::u16string_view value);
+// "SET ACTIVEKEY modifiers key": stores the key under the call's key and the modifiers
+// under that key with "-EX", registers anew, answers the call's stem with "_SET" or "_DEL".
+void SetActiveKey(Context& ctx, const SetCall& call);
 
 // "SET TEXT value": the text goes to the focused control of the foreground application.
-void SendTextToFocusedWindow(Context& ctx, std::u16string_view value);
+void SendTextToFocusedWindow(Context& ctx, const SetCall& call);
 
 // Every tick: runs the command of a function key held with the FPU modifiers, system-wide.
 void PollFunctionKeys(Context& ctx);

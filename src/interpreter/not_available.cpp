@@ -5,8 +5,13 @@
 
 namespace qrx {
 
-void NotAvailableYet(Context& ctx, const CommandArgs& args) {
-  ShowAnswer(ctx, std::u16string(args.word) + u" is not available yet", ctx.answer.error_time);
+void NotAvailableYet(Context& ctx, const CommandCall& call) {
+  ShowAnswer(ctx, std::u16string(call.word) + u" is not available yet", ctx.answer.error_time);
+}
+
+void SetNotAvailableYet(Context& ctx, const SetCall& call) {
+  ShowAnswer(ctx, u"SET " + std::u16string(call.name) + u" is not available yet",
+             ctx.answer.error_time);
 }
 
 }  // namespace qrx

@@ -1,11 +1,14 @@
 // The handler of commands that this build does not carry yet.
 #pragma once
 
-#include "interpreter/command_table.h"
+#include "core/command_entry.h"
 
 namespace qrx {
 
 // Answers "<WORD> is not available yet" as an error.
-void NotAvailableYet(Context& ctx, const CommandArgs& args);
+void NotAvailableYet(Context& ctx, const CommandCall& call);
+
+// Answers "SET <NAME> is not available yet" as an error.
+void SetNotAvailableYet(Context& ctx, const SetCall& call);
 
 }  // namespace qrx

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/text.h"
-#include "commands/settings/set_routing.h"
+#include "commands/command_table.h"
+#include "commands/settings/set_table.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
 #include "interpreter/command_table.h"
@@ -139,75 +142,92 @@ TEST_F(AliasDispatchTest, FailureAtTheTopLevelIsShownAndTheProgramGoesOn) {
 
 // --- the table itself --------------------------------------------------------------------
 
-struct Routed {
-  std::u16string word, first, second;
-};
-
-Routed Route(std::u16string_view word, std::u16string_view rest, std::u16string_view line) {
-  const CommandEntry* e = FindCommand(word);
-  if (e == nullptr) return {u"(none)", {}, {}};
-  const CommandArgs a = ArgumentsFor(*e, word, rest, line);
-  return {std::u16string(e->words[0]), std::u16string(a.first), std::u16string(a.second)};
+TEST_F(DispatcherTest, HandlersGetTheUpperCaseWordTheRestAndTheExpandedLine) {
+  // The probe keeps what it was given in the answer parameters.
+  const CommandEntry probe{{u"PROBE", u"P2"}, [](Context& ctx, const CommandCall& call) {
+                             ctx.answer.params[0] = call.word;
+                             ctx.answer.params[1] = call.rest;
+                             ctx.answer.params[2] = call.line;
+                           }};
+  q.ctx.interp.commands.insert(q.ctx.interp.commands.begin(), probe);
+  q.ctx.settings.variables[1] = u"one";
+  q.Type(u"p2  \"a b\" $1 ");
+  EXPECT_EQ(q.ctx.answer.params[0], u"P2");
+  EXPECT_EQ(q.ctx.answer.params[1], u" \"a b\" one ");
+  EXPECT_EQ(q.ctx.answer.params[2], u"p2  \"a b\" one ");
 }
 
-TEST(CommandTableTest, RowsPassTheArgumentsTheirKindNames) {
-  auto r = Route(u"DEL", u"a.txt 64", u"DEL a.txt 64");
-  EXPECT_EQ(r.word, u"COPY");
-  EXPECT_EQ(r.first, u"DEL a.txt 64");
-  r = Route(u"SH", u"x.exe a", u"SH x.exe a");
-  EXPECT_EQ(r.first, u"SH");
-  EXPECT_EQ(r.second, u"x.exe a");
-  r = Route(u".R", u"ignored", u".R ignored");
-  EXPECT_EQ(r.first, u".R");
-  EXPECT_EQ(r.second, u"");
-  r = Route(u"BEEP", u"x", u"BEEP x");
-  EXPECT_EQ(r.first, u"BEEP");
-  EXPECT_EQ(r.second, u"");
-  r = Route(u"WAVEPLAY", u"a.wav", u"WAVEPLAY a.wav");
-  EXPECT_EQ(r.first, u"WAVE");
-  EXPECT_EQ(r.second, u"a.wav");
-  r = Route(u"CDDA", u"PLAY 2", u"CDDA PLAY 2");
-  EXPECT_EQ(r.first, u"CDDA");
-  EXPECT_EQ(r.second, u"PLAY 2");
-  r = Route(u"HIDE", u"", u"HIDE");
-  EXPECT_EQ(r.first, u"HIDE");
-  r = Route(u".", u"NO", u". NO");
-  EXPECT_EQ(r.word, u".");
-  EXPECT_EQ(r.first, u"NO");
-  r = Route(u"RESET", u"FORCED", u"RESET FORCED");
-  EXPECT_EQ(r.first, u"RESET FORCED");
-  r = Route(u"WRITE", u"x", u"WRITE x");
-  EXPECT_EQ(r.first, u"");
+// Every documented command word, in the order of the documented table.
+constexpr std::u16string_view kDocumentedWords[] = {
+    u"CLS",     u"ANS",     u"WRITE",    u"MBOX",    u"KABE",     u"SS",   u"SMALL", u"HIDE",
+    u"SHOW",    u"SKIN",    u"COPY",     u"MOVE",    u"RENAME",   u"DEL",  u"MD",    u"CD",
+    u"CHDRIVE", u"SH",      u"PROPERTY", u".",       u"EXIT",     u".R",   u"RESET", u"SHUTDOWN",
+    u"LOGOFF",  u"EWE",     u"WHICH",    u"SEARCH",  u"INI",      u"LHA",  u"ECHO",  u"CONV",
+    u"LINK",    u"WOL",     u"BEEP",     u"CDDA",    u"WAVEPLAY", u"MCI",  u"REM",   u";",
+    u"LBAT",    u"/DIRECT", u"/D",       u"/NORMAL", u"/N",       u"WAIT", u"IF",    u"ALIAS",
+    u"VER",     u"CALCRPN", u"SET"};
+
+TEST(CommandTableTest, EveryDocumentedWordHasExactlyOneRowAndNoOtherWordHasOne) {
+  const std::vector<CommandEntry> table = CommandTable();
+  std::vector<std::u16string_view> words;
+  for (const auto& entry : table) {
+    for (auto w : entry.words) {
+      if (!w.empty()) words.push_back(w);
+    }
+  }
+  // One row per word: the order in which the groups are put together cannot matter.
+  std::vector<std::u16string_view> expected(std::begin(kDocumentedWords),
+                                            std::end(kDocumentedWords));
+  std::sort(words.begin(), words.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(words, expected);
+  EXPECT_EQ(table.size(), 38u);
 }
 
 TEST(CommandTableTest, OnlyWholeUpperCaseWordsMatch) {
-  EXPECT_EQ(FindCommand(u"WAVE"), nullptr);
-  EXPECT_EQ(FindCommand(u"cls"), nullptr);
-  EXPECT_EQ(FindCommand(u"CL"), nullptr);
-  EXPECT_EQ(FindCommand(u"\"SH\""), nullptr);
-  EXPECT_NE(FindCommand(u"/D"), nullptr);
-  EXPECT_EQ(FindCommand(u"MOVE"), FindCommand(u"COPY"));
-  EXPECT_EQ(CommandTable().size(), 38u);
+  const std::vector<CommandEntry> table = CommandTable();
+  EXPECT_EQ(FindCommand(table, u"WAVE"), nullptr);
+  EXPECT_EQ(FindCommand(table, u"cls"), nullptr);
+  EXPECT_EQ(FindCommand(table, u"CL"), nullptr);
+  EXPECT_EQ(FindCommand(table, u"\"SH\""), nullptr);
+  EXPECT_NE(FindCommand(table, u"/D"), nullptr);
+  EXPECT_EQ(FindCommand(table, u"MOVE"), FindCommand(table, u"COPY"));
 }
 
-TEST(SetRoutingTest, NamesGoToTheirWorkersInOrder) {
-  EXPECT_EQ(RouteSet(u"linkip").target, SetTarget::kLinkSettings);
-  EXPECT_EQ(RouteSet(u"ll").target, SetTarget::kLinkList);
-  EXPECT_EQ(RouteSet(u"clip").word, u"CLIP");
-  EXPECT_EQ(RouteSet(u"3").target, SetTarget::kSetCommand);
-  EXPECT_EQ(RouteSet(u"10").word, u"10");
-  EXPECT_EQ(RouteSet(u"1a").word, u"1a");                  // variables keep the name as typed
-  EXPECT_EQ(RouteSet(u"9z").target, SetTarget::kUnknown);  // sorts after "9"
-  EXPECT_EQ(RouteSet(u"f01").word, u"F01");
-  EXPECT_EQ(RouteSet(u"F1").word, u"F1");
-  EXPECT_EQ(RouteSet(u"F10X").target, SetTarget::kSetCommand);
-  EXPECT_EQ(RouteSet(u"F16A").target, SetTarget::kUnknown);
-  EXPECT_EQ(RouteSet(u"timer1").word, u"TIMER1");
-  EXPECT_EQ(RouteSet(u"text").target, SetTarget::kSendText);
-  EXPECT_EQ(RouteSet(u"activekey").target, SetTarget::kActiveKey);
-  EXPECT_EQ(RouteSet(u"move").word, u"MOVE");
-  EXPECT_EQ(RouteSet(u"a1").word, u"A1");
-  EXPECT_EQ(RouteSet(u"a1").target, SetTarget::kUnknown);
+// The row a SET name finds, by the row's first name; "(none)" for SET_ERR1.
+std::u16string SetRow(std::u16string_view name) {
+  const SetEntry* row = FindSetEntry(name);
+  return row == nullptr ? u"(none)" : std::u16string(row->name);
+}
+
+TEST(SetTableTest, NamesFindTheirRowsInOrder) {
+  EXPECT_EQ(SetRow(u"linkip"), u"LINKIP");
+  EXPECT_EQ(SetRow(u"ll"), u"LL");
+  EXPECT_EQ(SetRow(u"clip"), u"CLIP");
+  for (const char16_t* name : {u"3", u"10", u"1a", u"0"}) {
+    EXPECT_EQ(SetRow(name), u"0") << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(SetRow(u"9z"), u"(none)");  // sorts after "9"
+  for (const char16_t* name : {u"f01", u"F1", u"F10X", u"f15"}) {
+    EXPECT_EQ(SetRow(name), u"F01") << Utf16ToUtf8(name);
+  }
+  EXPECT_EQ(SetRow(u"F16A"), u"(none)");
+  EXPECT_EQ(SetRow(u"fig"), u"FIG");  // not in the function keys' range
+  EXPECT_EQ(SetRow(u"fpu"), u"FPU");
+  EXPECT_EQ(SetRow(u"timer1"), u"TIMER1");
+  EXPECT_EQ(SetRow(u"text"), u"TEXT");
+  EXPECT_EQ(SetRow(u"activekey"), u"ACTIVEKEY");
+  EXPECT_EQ(SetRow(u"move"), u"MOVE");
+  EXPECT_EQ(SetRow(u"a1"), u"(none)");
+}
+
+TEST(SetTableTest, NoNameFallsIntoARangeOrARowBeforeItsOwn) {
+  // Each single name finds its own row, so the order of the rows decides nothing for it.
+  for (const SetEntry& row : SetTable()) {
+    if (row.high.empty()) {
+      EXPECT_EQ(FindSetEntry(row.name), &row) << Utf16ToUtf8(row.name);
+    }
+  }
 }
 
 }  // namespace

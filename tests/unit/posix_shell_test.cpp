@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/text.h"
+#include "commands/command_table.h"
 #include "core/context.h"
 #include "fake/fake_ui.h"
 #include "fake/scoped.h"
@@ -33,6 +34,7 @@ class PosixShellTest : public ::testing::Test {
  protected:
   PosixShellTest() : clock(u'/'), ui(clock), ctx(os, ui), window(ctx, ui) {
     ctx.main_form = &window;
+    ctx.interp.commands = CommandTable();  // no start-up here
     ctx.paths.message = U("QRX_CORE.MSG");
     dir.Put("QRX_CORE.MSG", os.ToAnsi(u"[LHA32]\r\n0=archived\r\nERR=archive error #A\r\n"));
     fs::create_directories(dir / "bin");

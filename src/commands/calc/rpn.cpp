@@ -68,21 +68,8 @@ int16_t RunTokens(CalcState& stack, std::u16string_view expression) {
   }
 }
 
-}  // namespace
-
-double EvaluateRpn(Context& ctx, std::u16string_view expression, int16_t& code) {
-  CalcState& stack = ctx.calc;
-  stack.Clear();
-  code = expression.empty() ? kRpnEmpty : RunTokens(stack, expression);
-  if (stack.Count() > 1) code = kRpnValuesLeft;
-  if (code == kRpnOk && stack.Count() == 0) code = kRpnEmpty;
-  const double result = code == kRpnOk ? stack.Pop() : 0;
-  stack.Clear();
-  return result;
-}
-
-void CalcRpnCommand(Context& ctx, std::u16string_view rest) {
-  const auto fields = SplitArguments(rest, 1);
+void CalcRpnCommand(Context& ctx, const CommandCall& call) {
+  const auto fields = SplitArguments(call.rest, 1);
   const std::u16string& variable = fields[0];
   int16_t code = kRpnOk;
   const double result = EvaluateRpn(ctx, fields[1], code);
@@ -97,6 +84,24 @@ void CalcRpnCommand(Context& ctx, std::u16string_view rest) {
   if (ctx.answer.last_ok == 0) return;
   ctx.answer.params[0] = variable;
   ShowAnswer(ctx, u"CALCRPN_DONE", ctx.answer.normal_time);
+}
+
+}  // namespace
+
+double EvaluateRpn(Context& ctx, std::u16string_view expression, int16_t& code) {
+  CalcState& stack = ctx.calc;
+  stack.Clear();
+  code = expression.empty() ? kRpnEmpty : RunTokens(stack, expression);
+  if (stack.Count() > 1) code = kRpnValuesLeft;
+  if (code == kRpnOk && stack.Count() == 0) code = kRpnEmpty;
+  const double result = code == kRpnOk ? stack.Pop() : 0;
+  stack.Clear();
+  return result;
+}
+
+std::span<const CommandEntry> CalcCommands() {
+  static constexpr CommandEntry kCommands[] = {{{u"CALCRPN"}, CalcRpnCommand}};
+  return kCommands;
 }
 
 }  // namespace qrx

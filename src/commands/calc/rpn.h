@@ -2,12 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
-namespace qrx {
+#include "core/command_entry.h"
 
-struct Context;
+namespace qrx {
 
 // Error codes of an evaluation; the answer key is "CALCRPN_ERR" followed by the code.
 inline constexpr int16_t kRpnOk = 0;
@@ -22,8 +23,9 @@ inline constexpr int16_t kRpnNoResult = 5;      // division by zero, overflow, n
 // A leftover value replaces any earlier code with kRpnValuesLeft.
 double EvaluateRpn(Context& ctx, std::u16string_view expression, int16_t& code);
 
-// "CALCRPN variable expression": evaluates, then stores the result by running
-// "SET variable result", and answers "CALCRPN_DONE" (or "CALCRPN_ERR" and the code).
-void CalcRpnCommand(Context& ctx, std::u16string_view rest);
+// The calculator's row of the command table: "CALCRPN variable expression" evaluates, then
+// stores the result by running "SET variable result", and answers "CALCRPN_DONE" (or
+// "CALCRPN_ERR" and the code).
+std::span<const CommandEntry> CalcCommands();
 
 }  // namespace qrx

@@ -4,47 +4,46 @@
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/history.h"
+#include "interpreter/not_available.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
 #include "ui/main_window.h"
 
 namespace qrx {
 
-void WindowWord(Context& ctx, std::u16string_view word) {
-  if (word == u"CLS") {
-    ShowAnswer(ctx, u"", -2);
-    return;
-  }
-  if (ctx.main_form == nullptr) return;
-  WindowSurface& window = ctx.main_form->Surface();
-  if (word == u"SMALL") {
-    window.MinimizeWindow();
-  } else if (word == u"HIDE") {
-    window.HideWindow();
-  } else if (word == u"SHOW") {
-    window.ShowWindow();
-  }
+namespace {
+
+void ClsCommand(Context& ctx, const CommandCall&) {
+  ShowAnswer(ctx, u"", -2);
 }
 
-void AnsCommand(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+void SmallCommand(Context& ctx, const CommandCall&) {
+  if (ctx.main_form != nullptr) ctx.main_form->Surface().MinimizeWindow();
+}
+
+void HideCommand(Context& ctx, const CommandCall&) {
+  if (ctx.main_form != nullptr) ctx.main_form->Surface().HideWindow();
+}
+
+void ShowCommand(Context& ctx, const CommandCall&) {
+  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+}
+
+// "ANS key [time]": shows a catalogue message or a literal text.
+void AnsCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   const int16_t time = fields[1].empty() ? ctx.answer.normal_time : ToInteger(fields[1]);
   ShowAnswer(ctx, fields[0], time);
 }
 
-void MboxCommand(Context& ctx, std::u16string_view rest) {
-  auto fields = SplitArguments(rest, 1);
+// "MBOX message [title]": a system-modal information box.
+void MboxCommand(Context& ctx, const CommandCall& call) {
+  auto fields = SplitArguments(call.rest, 1);
   const std::u16string& title = fields[1].empty() ? ctx.app.product_name : fields[1];
   ctx.ui.MessageBox(fields[0], title, mb::kSystemModal | mb::kIconInformation);
 }
 
-void WriteCommand(Context& ctx) {
-  SaveWindowPosition(ctx);
-  SaveHistory(ctx);
-  ShowAnswer(ctx, u"SYSTEM_XYW", ctx.answer.normal_time);
-}
-
-void VerCommand(Context& ctx) {
+void VerCommand(Context& ctx, const CommandCall&) {
   if (ctx.main_form != nullptr && ctx.main_form->Tag() == 2) {
     // The balloon has room for lines.
     ShowAnswer(ctx,
@@ -56,8 +55,28 @@ void VerCommand(Context& ctx) {
              ctx.answer.normal_time);
 }
 
-void SkinCommand(Context& ctx, std::u16string_view rest) {
-  if (ctx.main_form != nullptr) ctx.main_form->ApplySkin(rest, true);
+// "SKIN name": shows that skin and keeps it (the default skin when it has no picture).
+void SkinCommand(Context& ctx, const CommandCall& call) {
+  if (ctx.main_form != nullptr) ctx.main_form->ApplySkin(call.rest, true);
+}
+
+constexpr CommandEntry kCommands[] = {
+    {{u"CLS"}, ClsCommand},     {{u"ANS"}, AnsCommand},       {{u"WRITE"}, WriteCommand},
+    {{u"MBOX"}, MboxCommand},   {{u"KABE"}, NotAvailableYet}, {{u"SS"}, NotAvailableYet},
+    {{u"SMALL"}, SmallCommand}, {{u"HIDE"}, HideCommand},     {{u"SHOW"}, ShowCommand},
+    {{u"SKIN"}, SkinCommand},   {{u"VER"}, VerCommand},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> DisplayCommands() {
+  return kCommands;
+}
+
+void WriteCommand(Context& ctx, const CommandCall&) {
+  SaveWindowPosition(ctx);
+  SaveHistory(ctx);
+  ShowAnswer(ctx, u"SYSTEM_XYW", ctx.answer.normal_time);
 }
 
 }  // namespace qrx

@@ -60,9 +60,13 @@ uint32_t WindowsExitFlags(std::u16string_view line) {
   return static_cast<uint32_t>(flags);
 }
 
-void RunWindowsExit(Context& ctx, std::u16string_view line) {
+void ExitCommand(Context& ctx, const CommandCall& call) {
+  ExitProgram(ctx, call.rest);
+}
+
+void WindowsExitCommand(Context& ctx, const CommandCall& call) {
   RunEndSequence(ctx, u"");
-  ctx.os.EndSession(WindowsExitFlags(line));
+  ctx.os.EndSession(WindowsExitFlags(call.line));
 }
 
 }  // namespace qrx

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/command_entry.h"
+
 namespace qrx {
 
 struct Context;
@@ -19,9 +21,12 @@ void RunEndSequence(Context& ctx, std::u16string_view option);
 // The last step of every run: releases what start-up acquired and ends the event loop.
 void EndApp(Context& ctx);
 
+// "EXIT [NO]" and ".": the exit, with the rest of the line as its option.
+[[noreturn]] void ExitCommand(Context& ctx, const CommandCall& call);
+
 // "RESET", "SHUTDOWN", "LOGOFF", "EWE flags" (the whole line): the end sequence, then the
 // system is asked to end the session. The program does not end by itself.
-void RunWindowsExit(Context& ctx, std::u16string_view line);
+void WindowsExitCommand(Context& ctx, const CommandCall& call);
 
 // The session-end flags a line asks for.
 uint32_t WindowsExitFlags(std::u16string_view line);

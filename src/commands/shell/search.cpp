@@ -26,14 +26,14 @@ std::u16string FindFileInDirectory(Context& ctx, std::u16string_view folder,
   return name ? dir + *name : std::u16string();
 }
 
-void WhichCommand(Context& ctx, std::u16string_view rest) {
-  ShowFound(ctx, rest, FindOnSearchPath(ctx, rest));
+void WhichCommand(Context& ctx, const CommandCall& call) {
+  ShowFound(ctx, call.rest, FindOnSearchPath(ctx, call.rest));
 }
 
-void SearchCommand(Context& ctx, std::u16string_view rest) {
-  const PathParts parts = SplitPath(rest, ctx.os.PathSeparator());
+void SearchCommand(Context& ctx, const CommandCall& call) {
+  const PathParts parts = SplitPath(call.rest, ctx.os.PathSeparator());
   ShowFound(
-      ctx, rest,
+      ctx, call.rest,
       parts.file.empty() ? std::u16string() : FindFileInDirectory(ctx, parts.dir, parts.file));
 }
 

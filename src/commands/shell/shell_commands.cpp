@@ -1,19 +1,39 @@
 #include "commands/shell/shell_commands.h"
 
+#include "commands/shell/exit_commands.h"
+#include "commands/shell/search.h"
+#include "commands/shell/text_commands.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/launch.h"
 
 namespace qrx {
+namespace {
 
-void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view text) {
-  if (word == u"SH") {
-    LaunchProgram(ctx, text);
-  } else if (word == u".R") {
-    LoadSettings(ctx);
-    ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
-  }
+// "SH program [parameters] [>folder]".
+void ShCommand(Context& ctx, const CommandCall& call) {
+  LaunchProgram(ctx, call.rest);
+}
+
+// ".R": reads the configuration file again.
+void ReloadCommand(Context& ctx, const CommandCall&) {
+  LoadSettings(ctx);
+  ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
+}
+
+constexpr CommandEntry kCommands[] = {
+    {{u"SH"}, ShCommand},       {{u".", u"EXIT"}, ExitCommand},
+    {{u".R"}, ReloadCommand},   {{u"RESET", u"SHUTDOWN", u"LOGOFF", u"EWE"}, WindowsExitCommand},
+    {{u"WHICH"}, WhichCommand}, {{u"SEARCH"}, SearchCommand},
+    {{u"INI"}, IniCommand},     {{u"LHA"}, LhaCommand},
+    {{u"ECHO"}, EchoCommand},   {{u"CONV"}, ConvCommand},
+};
+
+}  // namespace
+
+std::span<const CommandEntry> ShellCommands() {
+  return kCommands;
 }
 
 }  // namespace qrx

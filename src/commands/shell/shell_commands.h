@@ -1,13 +1,14 @@
-// Commands that start programs and reload the configuration.
+// Shell, file-content and system commands: launching, exit and session end, search, INI,
+// ECHO, CONV and the archive library.
 #pragma once
 
-#include <string_view>
+#include <span>
+
+#include "core/command_entry.h"
 
 namespace qrx {
 
-struct Context;
-
-// "SH program [parameters] [>folder]" (word "SH") and ".R", the configuration reload.
-void RunShellCommand(Context& ctx, std::u16string_view word, std::u16string_view text);
+// The shell group's rows of the command table.
+std::span<const CommandEntry> ShellCommands();
 
 }  // namespace qrx

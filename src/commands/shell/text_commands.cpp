@@ -48,8 +48,8 @@ intptr_t OwnerWindow(Context& ctx) {
 
 }  // namespace
 
-void ConvCommand(Context& ctx, std::u16string_view rest) {
-  const auto f = SplitArguments(rest, 2);
+void ConvCommand(Context& ctx, const CommandCall& call) {
+  const auto f = SplitArguments(call.rest, 2);
   if (f[2].empty()) {
     ShowAnswer(ctx, u"CONV_ERR2", ctx.answer.error_time);
     return;
@@ -71,8 +71,8 @@ void ConvCommand(Context& ctx, std::u16string_view rest) {
   }
 }
 
-void EchoCommand(Context& ctx, std::u16string_view rest) {
-  const auto f = SplitArguments(rest, 1);
+void EchoCommand(Context& ctx, const CommandCall& call) {
+  const auto f = SplitArguments(call.rest, 1);
   if (f[0].empty() || !AppendLineToFile(ctx, f[0], f[1])) {
     ShowAnswer(ctx, u"ECHO_ERR", ctx.answer.error_time);
     return;
@@ -82,8 +82,8 @@ void EchoCommand(Context& ctx, std::u16string_view rest) {
   ShowAnswer(ctx, u"ECHO_ADD", ctx.answer.normal_time);
 }
 
-void IniCommand(Context& ctx, std::u16string_view rest) {
-  const auto f = SplitArguments(rest, 4);
+void IniCommand(Context& ctx, const CommandCall& call) {
+  const auto f = SplitArguments(call.rest, 4);
   const std::u16string& mode = f[0];
   const std::u16string& file = f[1];
   const std::u16string& section = f[2];
@@ -120,8 +120,8 @@ void IniCommand(Context& ctx, std::u16string_view rest) {
   }
 }
 
-void LhaCommand(Context& ctx, std::u16string_view rest) {
-  const std::optional<int32_t> code = ctx.os.RunArchiver(OwnerWindow(ctx), rest);
+void LhaCommand(Context& ctx, const CommandCall& call) {
+  const std::optional<int32_t> code = ctx.os.RunArchiver(OwnerWindow(ctx), call.rest);
   if (!code) {
     ShowAnswer(ctx, u"LHA32_NONE", ctx.answer.error_time);
     return;

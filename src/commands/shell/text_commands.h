@@ -1,15 +1,13 @@
 // Commands on files for command files and aliases: CONV, ECHO, INI and LHA.
 #pragma once
 
-#include <string_view>
+#include "core/command_entry.h"
 
 namespace qrx {
 
-struct Context;
-
-void ConvCommand(Context& ctx, std::u16string_view rest);
-void EchoCommand(Context& ctx, std::u16string_view rest);
-void IniCommand(Context& ctx, std::u16string_view rest);
-void LhaCommand(Context& ctx, std::u16string_view rest);
+void ConvCommand(Context& ctx, const CommandCall& call);
+void EchoCommand(Context& ctx, const CommandCall& call);
+void IniCommand(Context& ctx, const CommandCall& call);
+void LhaCommand(Context& ctx, const CommandCall& call);
 
 }  // namespace qrx

@@ -6,7 +6,9 @@
 #include "core/context.h"
 #include "core/ini_access.h"
 #include "core/timer_map.h"
+#include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/split.h"
 
 namespace qrx {
 namespace {
@@ -58,7 +60,31 @@ class RunningScope {
   TimerState& timers_;
 };
 
+void SetTimer(Context& ctx, const SetCall& call, bool once) {
+  const auto fields = SplitArguments(call.value, 1);
+  bool saved = true;
+  const int16_t result = TimerSet(ctx, fields[0], fields[1], once, &saved);
+  ctx.answer.params[0] = fields[0];
+  ctx.answer.params[1] = fields[1];
+  const std::u16string stem(call.answer);
+  if (result == kTimerInvalidTime) {
+    ShowAnswer(ctx, stem + u"-ERR", ctx.answer.error_time);
+  } else if (!saved) {
+    ShowSaveRefused(ctx);
+  } else {
+    ShowAnswer(ctx, stem + (result == kTimerAdded ? u"-ADD" : u"-DEL"), ctx.answer.normal_time);
+  }
+}
+
 }  // namespace
+
+void SetDailyTimer(Context& ctx, const SetCall& call) {
+  SetTimer(ctx, call, false);
+}
+
+void SetOnceTimer(Context& ctx, const SetCall& call) {
+  SetTimer(ctx, call, true);
+}
 
 int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view command, bool once,
                  bool* saved) {

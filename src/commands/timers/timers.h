@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-namespace qrx {
+#include "core/command_entry.h"
 
-struct Context;
+namespace qrx {
 
 // What TimerSet did.
 inline constexpr int16_t kTimerRemoved = 0;
@@ -18,6 +18,12 @@ inline constexpr int16_t kTimerInvalidTime = 2;
 inline constexpr int16_t kTimerNotDue = 0;
 inline constexpr int16_t kTimerDueDaily = 1;
 inline constexpr int16_t kTimerDueOnce = 2;
+
+// "SET TIMER time command" (daily) and "SET TIMER1 time command" (once): adds the command,
+// or removes the minute's entry when the command is empty; answers with the row's stem and
+// "-ADD", "-DEL" or "-ERR" (a time that is not valid).
+void SetDailyTimer(Context& ctx, const SetCall& call);
+void SetOnceTimer(Context& ctx, const SetCall& call);
 
 // Adds the command at the minute of `time` (a one-shot entry when `once`), or removes the
 // minute's entry when the command is empty, and writes the change to the configuration

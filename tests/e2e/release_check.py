@@ -1,0 +1,263 @@
+#!/usr/bin/env python3
+"""The Windows release zip as a user gets it: what it holds, how its programs were built, and
+that it runs once unpacked into an empty folder.
+
+- The zip holds exactly quorix.exe, qrxsh.exe, QS_DLL1.DLL, README.txt, the manual and every
+  file of data/ (catalogues, skins, pictures) at the same place, the data files unchanged.
+- README.txt is UTF-8 with a byte order mark and CR LF line ends, names the version and says
+  how to switch to English.
+- The programs carry no debug sections and no symbol table, need no runtime DLL of the
+  compiler, and were compiled with -O2 and without -g; quorix.exe stays within 2 MB.
+- quorix.exe started under Wine from the unpacked folder, with no argument and another
+  current folder, creates QRX_CORE.INI, .MSG and .LKD beside itself, shows the first-start
+  box, the caption and "SYSTEM_START", answers in English after EN.MSG is copied over
+  QRX_CORE.MSG, and ends on EXIT.
+- qrxsh.exe from the zip answers "SYSTEM_START" too, and hands answers to the QS_DLL1.DLL
+  beside it when the configuration says ANS-WINDOW=DLL.
+
+The Wine prefix and display come from the caller (wine_env.sh); quorix_driver.exe comes from
+the windows build. Prints one line per failed check and "N passed, N failed".
+
+usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR VERSION
+"""
+import json
+import os
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import zipfile
+
+sys.dont_write_bytecode = True  # no cache files in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import wine_quorix as wq  # noqa: E402  (the window driver and its helpers)
+
+PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
+MANUAL = ["commands.md", "commands.ja.md"]
+SIZE_LIMIT = 2 * 1024 * 1024
+WINDOW_MS = "60000"
+
+check = wq.check  # one count of passed and failed checks
+
+
+def data_files(source):
+    """Relative paths (with /) of the files under data/ that are delivered; dot files are not."""
+    root = os.path.join(source, "data")
+    found = []
+    for folder, dirs, files in os.walk(root):
+        dirs[:] = [d for d in dirs if not d.startswith(".")]
+        for f in files:
+            if not f.startswith("."):
+                found.append(os.path.relpath(os.path.join(folder, f), root).replace(os.sep, "/"))
+    return sorted(found)
+
+
+def message(folder, catalogue, key, **params):
+    section, name = key.split("_", 1)
+    text = wq.read_ini(os.path.join(folder, catalogue)).get((section, name), key)
+    for letter, value in params.items():
+        text = text.replace("#" + letter, value)
+    return text
+
+
+def check_contents(archive, source, version):
+    names = [i.filename for i in archive.infolist() if not i.is_dir()]
+    delivered = data_files(source)
+    want = set(PROGRAMS + MANUAL + ["README.txt"] + delivered)
+    check("the zip holds DEF.MSG and EN.MSG", {"DEF.MSG", "EN.MSG"} <= set(names), repr(names))
+    check("the zip holds the programs, README.txt, the manual and data/, nothing else",
+          sorted(names) == sorted(want) and len(names) == len(set(names)),
+          f"extra {sorted(set(names) - want)}, missing {sorted(want - set(names))}")
+    for rel in delivered:
+        with open(os.path.join(source, "data", rel), "rb") as f:
+            same = rel in names and archive.read(rel) == f.read()
+        check(f"{rel} in the zip is data/{rel} unchanged", same)
+    for doc in MANUAL:
+        with open(os.path.join(source, "docs", doc), "rb") as f:
+            same = doc in names and archive.read(doc) == f.read()
+        check(f"{doc} in the zip is docs/{doc} unchanged", same)
+    if "README.txt" not in names:
+        return
+    raw = archive.read("README.txt")
+    check("README.txt starts with the UTF-8 byte order mark", raw.startswith(b"\xef\xbb\xbf"))
+    check("README.txt has CR LF line ends only",
+          raw.endswith(b"\r\n") and raw.count(b"\n") == raw.count(b"\r\n")
+          and raw.count(b"\r") == raw.count(b"\r\n"))
+    try:
+        text = raw.decode("utf-8-sig")
+    except UnicodeDecodeError as e:
+        check("README.txt is UTF-8", False, str(e))
+        return
+    for needle in (f"quorix {version}", "QRX_CORE.INI", "copy /Y EN.MSG QRX_CORE.MSG",
+                   "[日本語]", "[English]"):
+        check(f"README.txt mentions {needle}", needle in text)
+
+
+def pe_symbol_table(path):
+    """(pointer, count) of the COFF symbol table of a PE file; (0, 0) once stripped."""
+    with open(path, "rb") as f:
+        head = f.read(4096)
+    pe = struct.unpack_from("<I", head, 0x3C)[0]
+    if head[pe:pe + 4] != b"PE\0\0":
+        return None
+    return struct.unpack_from("<II", head, pe + 4 + 8)
+
+
+def objdump(args, path):
+    return subprocess.run(["x86_64-w64-mingw32-objdump", *args, path], capture_output=True,
+                          text=True, check=True).stdout
+
+
+def check_build(folder, release):
+    for name in PROGRAMS:
+        path = os.path.join(folder, name)
+        if not os.path.exists(path):
+            continue
+        sections = [line.split()[1] for line in objdump(["-h"], path).splitlines()
+                    if line.strip()[:1].isdigit()]
+        debug = [s for s in sections if s.startswith(".debug") or s.startswith(".zdebug")]
+        check(f"{name} has sections and no debug sections", sections and not debug,
+              repr(debug or sections))
+        check(f"{name} is stripped (no symbol table)", pe_symbol_table(path) == (0, 0),
+              repr(pe_symbol_table(path)))
+        imports = [line.split(":", 1)[1].strip() for line in objdump(["-p"], path).splitlines()
+                   if "DLL Name:" in line]
+        runtime = [d for d in imports if d.lower().startswith("lib")]
+        check(f"{name} needs no runtime DLL of the compiler (static runtime)",
+              imports and not runtime, repr(runtime or imports))
+    exe = os.path.join(folder, "quorix.exe")
+    if os.path.exists(exe):
+        size = os.path.getsize(exe)
+        print(f"note: quorix.exe in the zip is {size} bytes")
+        check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
+    # The programs carry no trace of their compiler options: the release build's compile
+    # commands are what made them.
+    try:
+        with open(os.path.join(release, "compile_commands.json")) as f:
+            commands = [e.get("command") or " ".join(e["arguments"]) for e in json.load(f)]
+    except (OSError, ValueError, KeyError) as e:
+        check("the release build's compile_commands.json is readable", False, str(e))
+        return
+    bad = [c for c in commands
+           if "-O2" not in c.split() or {"-g", "-O0", "-O1", "-O3", "-Os"} & set(c.split())]
+    check("every source of the release build is compiled with -O2 and without -g",
+          commands and not bad, bad[0] if bad else "no compile commands")
+
+
+def check_quorix(folder, version):
+    """quorix.exe started from the unpacked folder with no argument, from another folder."""
+    elsewhere = tempfile.mkdtemp(prefix="qrx-release-cwd-")
+    logs = tempfile.mkdtemp(prefix="qrx-release-log-")
+    q = wq.Quorix(folder)
+    try:
+        q.log = open(os.path.join(logs, "wine.log"), "ab")
+        driver = wq.Driver([["dismiss-box", WINDOW_MS], ["wait-window", WINDOW_MS], ["pid"],
+                            ["wait-caption", f"quorix Ver{version} [--]", "5000"],
+                            ["wait-answer", message(folder, "DEF.MSG", "SYSTEM_START",
+                                                    A="quorix", B=version), "5000"]])
+        q.proc = subprocess.Popen(["wine", os.path.join(folder, "quorix.exe")], cwd=elsewhere,
+                                  stdin=subprocess.DEVNULL, stdout=q.log, stderr=q.log)
+        ok, lines, err = driver.result(timeout=180)
+        if not check("quorix.exe from the zip: first-start box, window, caption and "
+                     "SYSTEM_START", ok, err):
+            return
+        config = os.path.join(folder, "QRX_CORE.INI")
+        want_box = wq.windows_path(config) + "\rを新規作成しました"
+        check("the first-start box names QRX_CORE.INI beside quorix.exe", lines[0] == want_box,
+              f"{lines[0]!r} != {want_box!r}")
+        q.wpid = int(lines[2])
+        check("QRX_CORE.INI is created beside quorix.exe with the version",
+              wq.read_ini(config).get(("SYSTEM", "VERSION")) == version, repr(wq.read_ini(config)))
+        with open(os.path.join(folder, "DEF.MSG"), "rb") as a, \
+                open(os.path.join(folder, "QRX_CORE.MSG"), "rb") as b:
+            check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
+                  a.read() == b.read())
+        check("QRX_CORE.LKD is created beside quorix.exe",
+              os.path.isfile(os.path.join(folder, "QRX_CORE.LKD")))
+        check("nothing is written to the current folder", os.listdir(elsewhere) == [],
+              repr(os.listdir(elsewhere)))
+        shutil.copy(os.path.join(folder, "EN.MSG"), os.path.join(folder, "QRX_CORE.MSG"))
+        english = message(folder, "EN.MSG", "SET_0-9", A="x", B="1")
+        ok, _, err = wq.drive([["type", "SET 1 x"], ["key", "ENTER"],
+                               ["wait-answer", english, "5000"]], q.wpid)
+        check("with EN.MSG copied over QRX_CORE.MSG the next answer is English", ok, err)
+        ok, _, err = wq.drive([["type", "EXIT"], ["key", "ENTER"], ["wait-gone", "15000"]],
+                              q.wpid)
+        check("EXIT closes the window", ok, err)
+        check("quorix.exe ends after EXIT", q.ended(15))
+    finally:
+        q.stop()
+        if wq.failed and os.path.exists(os.path.join(logs, "wine.log")):
+            with open(os.path.join(logs, "wine.log"), "rb") as f:
+                tail = f.read()[-1500:].decode("utf-8", "replace").strip()
+            if tail:
+                print(f"--- wine output of quorix.exe\n{tail}")
+        shutil.rmtree(elsewhere, ignore_errors=True)
+        shutil.rmtree(logs, ignore_errors=True)
+
+
+def run_qrxsh(folder, lines):
+    """qrxsh.exe of the folder with its default configuration; returns its output lines."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe")], cwd=folder,
+                              input="".join(line + "\n" for line in lines).encode("utf-8"),
+                              stdout=out, stderr=err, timeout=120)
+        out.seek(0)
+        text = out.read().decode("utf-8", "replace").replace("\r\n", "\n")
+    return proc.returncode, text.split("\n")
+
+
+def check_qrxsh(folder, version):
+    rc, out = run_qrxsh(folder, ["ANS one"])
+    start = "ANSWER\t3\t" + message(folder, "DEF.MSG", "SYSTEM_START", A="quorix", B=version)
+    check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
+          rc == 0 and start in out and "ANSWER\t3\tone" in out, repr(out))
+    check("qrxsh.exe creates QRX_CORE.INI beside itself",
+          os.path.isfile(os.path.join(folder, "QRX_CORE.INI")))
+    with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
+        f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
+    rc, out = run_qrxsh(folder, ["ANS through-the-library"])
+    log = os.path.join(folder, "QS_ANS.LOG")
+    journal = ""
+    if os.path.exists(log):
+        with open(log, "rb") as f:
+            journal = f.read().decode("cp932", "replace")
+    check("QS_DLL1.DLL from the zip receives the answers (its journal holds them)",
+          rc == 0 and "\t3\tthrough-the-library\r\n" in journal, repr(journal))
+
+
+def main():
+    release, windows, source, version = sys.argv[1:5]
+    wq.BUILD = windows
+    package = os.path.join(release, f"quorix-{version}-win64.zip")
+    if not os.path.exists(package):
+        print(f"FAIL: {package} not found (run: cmake --workflow --preset release)")
+        print("0 passed, 1 failed")
+        return 1
+    with zipfile.ZipFile(package) as archive:
+        check_contents(archive, source, version)
+        folders = []
+        try:
+            for _ in range(2):
+                folder = tempfile.mkdtemp(prefix="qrx-release-")
+                archive.extractall(folder)
+                folders.append(folder)
+            check_build(folders[0], release)
+            if os.path.exists(os.path.join(windows, "quorix_driver.exe")):
+                check_quorix(folders[0], version)
+            else:
+                check("quorix_driver.exe of the windows build", False,
+                      f"{windows}/quorix_driver.exe not found (build the windows preset)")
+            check_qrxsh(folders[1], version)
+        except Exception as e:  # one broken step is one failure; the summary still comes
+            check("release check", False, f"{type(e).__name__}: {e}")
+        finally:
+            for folder in folders:
+                shutil.rmtree(folder, ignore_errors=True)
+    print(f"{wq.passed} passed, {wq.failed} failed")
+    return 0 if wq.failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
