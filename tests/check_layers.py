@@ -9,10 +9,9 @@ layers below it, never of a layer above:
 Portable code (everything outside the OS-specific folders) includes no OS header: between
 angle brackets only the C++ standard library, and no file of an OS-specific folder.
 
-Usage: check_layers.py --self-test | SRC_DIR [--count] [--map OLD=LAYER ...] [--allow FILE]
+Usage: check_layers.py --self-test | SRC_DIR [--count] [--map OLD=LAYER ...]
   --count  print the number of upward includes (lines and folder pairs) and exit 0
   --map    treat the top folder OLD as part of LAYER (to measure an older tree)
-  --allow  a file of "source: included" lines that are known and may still point upward
 """
 import argparse
 import pathlib
@@ -120,7 +119,6 @@ def main():
     parser.add_argument("--self-test", action="store_true")
     parser.add_argument("--count", action="store_true")
     parser.add_argument("--map", action="append", default=[])
-    parser.add_argument("--allow")
     args = parser.parse_args()
     if args.self_test:
         return self_test()
@@ -133,11 +131,6 @@ def main():
         for a, b in sorted(pairs):
             print(f"  {a} -> {b}")
         return 0
-    if args.allow:
-        allowed = {line.strip() for line in open(args.allow, encoding="utf-8") if line.strip()}
-        problems = [p for p in problems
-                    if not any(p.startswith(a.split(": ")[0] + ":") and
-                               f": {a.split(': ')[1]}:" in p for a in allowed)]
     for p in problems:
         print(p)
     if problems:

@@ -37,11 +37,11 @@ void InfoBox(Context& ctx, std::u16string_view text) {
 // True when the window has become the skinned one: the skin's picture is found by a path
 // search and loads, on a Windows with layered windows (major version 5 or later). A picture
 // that is there but cannot be loaded counts as missing.
-bool ChooseSkinnedWindow(Context& ctx, std::u16string_view skin, const SkinSurfaces* skins) {
+bool ChooseSkinnedWindow(Context& ctx, std::u16string_view skin, const SkinnedWindowOffer* offer) {
   if (!SkinImageExists(ctx, skin) || ctx.os.WindowsMajorVersion() <= 4) return false;
-  if (skins == nullptr || ctx.main_form == nullptr) return false;
-  if (!skins->picture.LoadPicture(StartUpPicturePath(ctx, skin))) return false;
-  ctx.main_form->UseSkin(*skins);
+  if (offer == nullptr) return false;
+  if (!offer->surfaces.picture.LoadPicture(StartUpPicturePath(ctx, skin))) return false;
+  offer->window.UseSkin(offer->surfaces);
   return true;
 }
 
@@ -72,7 +72,7 @@ void CheckVersion(Context& ctx) {
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }
 
-void StartUp(Context& ctx, std::u16string_view argument, const SkinSurfaces* skins) {
+void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffer* skins) {
   ctx.interp.commands = CommandTable();
   ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
   const char16_t sep = ctx.os.PathSeparator();
@@ -88,20 +88,16 @@ void StartUp(Context& ctx, std::u16string_view argument, const SkinSurfaces* ski
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
   // In debug mode the window reacts to neither the hot key nor the tray icon.
-  if (ctx.main_form != nullptr) {
-    ctx.main_form->services_installed = ctx.settings.debug != 1;
-    ctx.main_form->countdown = -2;
-  }
+  ctx.main_form->SetServicesInstalled(ctx.settings.debug != 1);
+  ctx.main_form->SetCountdown(-2);
   ctx.settings.move = 1;
   MakeLinkFile(ctx);
   MakeMessageFile(ctx);
   CheckVersion(ctx);
   if (ctx.settings.debug != 1) RegisterActiveKey(ctx);
-  if (ctx.main_form != nullptr) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.ShowWindow();
-    window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
-  }
+  WindowSurface& window = ctx.main_form->Surface();
+  window.ShowWindow();
+  window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
   StartInterpreter(ctx);
 }
 }  // namespace qrx

@@ -13,13 +13,12 @@
 
 #include "core/calc_state.h"
 #include "core/command_entry.h"
+#include "core/main_form.h"
 #include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
 namespace qrx {
-
-class MainWindow;
 
 // Facts about the running program, fixed at start-up.
 struct AppInfo {
@@ -88,7 +87,8 @@ struct Context {
 
   Platform& os;
   UiHost& ui;
-  MainWindow* main_form = nullptr;  // the plain or the skinned main window
+  NoMainForm no_main_form;              // stands in until the host attaches its window
+  MainForm* main_form = &no_main_form;  // the plain or the skinned main window; never null
 
   AppInfo app;
   ConfigPaths paths;

@@ -17,6 +17,19 @@ const std::u16string* FindAlias(const Context& ctx, std::u16string_view name) {
   return nullptr;
 }
 
+// The in-alias flag is one for all levels: it is set while an alias runs and cleared when
+// any alias ends, however it ends.
+class InAliasScope {
+ public:
+  explicit InAliasScope(Context& ctx) : ctx_(ctx) { ctx_.interp.in_alias = 1; }
+  ~InAliasScope() { ctx_.interp.in_alias = 0; }
+  InAliasScope(const InAliasScope&) = delete;
+  InAliasScope& operator=(const InAliasScope&) = delete;
+
+ private:
+  Context& ctx_;
+};
+
 }  // namespace
 
 void LoadAliases(Context& ctx) {
@@ -40,20 +53,13 @@ bool RunAlias(Context& ctx, std::u16string_view word) {
   const std::u16string text = *found;  // the table may be reloaded while the alias runs
   std::u16string arguments = ctx.interp.alias_arguments;
   if (!arguments.empty()) arguments.insert(0, 1, u' ');
-  ctx.interp.in_alias = 1;
+  InAliasScope in_alias(ctx);
   try {
     RunCommandLine(ctx, text + arguments);
-  } catch (const NestingTooDeep&) {
-    ctx.interp.in_alias = 0;
-    throw;
-  } catch (const AppEnding&) {
-    throw;
   } catch (const std::exception&) {
     // A failure inside the alias reads as an alias that does not exist.
-    ctx.interp.in_alias = 0;
     return false;
   }
-  ctx.interp.in_alias = 0;
   return true;
 }
 
@@ -69,12 +75,10 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
   auto fields = SplitArguments(call.rest, 1);
   if (fields[0] == u"/?") {
     const std::u16string text = LookupAliasText(ctx, UpperCase(fields[1]));
-    ctx.answer.params[0] = fields[1];
-    ctx.answer.params[1] = text;
     if (text.empty()) {
-      ShowAnswer(ctx, u"BAT_ERR", ctx.answer.error_time);
+      ShowAnswerWith(ctx, u"BAT_ERR", ctx.answer.error_time, {fields[1], text});
     } else {
-      ShowAnswer(ctx, u"BAT_VIEW", ctx.answer.normal_time);
+      ShowAnswerWith(ctx, u"BAT_VIEW", ctx.answer.normal_time, {fields[1], text});
     }
     return;
   }
@@ -83,9 +87,8 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
     ShowSaveRefused(ctx);
     return;
   }
-  ctx.answer.params[0] = name;
-  ctx.answer.params[1] = fields[1];
-  ShowAnswer(ctx, fields[1].empty() ? u"BAT_DEL" : u"BAT_ADD", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, fields[1].empty() ? u"BAT_DEL" : u"BAT_ADD", ctx.answer.normal_time,
+                 {name, fields[1]});
 }
 
 }  // namespace qrx

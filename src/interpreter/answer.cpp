@@ -1,5 +1,6 @@
 #include "interpreter/answer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,6 @@
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -48,7 +48,6 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
 }
 
 void ShowInWindow(Context& ctx, std::u16string_view skin, int16_t time) {
-  if (ctx.main_form == nullptr) return;
   // A skin shown on the way may answer too (a picture that cannot be loaded); the answer
   // that stays is this one.
   const std::u16string shown = ctx.answer.text;
@@ -76,7 +75,7 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
       ShowInWindow(ctx, skin, time);
       break;
     case Output::kLibrary: {
-      const intptr_t window = ctx.main_form ? ctx.main_form->Surface().NativeHandle() : 0;
+      const intptr_t window = ctx.main_form->Surface().NativeHandle();
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
         ShowInWindow(ctx, skin, time);
@@ -95,9 +94,21 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
 }
 
+void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,
+                    std::initializer_list<std::u16string_view> params) {
+  // Copied first: a view may point into the parameters it replaces.
+  std::vector<std::u16string> texts(params.begin(), params.end());
+  texts.resize(std::min(texts.size(), ctx.answer.params.size()));
+  std::move(texts.begin(), texts.end(), ctx.answer.params.begin());
+  ShowAnswer(ctx, key, time);
+}
+
+void ClearAnswer(Context& ctx) {
+  ShowAnswer(ctx, u"", kAnswerCleared);
+}
+
 void ShowSaveRefused(Context& ctx) {
-  ctx.answer.params[0] = ctx.paths.config;
-  ShowAnswer(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_SAVE-ERR", ctx.answer.error_time, {ctx.paths.config});
 }
 
 void PlayWave(Context& ctx, std::u16string_view name, std::u16string_view flags) {

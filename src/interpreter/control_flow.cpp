@@ -6,7 +6,6 @@
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -38,7 +37,6 @@ void SetDirectMode(Context& ctx, int16_t mode) {
 }  // namespace
 
 void UpdateCaption(Context& ctx) {
-  if (ctx.main_form == nullptr) return;
   std::u16string caption = ctx.app.product_name + u" Ver" + ctx.app.version + u" [";
   caption += ctx.interp.direct_mode == 1 ? u'D' : u'-';
   caption += ctx.settings.clip_watch == 1 ? u'C' : u'-';
@@ -67,8 +65,7 @@ void RunCommandFile(Context& ctx, std::u16string_view path) {
   const std::optional<std::string> bytes =
       ctx.os.FileExists(path) ? ctx.os.ReadFile(path) : std::nullopt;
   if (!bytes) {
-    ctx.answer.params[0] = std::u16string(path);
-    ShowAnswer(ctx, u"LBAT_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"LBAT_ERR", ctx.answer.error_time, {path});
     return;
   }
   if (sep == u'\\' && path.size() >= 2 && path[1] == u':') {
@@ -90,12 +87,11 @@ void IfCommand(Context& ctx, const CommandCall& call) {
 }
 
 void WaitCommand(Context& ctx, const CommandCall& call) {
-  ctx.answer.params[0] = std::u16string(call.rest);
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().SetCommandText(u"");
-  ShowAnswer(ctx, u"WAIT_WAIT", -1);
+  ctx.main_form->Surface().SetCommandText(u"");
+  ShowAnswerWith(ctx, u"WAIT_WAIT", kAnswerUntilReplaced, {call.rest});
   // Computed in 32 bits: WAIT 40 waits 40 seconds.
   WaitMilliseconds(ctx, static_cast<int32_t>(ToInteger(call.rest)) * 1000);
-  ShowAnswer(ctx, u"", -2);
+  ClearAnswer(ctx);
 }
 
 void WaitMilliseconds(Context& ctx, int32_t ms) {

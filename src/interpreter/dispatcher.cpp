@@ -65,15 +65,12 @@ void RunTopLevelLine(Context& ctx, std::u16string_view line) {
 void RunGuarded(Context& ctx, const std::function<void()>& work) {
   try {
     work();
-  } catch (const AppEnding&) {
-    throw;
   } catch (const NestingTooDeep&) {
     ctx.interp.in_alias = 0;
     ShowAnswer(ctx, u"SYSTEM_NEST", ctx.answer.error_time);
   } catch (const std::exception& e) {
     ctx.interp.in_alias = 0;
-    ctx.answer.params[0] = Utf8ToUtf16(e.what());
-    ShowAnswer(ctx, u"SYSTEM_FAIL", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"SYSTEM_FAIL", ctx.answer.error_time, {Utf8ToUtf16(e.what())});
   }
 }
 

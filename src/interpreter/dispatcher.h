@@ -1,7 +1,6 @@
 // RunCommandLine: the one entry for every command line, whatever its source.
 #pragma once
 
-#include <exception>
 #include <functional>
 #include <string_view>
 
@@ -12,20 +11,19 @@ struct Context;
 // How deep command lines may nest (aliases, command files, IF) before the chain is stopped.
 inline constexpr int kMaxNesting = 64;
 
+// Two signals end whole chains of command lines. Neither is a std::exception, on purpose: a
+// `catch (const std::exception&)` that turns a handler's own failure into an answer can never
+// swallow them, so no catch site has to remember to pass them on.
+
 // Thrown when a chain of nested command lines passes kMaxNesting. It unwinds the whole chain
 // (aliases do not turn it into "not found"), so a command file that runs itself three times
-// per line cannot multiply into billions of runs.
-class NestingTooDeep : public std::exception {
- public:
-  const char* what() const noexcept override { return "command lines nested too deeply"; }
-};
+// per line cannot multiply into billions of runs. RunGuarded answers it.
+struct NestingTooDeep {};
 
-// Thrown by the exit to unwind every running command line: nothing after EXIT runs. Only
-// the host's event loop catches it.
-class AppEnding : public std::exception {
- public:
-  const char* what() const noexcept override { return "the program is ending"; }
-};
+// Thrown by the exit, once the end sequence has run and EndApp has released what start-up
+// acquired, to unwind every running command line: nothing after EXIT runs. Only the host's
+// event loop catches it.
+struct AppEnding {};
 
 // Expands, splits and dispatches one line. Re-entrant.
 void RunCommandLine(Context& ctx, std::u16string_view line);

@@ -12,7 +12,6 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -49,15 +48,14 @@ void StartInterpreter(Context& ctx) {
   ctx.history.index = 0;
   ctx.answer.normal_time = 3;
   ctx.answer.error_time = 5;
-  if (ctx.main_form != nullptr) ctx.main_form->countdown = -1;
+  ctx.main_form->SetCountdown(-1);
   ctx.interp.direct_mode = 0;
   LoadSettings(ctx);
   UpdateCaption(ctx);
   ctx.interp.alias_arguments.clear();
   RunGuarded(ctx, [&] { RunAlias(ctx, u"AUTOEXEC"); });
-  ctx.answer.params[0] = ctx.app.product_name;
-  ctx.answer.params[1] = ctx.app.version;
-  ShowAnswer(ctx, u"SYSTEM_START", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, u"SYSTEM_START", ctx.answer.normal_time,
+                 {ctx.app.product_name, ctx.app.version});
 }
 
 }  // namespace qrx

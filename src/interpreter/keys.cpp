@@ -1,7 +1,5 @@
 #include "interpreter/keys.h"
 
-#include <algorithm>
-
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "core/context.h"
@@ -9,7 +7,6 @@
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -18,18 +15,6 @@ constexpr int32_t kVkShift = 0x10;
 constexpr int32_t kVkControl = 0x11;
 constexpr int32_t kVkMenu = 0x12;
 constexpr int32_t kVkF1 = 0x70;
-
-// Puts a text into the command box through the clipboard, as the paste message does, and
-// gives the user's clipboard text back afterwards.
-// False when the clipboard could not be had.
-bool PasteThroughClipboard(Context& ctx, std::u16string_view text) {
-  WindowSurface& window = ctx.main_form->Surface();
-  const std::optional<std::u16string> kept = ctx.os.GetClipboardText();
-  if (!ctx.os.SetClipboardText(text)) return false;
-  window.PasteClipboardIntoCommandBox();
-  ctx.os.SetClipboardText(kept.value_or(u""));
-  return true;
-}
 
 }  // namespace
 
@@ -45,7 +30,7 @@ void RegisterActiveKey(Context& ctx) {
   const int16_t modifiers =
       ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
   const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
-  if (key == 0 || ctx.main_form == nullptr) return;
+  if (key == 0) return;
   // Another program may hold the key already; that is not reported.
   ctx.main_form->Surface().RegisterHotKey(kActiveKeyId, static_cast<uint16_t>(modifiers),
                                           static_cast<uint16_t>(key));
@@ -59,7 +44,6 @@ void SetActiveKey(Context& ctx, const SetCall& call) {
   WriteIni(ctx, call.section, std::u16string(call.key) + u"-EX", Decimal(modifiers),
            ctx.paths.config);
   WriteIni(ctx, call.section, call.key, Decimal(key), ctx.paths.config);
-  if (ctx.main_form == nullptr) return;
   WindowSurface& window = ctx.main_form->Surface();
   if (ctx.keys.active_key_registered == 1) window.UnregisterHotKey(kActiveKeyId);
   if (key != 0) {
@@ -91,32 +75,4 @@ void PollFunctionKeys(Context& ctx) {
     }
   }
 }
-
-void RecallHistory(Context& ctx, int step) {
-  ctx.history.index = static_cast<int16_t>(std::clamp(ctx.history.index + step, 0, 9));
-  PasteIntoCommandBox(ctx, ctx.history.entries[ctx.history.index]);
-}
-
-void PasteIntoCommandBox(Context& ctx, std::u16string_view text) {
-  if (ctx.main_form == nullptr) return;
-  ctx.main_form->Surface().SetCommandText(u"");
-  PasteThroughClipboard(ctx, text);
-}
-
-void PasteDroppedData(Context& ctx, const DropData& data) {
-  if (ctx.main_form == nullptr) return;
-  std::optional<std::u16string> text;
-  if (!data.files.empty()) {
-    text = data.files.front();
-    if (text->find(u' ') != std::u16string::npos) text = u"\"" + *text + u"\"";
-  }
-  if (data.text) text = data.text;  // text wins over a file name when both are offered
-  if (text && PasteThroughClipboard(ctx, *text)) {
-    ctx.main_form->Surface().FocusCommandBox();
-    return;
-  }
-  ctx.ui.MessageBox(u"その形式には対応していません\rごめんなさい", ctx.app.product_name,
-                    mb::kOk | mb::kSystemModal);
-}
-
 }  // namespace qrx

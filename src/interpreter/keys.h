@@ -1,12 +1,9 @@
-// Function keys F1 to F15, the global hot key, and text put into the command box or into
-// another program's control.
+// Function keys F1 to F15, the global hot key, and text sent into another program's control.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "core/command_entry.h"
 
@@ -29,21 +26,4 @@ void SendTextToFocusedWindow(Context& ctx, const SetCall& call);
 
 // Every tick: runs the command of a function key held with the FPU modifiers, system-wide.
 void PollFunctionKeys(Context& ctx);
-
-// Up (+1) and Down (-1) in the command box: the history entry at the new position.
-void RecallHistory(Context& ctx, int step);
-
-// Replaces the command box's text; the user's clipboard text survives.
-void PasteIntoCommandBox(Context& ctx, std::u16string_view text);
-
-// What was dropped on the window.
-struct DropData {
-  std::vector<std::u16string> files;   // file-list format, when offered
-  std::optional<std::u16string> text;  // plain-text format, when offered
-};
-
-// Inserts a dropped file name (quoted when it has a space) or text at the caret; the user's
-// clipboard text survives. A drop it cannot use is refused with a message box.
-void PasteDroppedData(Context& ctx, const DropData& data);
-
 }  // namespace qrx

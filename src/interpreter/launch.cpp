@@ -6,7 +6,6 @@
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -39,12 +38,12 @@ LaunchRequest ParseLaunch(std::u16string_view text, char16_t sep) {
 }  // namespace
 
 int32_t LaunchProgram(Context& ctx, std::u16string_view text) {
-  ShowAnswer(ctx, u"SH_WAIT", -1);
+  ShowAnswer(ctx, u"SH_WAIT", kAnswerUntilReplaced);
   const LaunchRequest r = ParseLaunch(text, ctx.os.PathSeparator());
-  const intptr_t owner = ctx.main_form != nullptr ? ctx.main_form->Surface().NativeHandle() : 0;
+  const intptr_t owner = ctx.main_form->Surface().NativeHandle();
   const int32_t result =
       ctx.os.ShellExecute(owner, u"OPEN", r.program, r.parameters, r.directory, kShowNormal);
-  ShowAnswer(ctx, u"", -2);
+  ClearAnswer(ctx);
   return result;
 }
 }  // namespace qrx

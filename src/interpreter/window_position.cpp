@@ -4,7 +4,6 @@
 #include "base/text.h"
 #include "core/context.h"
 #include "core/ini_access.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -17,8 +16,15 @@ int32_t ReadPosition(Context& ctx, std::u16string_view key, int32_t def) {
 }  // namespace
 
 void RestoreWindowPosition(Context& ctx) {
-  if (ctx.main_form == nullptr) return;
   WindowSurface& w = ctx.main_form->Surface();
+  // The width first: with PosType 1 the stored point is the middle of the bottom edge, so
+  // the left edge depends on the width the window will have, not the one it has now.
+  if (ctx.main_form->Tag() == 1) {
+    const WindowRect before = w.NormalRect();
+    const int32_t tpp = w.TwipsPerPixelX();
+    const int32_t twips = ReadPosition(ctx, u"WW", (before.right - before.left) * tpp);
+    if (twips > 0) w.SetWindowWidth(twips / tpp);
+  }
   const WindowRect r = w.NormalRect();
   const int32_t width = r.right - r.left;
   const int32_t height = r.bottom - r.top;
@@ -29,15 +35,9 @@ void RestoreWindowPosition(Context& ctx) {
     y -= height;
   }
   w.MoveWindowTo(x, y);
-  if (ctx.main_form->Tag() == 1) {
-    const int32_t tpp = w.TwipsPerPixelX();
-    const int32_t twips = ReadPosition(ctx, u"WW", width * tpp);
-    if (twips > 0) w.SetWindowWidth(twips / tpp);
-  }
 }
 
 void SaveWindowPosition(Context& ctx) {
-  if (ctx.main_form == nullptr) return;
   WindowSurface& w = ctx.main_form->Surface();
   const WindowRect r = w.NormalRect();
   int32_t x = r.left;
@@ -53,7 +53,7 @@ void SaveWindowPosition(Context& ctx) {
 }
 
 void MoveOldWindowPos(Context& ctx, int16_t stored_version) {
-  if (stored_version >= 34 || ctx.main_form == nullptr) return;
+  if (stored_version >= 34) return;
   WindowSurface& w = ctx.main_form->Surface();
   const int32_t tpp = w.TwipsPerPixelX();
   const WindowRect r = w.NormalRect();

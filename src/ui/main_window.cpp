@@ -10,6 +10,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
+#include "ui/command_box.h"
 #include "ui/skinned_layout.h"
 
 namespace qrx {

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "ui/window_surface.h"
+#include "core/main_form.h"
+#include "core/window_surface.h"
 
 namespace qrx {
 
@@ -18,7 +19,7 @@ struct SkinSurfaces;
 
 enum class MouseButton { kLeft, kRight, kMiddle };
 
-class MainWindow {
+class MainWindow : public MainForm {
  public:
   MainWindow(Context& ctx, WindowSurface& surface);
   ~MainWindow();
@@ -27,30 +28,30 @@ class MainWindow {
 
   // "1" for the plain window, "2" for the skinned one; answers and the position restore
   // look at it.
-  int Tag() const { return skin_ ? 2 : 1; }
-  WindowSurface& Surface() { return surface_; }
+  int Tag() const override { return skin_ ? 2 : 1; }
+  WindowSurface& Surface() override { return surface_; }
 
   // From now on the window is the skinned one: a picture with a message balloon.
   void UseSkin(const SkinSurfaces& surfaces);
   // The skinned layout's parts, or nullptr for the plain window.
   SkinnedLayout* Skin() { return skin_.get(); }
   // Shows a skin; on the plain window it answers that skins need the skinned one.
-  void ApplySkin(std::u16string_view name, bool lasting);
-  // The window's own answer output: the answer line, or the message window with the
-  // answer's own skin `skin` (empty: none).
-  void WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time);
-  // The program ends: the message window goes.
-  void Unload();
+  void ApplySkin(std::u16string_view name, bool lasting) override;
+  void WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time) override;
+  void Unload() override;
 
   // Writes the current answer text into the answer line for `time` seconds.
-  void ShowAnswerLine(std::u16string_view text, int16_t time);
+  void ShowAnswerLine(std::u16string_view text, int16_t time) override;
   const std::u16string& AnswerLine() const { return answer_line_; }
   // Ticks of 100 ms before the answer line is wiped: > 0 waiting, 0 wiping, < 0 idle.
   int16_t countdown = -2;
   // False in debug mode: the hot key and the tray icon are then not handled.
   bool services_installed = true;
 
-  void SetCaption(std::u16string_view caption);
+  void SetCountdown(int16_t ticks) override { countdown = ticks; }
+  void SetServicesInstalled(bool installed) override { services_installed = installed; }
+
+  void SetCaption(std::u16string_view caption) override;
   const std::u16string& Caption() const { return caption_; }
 
   // Enter in the command box: the line goes into the history and runs; the box is emptied.

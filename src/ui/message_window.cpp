@@ -1,11 +1,12 @@
 #include "ui/message_window.h"
 
 #include "core/context.h"
+#include "interpreter/answer.h"
 
 namespace qrx {
 
 void MessageWindow::ShowAnswer(std::u16string_view text, int16_t time) {
-  if (time == -2) {
+  if (time == kAnswerCleared) {
     balloon_.Hide(true);
     return;
   }

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string_view>
 
+#include "core/window_surface.h"
 #include "ui/skin_surfaces.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 

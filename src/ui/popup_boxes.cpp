@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/to_integer.h"
+#include "interpreter/answer.h"
 
 namespace qrx {
 
@@ -30,7 +31,7 @@ void PopupBoxes::Show(std::u16string_view text, int16_t time) {
     surface_.CloseAfter(*sticky_, 1);
     sticky_.reset();
   }
-  if (time == -2) return;
+  if (time == kAnswerCleared) return;
   const double red = Unit();
   const double green = Unit();
   const double blue = Unit();

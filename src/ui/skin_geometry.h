@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/skin_state.h"
-#include "ui/window_surface.h"
+#include "core/window_surface.h"
 
 namespace qrx {
 

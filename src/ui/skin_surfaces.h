@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/window_surface.h"
 #include "ui/skin_geometry.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 

@@ -19,11 +19,13 @@ bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
   const std::u16string path = SkinPicturePath(ctx_, skin.file);
   const std::optional<PictureSize> picture = picture_.LoadPicture(path);
   if (!picture) {
-    const bool outer = ctx_.skin.reporting_failure;
+    struct Restore {
+      bool& flag;
+      bool value;
+      ~Restore() { flag = value; }
+    } restore{ctx_.skin.reporting_failure, ctx_.skin.reporting_failure};
     ctx_.skin.reporting_failure = true;
-    ctx_.answer.params[0] = path;
-    ShowAnswer(ctx_, u"SKIN_PICTURE-ERR", ctx_.answer.error_time);
-    ctx_.skin.reporting_failure = outer;
+    ShowAnswerWith(ctx_, u"SKIN_PICTURE-ERR", ctx_.answer.error_time, {path});
     return false;
   }
   if (lasting) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/window_surface.h"
 #include "ui/message_window.h"
 #include "ui/skin_surfaces.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/window_surface.h"
 #include "fake/fake_platform.h"
 #include "platform/platform.h"
-#include "ui/window_surface.h"
 
 namespace qrx::test {
 

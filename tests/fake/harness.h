@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/startup.h"
 #include "core/context.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_skin.h"
@@ -19,7 +20,7 @@ struct Instance {
   Context ctx{os, ui};
   MainWindow window{ctx, ui};
   FakeSkin skin{ui};
-  SkinSurfaces skins{skin, skin};
+  SkinnedWindowOffer skins{window, {skin, skin}};
 
   Instance() { ctx.main_form = &window; }
 

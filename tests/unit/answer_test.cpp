@@ -43,6 +43,16 @@ TEST_F(AnswerTest, CatalogueTextsAndMissingKeys) {
   EXPECT_EQ(q.ui.LastAnswer(), u"日本語の文 XY");
 }
 
+TEST_F(AnswerTest, ParametersGoInOrderAndTheRestKeepTheirValues) {
+  q.ctx.answer.params = {u"a", u"b", u"c", u"d"};
+  // #B is given from the old #A: the parameters are read before any is replaced.
+  ShowAnswerWith(q.ctx, u"#A/#B/#C/#D", 3, {u"new", q.ctx.answer.params[0]});
+  EXPECT_EQ(q.ui.LastAnswer(), u"new/a/c/d");
+  ClearAnswer(q.ctx);
+  EXPECT_EQ(q.ui.answers.back().text, u"");
+  EXPECT_EQ(q.ui.answers.back().time, kAnswerCleared);
+}
+
 TEST_F(AnswerTest, BarsSplitOffTheSound) {
   q.ctx.answer.params[0] = u"A";
   ShowAnswer(q.ctx, u"SND_ONE", 3);

@@ -102,6 +102,21 @@ TEST_F(DispatcherTest, LaterCommandsSayTheyAreNotAvailable) {
   EXPECT_EQ(Last().time, 5);
 }
 
+TEST(NoWindowTest, CommandsRunBeforeAHostAttachesItsWindow) {
+  FakePlatform os;
+  FakeUi ui{os};
+  Context ctx{os, ui};
+  ctx.interp.commands = CommandTable();
+  for (const char16_t* line : {u"HIDE", u"SHOW", u"SMALL", u"WAIT 0", u"/D", u"SH a.exe"}) {
+    RunTopLevelLine(ctx, line);
+  }
+  // Nothing reached the surface the user interface would show.
+  EXPECT_TRUE(ui.answers.empty());
+  EXPECT_TRUE(ui.captions.empty());
+  EXPECT_FALSE(ui.visible);
+  EXPECT_EQ(ctx.interp.direct_mode, 1);
+}
+
 // --- aliases and failures ----------------------------------------------------------------
 
 class AliasDispatchTest : public DispatcherTest {

@@ -65,7 +65,7 @@ TEST_F(LaunchTest, TheWaitAnswerShowsWhileTheShellWorks) {
   ASSERT_EQ(q.ui.answers.size(), 2u);
   EXPECT_EQ(q.ui.answers[0].text + u"/" + Decimal(q.ui.answers[0].time), u"starting/-1");
   EXPECT_EQ(q.ui.answers[1].text + u"/" + Decimal(q.ui.answers[1].time), u"/-2");
-  q.ctx.main_form = nullptr;  // before the main window exists, no owner
+  q.ctx.main_form = &q.ctx.no_main_form;  // before the main window exists, no owner
   EXPECT_EQ(LaunchOf(u"SH a.exe").substr(0, 2), "0 ");
 }
 
@@ -94,6 +94,18 @@ TEST_F(LaunchTest, ReloadReadsTheSettingsAndAnswersEvenWithoutAFile) {
   EXPECT_EQ(q.ui.LastAnswer(), u"reloaded");
   EXPECT_EQ(q.ui.answers.back().time, 3);
   EXPECT_EQ(q.ctx.settings.variables[2], u"from file");  // kept
+}
+
+TEST_F(LaunchTest, ReloadKeepsTheHistoryOfThisRun) {
+  q.Type(u"ANS one");
+  q.Type(u"ANS two");
+  q.Type(u"ANS three");
+  q.Type(u".R");
+  EXPECT_EQ(q.ctx.history.entries[2], u"ANS three");
+  EXPECT_EQ(q.ctx.history.entries[4], u"ANS one");
+  q.Type(u"WRITE");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u".R");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"HIS5"), u"ANS one");
 }
 
 }  // namespace

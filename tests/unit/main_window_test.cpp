@@ -6,6 +6,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
+#include "ui/command_box.h"
 
 namespace qrx::test {
 namespace {
@@ -233,6 +234,22 @@ TEST_F(MainWindowTest, PositionRoundTripsForBothTypes) {
   EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"190");  // type 1: middle of the bottom edge
   EXPECT_EQ(q.Config(u"SYSTEM", u"PY"), u"150");
   EXPECT_EQ(q.Config(u"SYSTEM", u"WW"), u"4500");
+}
+
+// A restart starts at the window's default width; PosType 1 must not drift by the
+// difference at every start.
+TEST_F(MainWindowTest, CentredPositionStaysPutWhateverTheStartWidth) {
+  q.ctx.settings.pos_type = 1;
+  q.ui.rect = WindowRect{500, 300, 900, 390};
+  SaveWindowPosition(q.ctx);
+  for (int run = 0; run < 3; ++run) {
+    q.ui.rect = WindowRect{0, 0, 286, 90};  // the default width of a fresh window
+    RestoreWindowPosition(q.ctx);
+    EXPECT_EQ(q.ui.rect.left, 500) << run;
+    EXPECT_EQ(q.ui.rect.right, 900) << run;
+    SaveWindowPosition(q.ctx);
+  }
+  EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"700");
 }
 
 TEST_F(MainWindowTest, OldTwipPositionsAreConvertedOnce) {

@@ -13,9 +13,9 @@
 #include <string>
 #include <thread>
 
+#include "core/window_surface.h"
 #include "platform/platform.h"
 #include "ui/skin_surfaces.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   qrx::Context ctx(*os, host);
   qrx::MainWindow window(ctx, host);
   ctx.main_form = &window;
-  const qrx::SkinSurfaces skins{host, host};
+  const qrx::SkinnedWindowOffer skins{window, {host, host}};
   try {
     qrx::StartUp(ctx, CommandLineArgument(argc, argv), &skins);
   } catch (const qrx::AppEnding&) {

@@ -50,7 +50,7 @@ int Run(HINSTANCE instance) {
   qrx::SkinWindow skin(surface);
   qrx::BalloonWindow balloon(instance, host, main_window, os->ProgramDirectory());
   balloon.Attach(&window);
-  const qrx::SkinSurfaces skins{skin, balloon};
+  const qrx::SkinnedWindowOffer skins{window, {skin, balloon}};
   qrx::PopupWindows popup_windows(instance);
   qrx::PopupBoxes popups(popup_windows, ctx.interp.random);
   host.AttachPopups(&popups);

@@ -82,8 +82,7 @@ void CalcRpnCommand(Context& ctx, const CommandCall& call) {
   // SET has answered a failure of its own (a name it does not know, a refused write);
   // "done" would cover it up.
   if (ctx.answer.last_ok == 0) return;
-  ctx.answer.params[0] = variable;
-  ShowAnswer(ctx, u"CALCRPN_DONE", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, u"CALCRPN_DONE", ctx.answer.normal_time, {variable});
 }
 
 }  // namespace

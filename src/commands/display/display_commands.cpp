@@ -7,26 +7,25 @@
 #include "interpreter/not_available.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 
 namespace {
 
 void ClsCommand(Context& ctx, const CommandCall&) {
-  ShowAnswer(ctx, u"", -2);
+  ClearAnswer(ctx);
 }
 
 void SmallCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().MinimizeWindow();
+  ctx.main_form->Surface().MinimizeWindow();
 }
 
 void HideCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().HideWindow();
+  ctx.main_form->Surface().HideWindow();
 }
 
 void ShowCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr) ctx.main_form->Surface().ShowWindow();
+  ctx.main_form->Surface().ShowWindow();
 }
 
 // "ANS key [time]": shows a catalogue message or a literal text.
@@ -44,7 +43,7 @@ void MboxCommand(Context& ctx, const CommandCall& call) {
 }
 
 void VerCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form != nullptr && ctx.main_form->Tag() == 2) {
+  if (ctx.main_form->Tag() == 2) {
     // The balloon has room for lines.
     ShowAnswer(ctx,
                ctx.app.product_name + u"\r\nVersion " + ctx.app.version + u"\r\n\r\nTorvane quorix",
@@ -57,7 +56,7 @@ void VerCommand(Context& ctx, const CommandCall&) {
 
 // "SKIN name": shows that skin and keeps it (the default skin when it has no picture).
 void SkinCommand(Context& ctx, const CommandCall& call) {
-  if (ctx.main_form != nullptr) ctx.main_form->ApplySkin(call.rest, true);
+  ctx.main_form->ApplySkin(call.rest, true);
 }
 
 constexpr CommandEntry kCommands[] = {

@@ -32,8 +32,7 @@ void AnswerStored(Context& ctx, bool saved, std::u16string_view key) {
 }
 
 void UnknownName(Context& ctx, std::u16string_view name) {
-  ctx.answer.params[0] = UpperCase(name);
-  ShowAnswer(ctx, u"SET_ERR1", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SET_ERR1", ctx.answer.error_time, {UpperCase(name)});
 }
 
 // The variables' range takes every name that sorts from "0" to "9"; only a single digit

@@ -63,8 +63,7 @@ void SetCommand(Context& ctx, const CommandCall& call) {
   }
   ctx.answer.params[0] = value;
   if (row == nullptr) {
-    ctx.answer.params[0] = UpperCase(name);
-    ShowAnswer(ctx, u"SET_ERR1", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"SET_ERR1", ctx.answer.error_time, {UpperCase(name)});
     return;
   }
   Run(ctx, *row, name, value);

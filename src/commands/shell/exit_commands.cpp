@@ -10,7 +10,6 @@
 #include "interpreter/keys.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 
@@ -27,12 +26,10 @@ void RunEndSequence(Context& ctx, std::u16string_view option) {
 }
 
 void EndApp(Context& ctx) {
-  if (ctx.main_form != nullptr) {
-    WindowSurface& window = ctx.main_form->Surface();
-    window.UnregisterHotKey(kActiveKeyId);
-    ctx.main_form->Unload();
-    window.DeleteTrayIcon();
-  }
+  WindowSurface& window = ctx.main_form->Surface();
+  window.UnregisterHotKey(kActiveKeyId);
+  ctx.main_form->Unload();
+  window.DeleteTrayIcon();
   ctx.ui.Quit();
 }
 

@@ -11,11 +11,10 @@ namespace qrx {
 
 void ShowResultCodeAnswer(Context& ctx, std::u16string_view section, int64_t code) {
   const std::u16string name = Decimal(code);
-  ctx.answer.params[0] = name;
   // An entry left empty counts as no entry, so a user can turn a code into an error.
   const bool has_entry = !ReadIni(ctx, section, name, u"", ctx.paths.message).empty();
   const std::u16string key = std::u16string(section) + u"_" + (has_entry ? name : u"ERR");
-  ShowAnswer(ctx, key, has_entry ? ctx.answer.normal_time : ctx.answer.error_time);
+  ShowAnswerWith(ctx, key, has_entry ? ctx.answer.normal_time : ctx.answer.error_time, {name});
 }
 
 }  // namespace qrx

@@ -9,11 +9,10 @@ namespace qrx {
 namespace {
 
 void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string& found) {
-  ctx.answer.params[0] = std::u16string(argument);
   if (found.empty()) {
-    ShowAnswer(ctx, u"SEARCH_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"SEARCH_ERR", ctx.answer.error_time, {argument});
   } else {
-    ShowAnswer(ctx, found, ctx.answer.normal_time);
+    ShowAnswerWith(ctx, found, ctx.answer.normal_time, {argument});
   }
 }
 

@@ -16,9 +16,12 @@ void ShCommand(Context& ctx, const CommandCall& call) {
   LaunchProgram(ctx, call.rest);
 }
 
-// ".R": reads the configuration file again.
+// ".R": reads the configuration file again. The history stays as it is in memory: the file
+// holds only what the last exit saved, so reading it back would lose this run's lines.
 void ReloadCommand(Context& ctx, const CommandCall&) {
+  const auto history = ctx.history.entries;
   LoadSettings(ctx);
+  ctx.history.entries = history;
   ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
 }
 

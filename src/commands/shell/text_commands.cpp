@@ -11,7 +11,6 @@
 #include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/split.h"
-#include "ui/main_window.h"
 
 namespace qrx {
 namespace {
@@ -43,7 +42,7 @@ std::optional<int16_t> VariableNumber(std::u16string_view text) {
 }
 
 intptr_t OwnerWindow(Context& ctx) {
-  return ctx.main_form != nullptr ? ctx.main_form->Surface().NativeHandle() : 0;
+  return ctx.main_form->Surface().NativeHandle();
 }
 
 }  // namespace
@@ -54,7 +53,7 @@ void ConvCommand(Context& ctx, const CommandCall& call) {
     ShowAnswer(ctx, u"CONV_ERR2", ctx.answer.error_time);
     return;
   }
-  ShowAnswer(ctx, u"CONV_CHG", -1);
+  ShowAnswer(ctx, u"CONV_CHG", kAnswerUntilReplaced);
   switch (XorConvertFile(ctx, f[0], f[1], f[2])) {
     case ConvResult::kDone:
       ShowAnswer(ctx, u"CONV_DONE", ctx.answer.normal_time);
@@ -77,9 +76,7 @@ void EchoCommand(Context& ctx, const CommandCall& call) {
     ShowAnswer(ctx, u"ECHO_ERR", ctx.answer.error_time);
     return;
   }
-  ctx.answer.params[0] = f[0];
-  ctx.answer.params[1] = f[1];
-  ShowAnswer(ctx, u"ECHO_ADD", ctx.answer.normal_time);
+  ShowAnswerWith(ctx, u"ECHO_ADD", ctx.answer.normal_time, {f[0], f[1]});
 }
 
 void IniCommand(Context& ctx, const CommandCall& call) {
@@ -105,18 +102,13 @@ void IniCommand(Context& ctx, const CommandCall& call) {
     written = WriteIni(ctx, section, key, last, file);
   }
 
-  ctx.answer.params[0] = file;
-  ctx.answer.params[1] = section;
-  ctx.answer.params[2] = key;
-  ctx.answer.params[3] = last;
   if (read_into) {
-    ctx.answer.params[3] = value_read;
-    ctx.answer.params[4] = Decimal(*read_into);
-    ShowAnswer(ctx, u"INI_R-OK", ctx.answer.normal_time);
+    ShowAnswerWith(ctx, u"INI_R-OK", ctx.answer.normal_time,
+                   {file, section, key, value_read, Decimal(*read_into)});
   } else if (written) {
-    ShowAnswer(ctx, u"INI_W-OK", ctx.answer.normal_time);
+    ShowAnswerWith(ctx, u"INI_W-OK", ctx.answer.normal_time, {file, section, key, last});
   } else {
-    ShowAnswer(ctx, u"INI_ERR", ctx.answer.error_time);
+    ShowAnswerWith(ctx, u"INI_ERR", ctx.answer.error_time, {file, section, key, last});
   }
 }
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "interpreter/keys.h"
+#include "ui/command_box.h"
 
 namespace qrx::win32 {
 

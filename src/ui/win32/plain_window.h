@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "interpreter/keys.h"
+#include "core/window_surface.h"
+#include "ui/command_box.h"
 #include "ui/main_window.h"
 #include "ui/win32/drop_target.h"
 #include "ui/win32/ui_handles.h"
 #include "ui/win32/ui_host.h"
-#include "ui/window_surface.h"
 
 namespace qrx {
 
