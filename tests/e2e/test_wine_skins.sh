@@ -17,13 +17,5 @@ for f in quorix.exe quorix_driver.exe; do
   fi
 done
 
-own_setup=0
-if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then
-  wine_setup || { echo "FAIL: Wine prefix setup"; exit 1; }
-  own_setup=1
-fi
-python3 "$here/wine_skins.py" "$QRX_WINDOWS_BUILD_DIR" "$QRX_SOURCE_DIR" \
+wine_run python3 "$here/wine_skins.py" "$QRX_WINDOWS_BUILD_DIR" "$QRX_SOURCE_DIR" \
   "$state/Xvfb_screen0" "$QRX_TEST_BUILD_DIR/e2e-output"
-rc=$?
-[ "$own_setup" -eq 1 ] && wine_cleanup
-exit $rc

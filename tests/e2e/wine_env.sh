@@ -38,6 +38,20 @@ wine_cleanup() {
   fi
 }
 
+# Runs a command in this run's prefix and display; sets them up first (and ends them after)
+# when the caller has not. Returns the command's exit code.
+wine_run() {
+  local own_setup=0 rc
+  if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then
+    wine_setup || { echo "FAIL: Wine prefix setup"; return 1; }
+    own_setup=1
+  fi
+  "$@"
+  rc=$?
+  [ "$own_setup" -eq 1 ] && wine_cleanup
+  return $rc
+}
+
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
   case "${1:-}" in
     setup) wine_setup ;;

@@ -392,14 +392,20 @@ def scenario_mbox(folder):
 def main():
     global BUILD, SOURCE
     BUILD, SOURCE = sys.argv[1], sys.argv[2]
+    return run_scenarios((scenario_first_start, scenario_lines_and_exit, scenario_wait,
+                          scenario_mbox), "qrx-wine-quorix-")
+
+
+def run_scenarios(scenarios, prefix):
+    """Runs each scenario in a fresh folder whose name starts with prefix, shows the end of
+    the Wine output of a scenario with failures, prints the summary; returns the exit code."""
     for name in ("quorix.exe", "quorix_driver.exe"):
         if not os.path.exists(os.path.join(BUILD, name)):
             print(f"FAIL: {os.path.join(BUILD, name)} not found (build the windows preset)")
             print("0 passed, 1 failed")
             return 1
-    for scenario in (scenario_first_start, scenario_lines_and_exit, scenario_wait,
-                     scenario_mbox):
-        folder = tempfile.mkdtemp(prefix="qrx-wine-quorix-")
+    for scenario in scenarios:
+        folder = tempfile.mkdtemp(prefix=prefix)
         before = failed
         try:
             scenario(folder)

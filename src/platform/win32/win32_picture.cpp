@@ -52,15 +52,8 @@ bool Fits(int64_t width, int64_t height) {
 class Canvas {
  public:
   Canvas(int32_t width, int32_t height, uint32_t background) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     dc_ = ::CreateCompatibleDC(nullptr);
-    bitmap_ = ::CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    bitmap_ = CreatePixelBitmap(width, height, &bits_);
     if (dc_ == nullptr || bitmap_ == nullptr || bits_ == nullptr) return;
     old_ = ::SelectObject(dc_, bitmap_);
     auto* p = static_cast<uint32_t*>(bits_);
@@ -249,6 +242,23 @@ class ComUse {
 };
 
 }  // namespace
+
+HBITMAP CreatePixelBitmap(int32_t width, int32_t height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  *bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+  if (bitmap != nullptr && *bits == nullptr) {
+    ::DeleteObject(bitmap);
+    return nullptr;
+  }
+  return bitmap;
+}
 
 std::optional<Picture> LoadPictureFile(std::u16string_view path, uint32_t background) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return std::nullopt;

@@ -2,6 +2,8 @@
 // PNG (and the others the system has codecs for) through the Windows Imaging Component.
 #pragma once
 
+#include "platform/win32/win32_api.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -19,6 +21,10 @@ struct Picture {
     return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
   }
 };
+
+// A 32-bit bitmap of the size whose pixels (0x00RRGGBB, top row first) are at *bits; null
+// when it cannot be made. The caller deletes it.
+HBITMAP CreatePixelBitmap(int32_t width, int32_t height, void** bits);
 
 // Loads a picture file. Transparent parts (of icons, PNG and GIF pictures) are filled with
 // `background` (0x00RRGGBB). Nothing when the file cannot be read as a picture, or when it

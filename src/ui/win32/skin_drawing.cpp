@@ -18,19 +18,9 @@ uint32_t FromColorRef(COLORREF c) {
 
 PictureBitmap::PictureBitmap(const Picture& picture) {
   if (picture.width <= 0 || picture.height <= 0) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap_ || bits == nullptr) {
-    bitmap_.Reset();
-    return;
-  }
+  bitmap_.Reset(CreatePixelBitmap(picture.width, picture.height, &bits));
+  if (!bitmap_) return;
   std::memcpy(bits, picture.pixels.data(), picture.pixels.size() * sizeof(uint32_t));
   width_ = picture.width;
   height_ = picture.height;
