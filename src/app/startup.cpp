@@ -4,13 +4,14 @@
 #include "base/setting_values.h"
 #include "base/text.h"
 #include "base/to_integer.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "core/config_paths.h"
 #include "core/context.h"
 #include "core/ini_access.h"
 #include "core/message_catalogue.h"
 #include "core/skin_file.h"
 #include "core/system_paths.h"
+#include "interpreter/answer.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
@@ -58,16 +59,12 @@ void CheckVersion(Context& ctx) {
   if (stored == running) return;
   if (stored < running && stored != 10) {
     MergeMessages(ctx, ctx.paths.message);
-    InfoBox(ctx,
-            u"バージョンアップありがとうございます\r機能の追加や変更点があるので、\r"
-            u"ドキュメントを良く読んでからのご利用をお勧めします");
+    InfoBox(ctx, BoxText(ctx, u"BOX_UPGRADE"));
     MoveOldWindowPos(ctx, stored);
   } else if (running < stored) {
-    InfoBox(ctx,
-            u"バージョンダウン悲しいです（；＿；\rバグ取りや機能の追加があるので、\r"
-            u"なるべく新しいバージョンのご利用をお勧めします");
+    InfoBox(ctx, BoxText(ctx, u"BOX_DOWNGRADE"));
   } else {
-    InfoBox(ctx, ctx.paths.config + u"\rを新規作成しました");
+    InfoBox(ctx, BoxText(ctx, u"BOX_NEWFILE", ctx.paths.config));
   }
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }
@@ -97,7 +94,10 @@ void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffe
   if (ctx.settings.debug != 1) RegisterActiveKey(ctx);
   WindowSurface& window = ctx.main_form->Surface();
   window.ShowWindow();
-  window.AddTrayIcon(ctx.app.product_name + u" Ver" + ctx.app.version);
+  const bool tray_added = window.AddTrayIcon(TrayTooltip(ctx, u""));
   StartInterpreter(ctx);
+  // After the greeting, so that it is not covered at once.
+  if (!tray_added) ShowAnswer(ctx, u"SYSTEM_TRAY-ERR", ctx.answer.error_time);
+  ReportRefusedActiveKey(ctx);
 }
 }  // namespace qrx

@@ -66,7 +66,13 @@ struct AnswerState {
 struct KeyState {
   std::array<std::u16string, 15> function_keys;  // F1 .. F15
   int16_t function_key_modifiers = 0;            // FPU: Shift 1 + Ctrl 2 + Alt 4
+  // Per function key, for one run per press: the system-wide poll has seen the key down
+  // since it was last up, and the press has run its command (from the window or the poll).
+  std::array<bool, 15> function_key_seen{};
+  std::array<bool, 15> function_key_ran{};
   uint8_t active_key_registered = 0;
+  // The hot key that another program held when it was registered ("Ctrl+Alt+Home"), or empty.
+  std::u16string active_key_refused;
 };
 
 // Settings loaded from the configuration file and changed by SET.

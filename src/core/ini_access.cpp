@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "core/context.h"
+#include "core/message_catalogue.h"
 
 namespace qrx {
 
@@ -16,7 +17,7 @@ bool WriteIni(Context& ctx, std::u16string_view section, std::u16string_view key
   const std::optional<std::u16string> stored =
       value.empty() ? std::nullopt : std::optional<std::u16string>(value);
   if (ctx.os.ProfileWriteString(section, key, stored, file)) return true;
-  ctx.ui.MessageBox(std::u16string(file) + u"\rへの書き込みに失敗しました", ctx.app.product_name,
+  ctx.ui.MessageBox(BoxText(ctx, u"BOX_WRITE-ERR", file), ctx.app.product_name,
                     mb::kOk | mb::kIconExclamation);
   return false;
 }

@@ -56,9 +56,12 @@ class NoWindowSurface : public WindowSurface {
   int32_t TwipsPerPixelX() override { return 15; }
   void FocusCommandBox() override {}
   void PasteClipboardIntoCommandBox() override {}
-  bool RegisterHotKey(int32_t, uint32_t, uint32_t) override { return false; }
+  void InsertIntoCommandBox(std::u16string_view) override {}
+  // Nothing to register with: taken as granted, so that no failure is reported.
+  bool RegisterHotKey(int32_t, uint32_t, uint32_t) override { return true; }
   void UnregisterHotKey(int32_t) override {}
-  void AddTrayIcon(std::u16string_view) override {}
+  bool AddTrayIcon(std::u16string_view) override { return true; }
+  void SetTrayTooltip(std::u16string_view) override {}
   void DeleteTrayIcon() override {}
   void BeginDrag() override {}
   intptr_t NativeHandle() override { return 0; }

@@ -46,11 +46,18 @@ class WindowSurface {
   virtual void FocusCommandBox() = 0;
   // The paste message to the command box: the clipboard text goes in at the caret.
   virtual void PasteClipboardIntoCommandBox() = 0;
+  // Puts a text (one line) into the command box at the caret, replacing the selection, as
+  // typing it would; the caret ends up after it. The clipboard is not touched.
+  virtual void InsertIntoCommandBox(std::u16string_view text) = 0;
 
-  // The global hot key of this window, and the notification-area icon.
+  // The global hot key of this window: false when it cannot be had (another program holds
+  // the combination).
   virtual bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) = 0;
   virtual void UnregisterHotKey(int32_t id) = 0;
-  virtual void AddTrayIcon(std::u16string_view tooltip) = 0;
+  // The notification-area icon: false when it could not be added.
+  virtual bool AddTrayIcon(std::u16string_view tooltip) = 0;
+  // A new tooltip for the icon (kept for an icon that comes later).
+  virtual void SetTrayTooltip(std::u16string_view tooltip) = 0;
   virtual void DeleteTrayIcon() = 0;
   // Lets the user move the window with the mouse, as if its caption had been grabbed.
   virtual void BeginDrag() = 0;

@@ -1,5 +1,7 @@
 #include "interpreter/aliases.h"
 
+#include <unordered_set>
+
 #include "base/text.h"
 #include "core/context.h"
 #include "core/ini_access.h"
@@ -35,10 +37,13 @@ class InAliasScope {
 void LoadAliases(Context& ctx) {
   auto& table = ctx.interp.aliases;
   table.clear();
-  for (const auto& name : GetKeyNames(ctx, u"BAT", ctx.paths.config)) {
+  // The whole section in one reading: reading each value on its own would read the file once
+  // per alias.
+  std::unordered_set<std::u16string> seen;
+  for (auto& [name, text] : ctx.os.ProfileSection(u"BAT", ctx.paths.config)) {
     // Two names that differ only in case: the first one in the file wins.
-    if (FindAlias(ctx, name) != nullptr) continue;
-    table.emplace_back(name, ReadIni(ctx, u"BAT", name, u"", ctx.paths.config));
+    if (!seen.insert(UpperCase(name)).second) continue;
+    table.emplace_back(std::move(name), std::move(text));
   }
 }
 
@@ -83,6 +88,15 @@ void AliasCommand(Context& ctx, const CommandCall& call) {
     return;
   }
   const std::u16string name = UpperCase(fields[0]);
+  if (name.empty()) {
+    // No alias has an empty name: there is nothing to delete, and nothing can be defined.
+    if (fields[1].empty()) {
+      ShowAnswerWith(ctx, u"BAT_DEL", ctx.answer.normal_time, {name, fields[1]});
+    } else {
+      ShowAnswerWith(ctx, u"BAT_ERR", ctx.answer.error_time, {name, fields[1]});
+    }
+    return;
+  }
   if (!StoreAlias(ctx, name, fields[1])) {
     ShowSaveRefused(ctx);
     return;

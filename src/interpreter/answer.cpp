@@ -7,6 +7,7 @@
 #include "base/setting_values.h"
 #include "core/context.h"
 #include "core/ini_access.h"
+#include "core/message_catalogue.h"
 #include "core/system_paths.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
@@ -17,12 +18,6 @@ namespace {
 constexpr char16_t kAnswerLibrary[] = u"QS_DLL1.DLL";
 
 enum class Output { kWindow, kLibrary, kPopup };
-
-std::u16string LookUp(Context& ctx, std::u16string_view key) {
-  const size_t cut = key.find(u'_');
-  if (cut == std::u16string_view::npos) return std::u16string(key);
-  return ReadIni(ctx, key.substr(0, cut), key.substr(cut + 1), key, ctx.paths.message);
-}
 
 std::vector<std::u16string> SplitAtBars(const std::u16string& text) {
   std::vector<std::u16string> parts;
@@ -55,21 +50,12 @@ void ShowInWindow(Context& ctx, std::u16string_view skin, int16_t time) {
   ctx.answer.text = shown;
 }
 
-}  // namespace
-
-void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
-  std::u16string text = LookUp(ctx, key);
-  std::u16string sound;
-  std::u16string skin;  // this answer's own skin, shown by the skinned window only
-  if (text.find(u'|') != std::u16string::npos) {
-    auto parts = SplitAtBars(text);
-    text = parts[0];
-    sound = parts[1];
-    if (parts.size() == 3) skin = parts[2];
-  }
+// Shows a finished answer text in the output "ANS-WINDOW" chooses; `skin` is the answer's
+// own skin, which only the skinned window shows.
+void Deliver(Context& ctx, std::u16string text, std::u16string_view skin, int16_t time) {
   std::u16string library;
   const Output output = ChooseOutput(ctx, library);
-  ctx.answer.text = ExpandAnswerParams(ctx, text);
+  ctx.answer.text = std::move(text);
   switch (output) {
     case Output::kWindow:
       ShowInWindow(ctx, skin, time);
@@ -86,12 +72,36 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
       ctx.ui.ShowPopup(ctx.answer.text, time);
       break;
   }
+}
+
+void RecordOutcome(Context& ctx, int16_t time) {
+  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+}
+
+}  // namespace
+
+void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
+  std::u16string text = CatalogueText(ctx, key);
+  std::u16string sound;
+  std::u16string skin;
+  if (text.find(u'|') != std::u16string::npos) {
+    auto parts = SplitAtBars(text);
+    text = parts[0];
+    sound = parts[1];
+    if (parts.size() == 3) skin = parts[2];
+  }
+  Deliver(ctx, ExpandAnswerParams(ctx, text), skin, time);
   if (!sound.empty()) {
     if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
     auto fields = SplitArguments(sound, 1);
     PlayWave(ctx, fields[0], fields[1]);
   }
-  ctx.answer.last_ok = time != ctx.answer.error_time ? -1 : 0;
+  RecordOutcome(ctx, time);
+}
+
+void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
+  Deliver(ctx, std::u16string(text), u"", time);
+  RecordOutcome(ctx, time);
 }
 
 void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,

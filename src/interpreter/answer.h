@@ -17,6 +17,10 @@ inline constexpr int16_t kAnswerCleared = -2;        // with the empty text: cle
 // for `time` seconds.
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time);
 
+// Shows a text exactly as it is: no catalogue lookup, no sound field, no parameters (a found
+// file name may hold "_", "|" and "#").
+void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time);
+
 // Sets the answer parameters #A, #B, ... to `params` in order, then shows the key. The
 // parameters after them keep their values.
 void ShowAnswerWith(Context& ctx, std::u16string_view key, int16_t time,

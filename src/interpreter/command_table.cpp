@@ -8,6 +8,7 @@ namespace {
 
 void RemCommand(Context&, const CommandCall&) {}
 
+// clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"REM", u";"}, RemCommand},
     {{u"LBAT"}, LbatCommand},
@@ -17,6 +18,7 @@ constexpr CommandEntry kCommands[] = {
     {{u"IF"}, IfCommand},
     {{u"ALIAS"}, AliasCommand},
 };
+// clang-format on
 
 }  // namespace
 

@@ -1,17 +1,19 @@
 #include "interpreter/not_available.h"
 
+#include <string>
+
 #include "core/context.h"
 #include "interpreter/answer.h"
 
 namespace qrx {
 
 void NotAvailableYet(Context& ctx, const CommandCall& call) {
-  ShowAnswer(ctx, std::u16string(call.word) + u" is not available yet", ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_NOT-YET", ctx.answer.error_time, {call.word});
 }
 
 void SetNotAvailableYet(Context& ctx, const SetCall& call) {
-  ShowAnswer(ctx, u"SET " + std::u16string(call.name) + u" is not available yet",
-             ctx.answer.error_time);
+  ShowAnswerWith(ctx, u"SYSTEM_NOT-YET", ctx.answer.error_time,
+                 {u"SET " + std::u16string(call.name)});
 }
 
 }  // namespace qrx

@@ -1,14 +1,14 @@
-// The handler of commands that this build does not carry yet.
+// The handlers of commands and SET names that this build does not carry yet.
 #pragma once
 
 #include "core/command_entry.h"
 
 namespace qrx {
 
-// Answers "<WORD> is not available yet" as an error.
+// Answers "SYSTEM_NOT-YET" as an error, with the command word as #A.
 void NotAvailableYet(Context& ctx, const CommandCall& call);
 
-// Answers "SET <NAME> is not available yet" as an error.
+// Answers "SYSTEM_NOT-YET" as an error, with "SET" and the name as #A.
 void SetNotAvailableYet(Context& ctx, const SetCall& call);
 
 }  // namespace qrx

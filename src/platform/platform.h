@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qrx {
@@ -139,6 +140,12 @@ class Platform {
   virtual std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                                       std::u16string_view file) = 0;
   virtual std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) = 0;
+  // The keys of a section with their values, from one reading of the file: every key line
+  // with "=" of the first section of the name, in file order, each paired with what
+  // ProfileGetString of its name with an empty default gives. The same as ProfileKeyNames
+  // followed by one ProfileGetString per name, without reading the file again for each.
+  virtual std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
+      std::u16string_view section, std::u16string_view file) = 0;
 };
 
 // The user-interface host: modal dialogs and the event loop. The real windows implement it

@@ -3,20 +3,14 @@
 #include <algorithm>
 
 #include "core/context.h"
+#include "core/message_catalogue.h"
 
 namespace qrx {
 namespace {
 
-// Puts a text into the command box through the clipboard, as the paste message does, and
-// gives the user's clipboard text back afterwards.
-// False when the clipboard could not be had.
-bool PasteThroughClipboard(Context& ctx, std::u16string_view text) {
-  WindowSurface& window = ctx.main_form->Surface();
-  const std::optional<std::u16string> kept = ctx.os.GetClipboardText();
-  if (!ctx.os.SetClipboardText(text)) return false;
-  window.PasteClipboardIntoCommandBox();
-  ctx.os.SetClipboardText(kept.value_or(u""));
-  return true;
+// The command box holds one line: like a paste, a text goes in up to its first line break.
+std::u16string_view FirstLine(std::u16string_view text) {
+  return text.substr(0, text.find_first_of(u"\r\n"));
 }
 
 }  // namespace
@@ -27,8 +21,10 @@ void RecallHistory(Context& ctx, int step) {
 }
 
 void PasteIntoCommandBox(Context& ctx, std::u16string_view text) {
-  ctx.main_form->Surface().SetCommandText(u"");
-  PasteThroughClipboard(ctx, text);
+  // Straight into the box: the user's clipboard is never touched, whatever it holds.
+  WindowSurface& window = ctx.main_form->Surface();
+  window.SetCommandText(u"");
+  window.InsertIntoCommandBox(FirstLine(text));
 }
 
 void PasteDroppedData(Context& ctx, const DropData& data) {
@@ -38,11 +34,13 @@ void PasteDroppedData(Context& ctx, const DropData& data) {
     if (text->find(u' ') != std::u16string::npos) text = u"\"" + *text + u"\"";
   }
   if (data.text) text = data.text;  // text wins over a file name when both are offered
-  if (text && PasteThroughClipboard(ctx, *text)) {
-    ctx.main_form->Surface().FocusCommandBox();
+  if (text) {
+    WindowSurface& window = ctx.main_form->Surface();
+    window.InsertIntoCommandBox(FirstLine(*text));
+    window.FocusCommandBox();
     return;
   }
-  ctx.ui.MessageBox(u"その形式には対応していません\rごめんなさい", ctx.app.product_name,
+  ctx.ui.MessageBox(BoxText(ctx, u"BOX_DROP-ERR"), ctx.app.product_name,
                     mb::kOk | mb::kSystemModal);
 }
 

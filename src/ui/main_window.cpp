@@ -91,14 +91,12 @@ bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
     return true;
   }
   if ((vk == kLeft || vk == kRight) && alt && !shift && !ctrl) {
-    RunGuarded(ctx_, [&] {
-      ShowAnswer(ctx_, vk == kLeft ? u"[戻る]押されたのぉ" : u"[進む]押されたのぉ", 3);
-    });
+    RunGuarded(ctx_, [&] { ShowAnswer(ctx_, vk == kLeft ? u"KEY_BACK" : u"KEY_FORWARD", 3); });
     return false;
   }
   if (vk >= kF1 && vk <= kF15 && !shift && !ctrl && !alt) {
     // Modified function keys belong to the system-wide poll only.
-    RunTopLevelLine(ctx_, ctx_.keys.function_keys[vk - kF1]);
+    RunFunctionKeyInWindow(ctx_, vk - kF1);
   }
   return false;
 }

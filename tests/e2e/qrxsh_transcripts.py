@@ -9,6 +9,11 @@ of the test catalogue. Every run gets a fresh folder holding a copy of the execu
 catalogue DEF.MSG, so that the program folder, the configuration and the catalogue are all
 the run's own. The same transcripts run natively and under Wine, and must print the same.
 
+Three environment variables let one input serve both: QRX_SEP is the path separator ("/" or
+"\\"), QRX_NEXT_MINUTE a minute of the clock (HH:MM) that begins at least 20 seconds after
+the run starts, and QRX_SECONDS_TO_NEXT the whole seconds from the start until 2 seconds
+after that minute has begun.
+
 usage: qrxsh_transcripts.py EXECUTABLE [--wine]
 """
 import os
@@ -16,6 +21,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TRANSCRIPTS = os.path.join(HERE, "transcripts")
@@ -35,6 +41,17 @@ def normalise(output, folder, wine):
         output = output.replace(win.replace("\\", "\\\\"), "<DIR>")
     output = output.replace(folder + "/", "<DIR>/").replace(folder, "<DIR>")
     return output
+
+
+def environment(wine):
+    env = dict(os.environ, QRX_SEP="\\" if wine else "/")
+    now = time.time()
+    start = now - now % 60 + 60  # the next minute, or the one after when it is too close
+    if start - now < 20:
+        start += 60
+    env["QRX_NEXT_MINUTE"] = time.strftime("%H:%M", time.localtime(start))
+    env["QRX_SECONDS_TO_NEXT"] = str(int(start - now) + 2)
+    return env
 
 
 def run(exe, wine, name):
@@ -57,7 +74,7 @@ def run(exe, wine, name):
             stdin = f.read()
         cmd = (["wine", target] if wine else [target])
         proc = subprocess.run(cmd, input=stdin, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                              cwd=folder, timeout=120)
+                              cwd=folder, timeout=240, env=environment(wine))
         got = normalise(proc.stdout.decode("utf-8", "replace"), folder, wine)
         with open(os.path.join(TRANSCRIPTS, name + ".out"), encoding="utf-8") as f:
             want = f.read()

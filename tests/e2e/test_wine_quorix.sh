@@ -9,7 +9,7 @@ export QRX_SOURCE_DIR=${QRX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
 source "$here/wine_env.sh"
 export QRX_SESSION_END=off
 
-for f in quorix.exe quorix_driver.exe; do
+for f in quorix.exe quorix_driver.exe hotkey_holder.exe; do
   if [ ! -f "${QRX_WINDOWS_BUILD_DIR:-}/$f" ]; then
     echo "FAIL: ${QRX_WINDOWS_BUILD_DIR:-(QRX_WINDOWS_BUILD_DIR not set)}/$f not found (build the windows preset)"
     echo "0 passed, 1 failed"

@@ -2,7 +2,8 @@
 """quorix.exe under Wine, driven from outside by quorix_driver.exe as a user would: the first
 start with its notice box, the caption and the start answer, lines typed and confirmed with
 Enter, history recall, EXIT and closing the window (both save the history), WAIT (the window
-stays responsive and the process idles) and MBOX.
+stays responsive and the process idles), MBOX, and a start while hotkey_holder.exe holds the
+hot key Ctrl+Alt+Home.
 
 Every scenario gets a fresh folder holding a copy of quorix.exe and DEF.MSG; the
 configuration file lies in the same folder and is named on the command line. The Wine
@@ -389,17 +390,82 @@ def scenario_mbox(folder):
         q.stop()
 
 
+CTRL_ALT, HOME = "3", "36"
+
+
+class Holder:
+    """hotkey_holder.exe holding a combination until its input is closed."""
+
+    def __init__(self, folder):
+        self.out_path = os.path.join(folder, "holder.out")
+        self.out = open(self.out_path, "wb")
+        self.proc = subprocess.Popen(
+            ["wine", os.path.join(BUILD, "hotkey_holder.exe"), CTRL_ALT, HOME, "300"],
+            stdin=subprocess.PIPE, stdout=self.out, stderr=subprocess.DEVNULL)
+
+    def state(self, timeout):
+        """'held', 'refused ERROR' or '' when the holder said nothing within timeout seconds."""
+        end = time.time() + timeout
+        while time.time() < end:
+            with open(self.out_path, "rb") as f:
+                text = f.read().decode("ascii", "replace").strip()
+            if text:
+                return text
+            time.sleep(0.2)
+        return ""
+
+    def release(self):
+        if self.proc.poll() is None:
+            self.proc.stdin.close()
+            try:
+                self.proc.wait(timeout=30)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        self.out.close()
+
+
+def scenario_hot_key_taken(folder):
+    holder = Holder(folder)
+    q = Quorix(folder)
+    try:
+        state = holder.state(120)
+        if not check("the holder has Ctrl+Alt+Home", state == "held", repr(state)):
+            return
+        q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+        refused = message("ACTIVEKEY_ERR", A="Ctrl+Alt+Home")
+        driver = Driver([["wait-window", WINDOW_MS], ["pid"],
+                         ["wait-answer", refused, "10000"]])
+        time.sleep(0.5)
+        q.start()
+        ok, lines, err = driver.result(timeout=180)
+        if not check("start-up says that Ctrl+Alt+Home could not be registered", ok, err):
+            return
+        q.wpid = int(lines[1])
+        holder.release()
+        expect("once the holder has gone, SET ACTIVEKEY 3 36 registers it",
+               enter(q, "SET ACTIVEKEY 3 36",
+                     ["wait-answer", message("ACTIVEKEY_SET", A="3 36"), "5000"]))
+        expect("hot key: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
+        check("hot key: process ends after close", q.ended(15))
+    finally:
+        holder.release()
+        q.stop()
+
+
 def main():
     global BUILD, SOURCE
     BUILD, SOURCE = sys.argv[1], sys.argv[2]
     return run_scenarios((scenario_first_start, scenario_lines_and_exit, scenario_wait,
-                          scenario_mbox), "qrx-wine-quorix-")
+                          scenario_mbox, scenario_hot_key_taken), "qrx-wine-quorix-",
+                         ("quorix.exe", "quorix_driver.exe", "hotkey_holder.exe"))
 
 
-def run_scenarios(scenarios, prefix):
-    """Runs each scenario in a fresh folder whose name starts with prefix, shows the end of
-    the Wine output of a scenario with failures, prints the summary; returns the exit code."""
-    for name in ("quorix.exe", "quorix_driver.exe"):
+def run_scenarios(scenarios, prefix, programs=("quorix.exe", "quorix_driver.exe")):
+    """Runs each scenario in a fresh folder whose name starts with prefix, once the programs
+    are built; shows the end of the Wine output of a scenario with failures, prints the
+    summary; returns the exit code."""
+    for name in programs:
         if not os.path.exists(os.path.join(BUILD, name)):
             print(f"FAIL: {os.path.join(BUILD, name)} not found (build the windows preset)")
             print("0 passed, 1 failed")

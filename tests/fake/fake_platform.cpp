@@ -212,4 +212,9 @@ std::vector<std::u16string> FakePlatform::ProfileSectionNames(std::u16string_vie
   return profile::SectionNames(*this, *this, file);
 }
 
+std::vector<std::pair<std::u16string, std::u16string>> FakePlatform::ProfileSection(
+    std::u16string_view section, std::u16string_view file) {
+  return profile::Section(*this, *this, section, file);
+}
+
 }  // namespace qrx::test

@@ -93,6 +93,8 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+  std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
+      std::u16string_view section, std::u16string_view file) override;
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override;

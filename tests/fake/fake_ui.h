@@ -90,12 +90,21 @@ class FakeUi : public UiHost, public WindowSurface {
   void FocusCommandBox() override { ++focus_requests; }
   // The paste message inserts the clipboard text at the caret (here: at the end).
   void PasteClipboardIntoCommandBox() override { command += os_.clipboard.value_or(u""); }
+  void InsertIntoCommandBox(std::u16string_view text) override { command += text; }
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t key) override {
+    if (hot_key_taken) return false;
     hot_keys.push_back({id, modifiers, key});
     return true;
   }
   void UnregisterHotKey(int32_t id) override { hot_keys.push_back({-id, 0, 0}); }
-  void AddTrayIcon(std::u16string_view tooltip) override { tray = std::u16string(tooltip); }
+  bool AddTrayIcon(std::u16string_view tooltip) override {
+    if (tray_fails) return false;
+    tray = std::u16string(tooltip);
+    return true;
+  }
+  void SetTrayTooltip(std::u16string_view tooltip) override {
+    if (tray) tray = std::u16string(tooltip);
+  }
   void DeleteTrayIcon() override { tray.reset(); }
   void BeginDrag() override { ++drags; }
 
@@ -108,7 +117,9 @@ class FakeUi : public UiHost, public WindowSurface {
   int focus_requests = 0;
   int drags = 0;
   std::vector<HotKey> hot_keys;
+  bool hot_key_taken = false;  // another program holds every combination
   std::optional<std::u16string> tray;
+  bool tray_fails = false;
 
   // The text of the last answer, or "(none)".
   std::u16string LastAnswer() const { return answers.empty() ? u"(none)" : answers.back().text; }

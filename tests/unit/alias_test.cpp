@@ -51,6 +51,19 @@ TEST_F(AliasTest, ViewAndDelete) {
   EXPECT_EQ(q.ui.LastAnswer(), u"NEVER 削除");
 }
 
+TEST_F(AliasTest, NoNameDeletesNothingAndWritesNothing) {
+  const std::string before = ConfigBytes();
+  q.ui.boxes.clear();
+  q.Type(u"ALIAS");
+  EXPECT_EQ(q.ui.LastAnswer(), u" 削除");
+  EXPECT_EQ(q.ui.answers.back().time, 3);
+  q.Type(u"ALIAS  ANS x");  // a line without a name defines nothing
+  EXPECT_EQ(q.ui.LastAnswer(), u" はありません");
+  EXPECT_EQ(q.ui.answers.back().time, 5);
+  EXPECT_TRUE(q.ui.boxes.empty());
+  EXPECT_EQ(ConfigBytes(), before);
+}
+
 TEST_F(AliasTest, MacrosRunWhenDefinedUnlessDoubled) {
   q.os.now.day = 7;
   q.Type(u"ALIAS day ANS $$D-$D");

@@ -159,6 +159,20 @@ TEST_F(AnswerTest, WhichShowsTheFullPathOrSearchErr) {
   EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
 }
 
+TEST_F(AnswerTest, FoundPathsAreShownAsTheyAre) {
+  // "#", "|" and "_" are legal in file names; none of them may be read as answer syntax.
+  q.Type(u"SET 1 ONE");
+  q.os.search_dirs = {u"C:\\logs"};
+  for (const char16_t* name : {u"n#1.log", u"p|q.txt", u"SET_ERR1", u"a#A##b"}) {
+    q.os.PutFile(u"C:\\logs\\" + std::u16string(name), "");
+    q.Type(u"WHICH " + std::u16string(name));
+    EXPECT_EQ(q.ui.LastAnswer(), u"C:\\logs\\" + std::u16string(name));
+    q.Type(u"SEARCH C:\\logs\\" + std::u16string(name));
+    EXPECT_EQ(q.ui.LastAnswer(), u"C:\\logs\\" + std::u16string(name));
+  }
+  EXPECT_TRUE(SoundCalls().empty());
+}
+
 TEST_F(AnswerTest, SearchLooksInOneFolderOnly) {
   q.os.PutFile(u"C:\\temp\\b.txt", "");
   q.os.PutFile(u"C:\\temp\\a.txt", "");

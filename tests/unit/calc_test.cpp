@@ -56,13 +56,13 @@ TEST(GeneralNumberTextTest, FifteenSignificantDigitsAndTheExponentFormOutsideThe
 
 TEST(CalcRpnCommandTest, StoresThroughSetAndSaysDoneOnlyWhenThatWorked) {
   Instance q;
-  q.PutDefaultMessages(u"[CALCRPN]\r\nDONE=CALCRPN_DONE #A\r\n[SET]\r\n0-9=SET_0-9 #A/#B\r\n");
+  q.PutDefaultMessages(u"[CALCRPN]\r\nDONE=CALCRPN_DONE #A #B\r\n[SET]\r\n0-9=SET_0-9 #A/#B\r\n");
   q.Start(kConfig);
   q.ui.answers.clear();
   q.Type(u"CALCRPN 0 1 2 +");
   ASSERT_EQ(q.ui.answers.size(), 2u);
   EXPECT_EQ(q.ui.answers[0].text, u"SET_0-9 3/0");
-  EXPECT_EQ(q.ui.answers[1].text, u"CALCRPN_DONE 0");
+  EXPECT_EQ(q.ui.answers[1].text, u"CALCRPN_DONE 0 3");  // the variable and the result
   q.Type(u"CALCRPN CLIP 6 7 *");
   EXPECT_EQ(q.os.clipboard, u"42");
   q.Type(u"SET FIG 3");  // zero filling keeps the last three characters, a sign counting

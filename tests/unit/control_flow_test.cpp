@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "commands/shell/exit_commands.h"
+#include <string>
+
+#include "base/text.h"
 #include "fake/harness.h"
 
 namespace qrx::test {
@@ -117,20 +119,33 @@ TEST_F(ControlFlowTest, ModesAndCaption) {
 
 // --- the session-end flags -----------------------------------------------------------------
 
+// The flags the system is asked to end the session with, for one line in a fresh instance.
+uint32_t FlagsOf(std::u16string_view line) {
+  Instance q;
+  q.Start(u"C:\\cfg\\QRX_CORE.INI");
+  q.os.calls.clear();
+  q.Type(line);
+  for (const auto& c : q.os.calls) {
+    if (c.rfind("EndSession ", 0) == 0) return static_cast<uint32_t>(std::stoul(c.substr(11)));
+  }
+  ADD_FAILURE() << "no session end for " << Utf16ToUtf8(line);
+  return 0;
+}
+
 TEST(WindowsExitFlagsTest, WordsOptionsAndHexadecimal) {
-  EXPECT_EQ(WindowsExitFlags(u"SHUTDOWN"), 8u);
-  EXPECT_EQ(WindowsExitFlags(u"SHUTDOWN FORCED"), 12u);
-  EXPECT_EQ(WindowsExitFlags(u"shutdown forced"), 12u);
-  EXPECT_EQ(WindowsExitFlags(u"SHUTDOWN  FORCED"), 8u);  // the option begins with a blank
-  EXPECT_EQ(WindowsExitFlags(u"RESET FORCED"), 6u);
-  EXPECT_EQ(WindowsExitFlags(u"LOGOFF FORCED"), 4u);
-  EXPECT_EQ(WindowsExitFlags(u"LOGOFF"), 0u);
-  EXPECT_EQ(WindowsExitFlags(u"EWE 5"), 5u);
-  EXPECT_EQ(WindowsExitFlags(u"EWE 10"), 16u);
-  EXPECT_EQ(WindowsExitFlags(u"EWE FFFF"), 0xFFFFFFFFu);  // -1, sign-extended
-  EXPECT_EQ(WindowsExitFlags(u"EWE"), 0u);
-  EXPECT_EQ(WindowsExitFlags(u"EWE FORCED"), 4u);
-  EXPECT_EQ(WindowsExitFlags(u"EWE 12345"), 0x2345u);  // longer: the low 16 bits
+  EXPECT_EQ(FlagsOf(u"SHUTDOWN"), 8u);
+  EXPECT_EQ(FlagsOf(u"SHUTDOWN FORCED"), 12u);
+  EXPECT_EQ(FlagsOf(u"shutdown forced"), 12u);
+  EXPECT_EQ(FlagsOf(u"SHUTDOWN  FORCED"), 8u);  // the option begins with a blank
+  EXPECT_EQ(FlagsOf(u"RESET FORCED"), 6u);
+  EXPECT_EQ(FlagsOf(u"LOGOFF FORCED"), 4u);
+  EXPECT_EQ(FlagsOf(u"LOGOFF"), 0u);
+  EXPECT_EQ(FlagsOf(u"EWE 5"), 5u);
+  EXPECT_EQ(FlagsOf(u"EWE 10"), 16u);
+  EXPECT_EQ(FlagsOf(u"EWE FFFF"), 0xFFFFFFFFu);  // -1, sign-extended
+  EXPECT_EQ(FlagsOf(u"EWE"), 0u);
+  EXPECT_EQ(FlagsOf(u"EWE FORCED"), 4u);
+  EXPECT_EQ(FlagsOf(u"EWE 12345"), 0x2345u);  // longer: the low 16 bits
 }
 
 TEST_F(ControlFlowTest, ShutdownSavesThenAsksOnceAndNothingElse) {

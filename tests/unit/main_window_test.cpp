@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake/harness.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
@@ -122,6 +124,70 @@ TEST_F(MainWindowTest, SystemWideFunctionKeysNeedExactlyTheModifiers) {
   q.os.key_states[0x10] = -32768;  // Shift too
   PollFunctionKeys(q.ctx);
   EXPECT_TRUE(q.ui.answers.empty());
+}
+
+TEST_F(MainWindowTest, AFunctionKeyRunsItsCommandOncePerPress) {
+  constexpr int16_t kPressed = -32767, kHeld = -32768;  // down since the last look / still down
+  constexpr int32_t kCtrl = 0x11, kAlt = 0x12;
+  q.ctx.keys.function_keys[2] = u"ANS f3";
+  q.ctx.keys.function_key_modifiers = 6;
+  const auto runs = [&] {
+    return std::count_if(q.ui.answers.begin(), q.ui.answers.end(),
+                         [](const auto& a) { return a.text == u"f3"; });
+  };
+  const auto release = [&] {
+    q.os.key_states.clear();
+    PollFunctionKeys(q.ctx);
+  };
+  // Held in the window: the key event repeats while the poll sees the key down.
+  q.os.key_states = {{kF3, kPressed}};
+  q.window.OnKeyDown(kF3, false, false, false);
+  for (int i = 0; i < 3; ++i) {
+    PollFunctionKeys(q.ctx);
+    q.os.key_states[kF3] = kHeld;
+    q.window.OnKeyDown(kF3, false, false, false);
+  }
+  EXPECT_EQ(runs(), 1);
+  release();
+  q.window.OnKeyDown(kF3, false, false, false);  // the next press
+  EXPECT_EQ(runs(), 2);
+  // Held with the system-wide combination.
+  release();
+  q.os.key_states = {{kF3, kPressed}, {kCtrl, kHeld}, {kAlt, kHeld}};
+  for (int i = 0; i < 5; ++i) {
+    PollFunctionKeys(q.ctx);
+    q.os.key_states[kF3] = kHeld;
+  }
+  EXPECT_EQ(runs(), 3);
+  // FPU 0: one press in the window reaches both the key event and the poll, in either order.
+  q.ctx.keys.function_key_modifiers = 0;
+  release();
+  q.os.key_states = {{kF3, kPressed}};
+  q.window.OnKeyDown(kF3, false, false, false);
+  PollFunctionKeys(q.ctx);
+  EXPECT_EQ(runs(), 4);
+  release();
+  q.os.key_states = {{kF3, kPressed}};
+  PollFunctionKeys(q.ctx);
+  q.window.OnKeyDown(kF3, false, false, false);
+  EXPECT_EQ(runs(), 5);
+  release();
+  q.os.key_states = {{kF3, 1}};  // pressed and let go between two looks
+  PollFunctionKeys(q.ctx);
+  EXPECT_EQ(runs(), 6);
+}
+
+TEST_F(MainWindowTest, RecallAndDropsLeaveTheClipboardAsItWas) {
+  q.Type(u"ANS 1");
+  q.os.clipboard.reset();  // a picture, say: no text at all
+  q.window.OnKeyDown(kUp, false, false, false);
+  EXPECT_EQ(q.ui.command, u"ANS 1");
+  q.window.OnDrop(DropData{{u"C:\\a b.txt"}, std::nullopt});
+  EXPECT_EQ(q.ui.command, u"ANS 1\"C:\\a b.txt\"");
+  q.ui.command.clear();
+  q.window.OnDrop(DropData{{}, u"two\r\nlines"});  // a one-line box takes the first line
+  EXPECT_EQ(q.ui.command, u"two");
+  EXPECT_FALSE(q.os.clipboard.has_value());
 }
 
 // --- hot key, tray and mouse ---------------------------------------------------------------

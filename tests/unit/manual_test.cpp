@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/text.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "commands/settings/set_table.h"
 
 namespace qrx {

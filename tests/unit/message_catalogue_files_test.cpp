@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "core/message_catalogue.h"
 #include "platform/posix/cp932.h"
 
 namespace qrx {
@@ -25,13 +26,15 @@ namespace {
 // case letter is one the text must show, as the answer would tell less without it. SET_ERR2
 // and SET_SKIN-OFF set none. Keys of digits only are result codes, shown with #A = the code.
 constexpr const char* kRequired[] = {
-    "SYSTEM START:AB END XYW INILOAD INPUT NEST FAIL:A SAVE-ERR:a",
+    "SYSTEM START:AB END XYW INILOAD INPUT NEST FAIL:A SAVE-ERR:a NOT-YET:A TRAY-ERR",
+    "KEY BACK FORWARD",
+    "BOX UPGRADE DOWNGRADE NEWFILE:A WRITE-ERR:A DROP-ERR",
     "ELSE ERR",
     "MODE DIRECT NORMAL",
     "SET ERR1:A ERR2 CLIP:a CLIP-ERR:a 0-9:AB RND:a POSTYPE:a FIG:a FPU:a F01-15:AB "
     "CLIPFLG-ON:a CLIPFLG-OFF:a TIMER-ADD:AB TIMER-DEL:ab TIMER-ERR:Ab SKIN-ON:a SKIN-OFF "
     "MOVE-ON:a MOVE-OFF:a LINKIP:a LINKPORT:a MYPORT:a MYPORT-ERR:a",
-    "ACTIVEKEY SET:a DEL:a",
+    "ACTIVEKEY SET:a DEL:a ERR:A",
     "BAT ADD:ab DEL:ab VIEW:AB ERR:ab",
     "LBAT ERR:A",
     "WAIT WAIT:a",
@@ -50,7 +53,7 @@ constexpr const char* kRequired[] = {
     "LINK SEND:ab ERR",
     "LL ADD:a ERR:A",
     "WOL SEND ERR",
-    "CALCRPN DONE:A ERR1 ERR2 ERR3 ERR4 ERR5",
+    "CALCRPN DONE:AB ERR1 ERR2 ERR3 ERR4 ERR5",
 };
 
 // "SECTION_KEY" -> params.
@@ -189,6 +192,16 @@ TEST(MessageFiles, BothLanguagesHaveTheSameKeysAndPlaceholders) {
     EXPECT_EQ(shape[1].count(id) ? shape[1][id] : "(missing)", params) << "EN.MSG " << id;
   }
   for (const auto& [id, params] : shape[1]) EXPECT_TRUE(shape[0].count(id)) << "DEF.MSG " << id;
+}
+
+TEST(MessageFiles, TextsThatTheProgramBringsAlongAreTheDeliveredOnes) {
+  // They stand in for these keys in catalogues made before the keys existed.
+  const Catalogue& def = Files()[0];
+  for (const BuiltInText& built_in : BuiltInTexts()) {
+    const std::string key = Utf16ToUtf8(built_in.key);
+    ASSERT_TRUE(def.texts.count(key)) << key;
+    EXPECT_TRUE(def.texts.at(key) == built_in.text) << key;
+  }
 }
 
 TEST(MessageFiles, NamesAndTextsFitTheMergeBuffers) {

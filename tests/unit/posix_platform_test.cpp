@@ -104,6 +104,11 @@ TEST_F(PosixPlatformTest, WriteReplacesTheWholeFileKeepingPermissionsAndLinks) {
   EXPECT_TRUE(fs::is_symlink(P("link.ini")));
   EXPECT_EQ(os_.ReadFile(U("real.ini")), "new");
   EXPECT_EQ(fs::status(P("real.ini")).permissions(), fs::perms(0640));
+  fs::permissions(P("real.ini"), fs::perms(0666));  // more than the usual mask lets new files have
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(os_.WriteFile(U("real.ini"), "newer"));
+  ::umask(mask);
+  EXPECT_EQ(fs::status(P("real.ini")).permissions(), fs::perms(0666));
   EXPECT_EQ(List(), (std::set<std::string>{"f.bin", "real.ini", "link.ini"}));  // no temporary
 }
 

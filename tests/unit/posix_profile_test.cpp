@@ -1,4 +1,5 @@
 // The profile calls of the POSIX platform on real files in a fresh temporary folder.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 
 #include "base/text.h"
 #include "fake/scoped.h"
+#include "fake/scripted_sys.h"
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_platform.h"
 
@@ -42,8 +44,54 @@ TEST_F(PosixProfileTest, FirstWriteCreatesTheFileInCodePage932WithCrLf) {
   EXPECT_EQ(os_.ProfileGetString(u"設定", u"名前", u"", file), u"値ソ表");
   EXPECT_EQ(os_.ProfileKeyNames(u"設定", file), Names{u"名前"});
   EXPECT_EQ(os_.ProfileSectionNames(file), (Names{u"設定", u"SYSTEM"}));
-  dir_.Put("日本語フォルダの設定.ini", "[s]\r\nk=2\r\n");  // nothing is cached
+  dir_.Put("日本語フォルダの設定.ini", "[s]\r\nk=2\r\n");  // a change by hand is seen
   EXPECT_EQ(os_.ProfileGetString(u"s", u"k", u"", file), u"2");
+}
+
+// Another program rewrites the file in place with the same size right after each reading:
+// within the same tick of the file clock, so only the time of the reading can tell.
+TEST_F(PosixProfileTest, RewriteOfTheSameSizeRightAfterAReadingIsSeen) {
+  auto owned = std::make_unique<test::ScriptedSys>();
+  owned->whole_seconds = true;  // as on a file system that keeps whole seconds only
+  PosixPlatform coarse(std::move(owned));
+  for (PosixPlatform* os : {&os_, &coarse}) {
+    for (int i = 0; i < 200; ++i) {
+      const std::string value = std::to_string(i % 10);
+      dir_.Put("hand.ini", "[s]\r\nk=" + value + "\r\n");
+      ASSERT_EQ(os->ProfileGetString(u"s", u"k", u"", U("hand.ini")), Utf8ToUtf16(value)) << i;
+    }
+  }
+}
+
+TEST_F(PosixProfileTest, ParsedFileIsKeptWhileTheFileStaysTheSame) {
+  auto owned = std::make_unique<test::ScriptedSys>();
+  test::ScriptedSys& sys = *owned;
+  sys.clock_shift = 10;  // every file looks long settled
+  PosixPlatform os(std::move(owned));
+  const std::u16string file = U("kept.ini");
+  dir_.Put("kept.ini", "[s]\r\nk=1\r\nj=2\r\n[t]\r\n");
+  auto get = [&] { return os.ProfileGetString(u"s", u"k", u"", file); };
+  EXPECT_EQ(get(), u"1");
+  const int opened = sys.uses["open"];
+  EXPECT_EQ(os.ProfileKeyNames(u"s", file), (Names{u"k", u"j"}));
+  EXPECT_EQ(os.ProfileSectionNames(file), (Names{u"s", u"t"}));
+  EXPECT_EQ(get(), u"1");
+  EXPECT_EQ(sys.uses["open"], opened);  // answered from the kept copy
+
+  // Replaced by another program (a new inode), touched, grown in place, removed, written.
+  dir_.Put("other.ini", "[s]\r\nk=3\r\nj=2\r\n[t]\r\n");
+  fs::rename(dir_ / "other.ini", dir_ / "kept.ini");
+  EXPECT_EQ(get(), u"3");
+  dir_.Put("kept.ini", "[s]\r\nk=4\r\nj=2\r\n[t]\r\n");
+  const timespec times[2] = {{0, UTIME_OMIT}, {1'000'000'000, 123}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, (dir_ / "kept.ini").c_str(), times, 0), 0);
+  EXPECT_EQ(get(), u"4");
+  dir_.Put("kept.ini", "[s]\r\nk=55\r\n");
+  EXPECT_EQ(get(), u"55");
+  fs::remove(dir_ / "kept.ini");
+  EXPECT_EQ(get(), u"");
+  ASSERT_TRUE(os.ProfileWriteString(u"s", u"k", u"6", file));
+  EXPECT_EQ(get(), u"6");
 }
 
 TEST_F(PosixProfileTest, FileIsReplacedWholeAndOnlyWhenItsBytesChange) {

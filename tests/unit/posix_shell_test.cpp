@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "base/text.h"
-#include "commands/command_table.h"
+#include "commands/registry.h"
 #include "core/context.h"
 #include "fake/fake_ui.h"
 #include "fake/scoped.h"

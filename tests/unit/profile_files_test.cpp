@@ -132,6 +132,34 @@ TEST_F(ProfileFilesTest, ListingsFollowTheFileOrder) {
   EXPECT_EQ(Sections(), (Names{u"s", u"t", u"S"}));
 }
 
+TEST_F(ProfileFilesTest, SectionGivesEachListedKeyWithWhatItsLookupGives) {
+  using Entries = std::vector<std::pair<std::u16string, std::u16string>>;
+  file_.bytes = Cp932Encode(
+      u"[s]\r\nK1=1\r\nnoeq\r\n;c=1\r\n=empty\r\nk1=2\r\nq=\"quoted\"\r\nnoeq=3\r\n"
+      u" 名前 = 値 \r\n[S]\r\nlater=1\r\n");
+  // Duplicates stay listed and take the first line's value; a name whose first line has no
+  // "=" and a name no lookup can reach give the empty default.
+  EXPECT_EQ(Section(file_, file_, u"s", kFile), (Entries{{u"K1", u"1"},
+                                                         {u"", u""},
+                                                         {u"k1", u"1"},
+                                                         {u"q", u"quoted"},
+                                                         {u"noeq", u""},
+                                                         {u"名前", u"値"}}));
+  EXPECT_EQ(Section(file_, file_, u"missing", kFile), Entries{});
+  EXPECT_EQ(Section(file_, file_, u"", kFile), Entries{});
+  // Whatever the file, it is what the key names and one lookup per name give.
+  file_.bytes = Utf16File(u"[u]\r\né=1\r\n?=2\r\nÉ=3\r\n");
+  for (std::u16string_view section : {u"u", u"s"}) {
+    Entries expected;
+    for (const auto& key : Keys(section)) expected.emplace_back(key, Get(section, key, u""));
+    EXPECT_EQ(Section(file_, file_, section, kFile), expected);
+  }
+  EXPECT_EQ(Section(file_, file_, u"u", kFile)[0],
+            (std::pair<std::u16string, std::u16string>{u"é", u"2"}));
+  file_.bytes.reset();
+  EXPECT_EQ(Section(file_, file_, u"s", kFile), Entries{});
+}
+
 // --- writes ------------------------------------------------------------------------------------
 
 TEST_F(ProfileFilesTest, WritesCreateTheFileInCodePage932WithCrLfLines) {

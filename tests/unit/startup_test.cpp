@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "base/text.h"
 #include "core/config_paths.h"
 #include "fake/harness.h"
 #include "interpreter/aliases.h"
+#include "interpreter/dispatcher.h"
 
 namespace qrx::test {
 namespace {
@@ -132,14 +136,67 @@ TEST_F(StartupTest, ExitSavesTheHistoryOnceAndEnds) {
   EXPECT_EQ(q.ui.answers.size(), answers);
 }
 
-TEST_F(StartupTest, ExitNoSkipsSavingAndEndexec) {
-  q.Start();
-  q.os.ProfileWriteString(u"BAT", u"ENDEXEC", u"\"ANS bye\"", cfg);
+// ENDEXEC is stored before start-up, so the start loads it as a user's configuration would.
+class EndexecTest : public StartupTest {
+ protected:
+  void StartWith(std::u16string_view endexec) {
+    q.os.PutFile(
+        cfg, "[SYSTEM]\r\nVersion=0.50\r\n[BAT]\r\nENDEXEC=\"" + q.os.ToAnsi(endexec) + "\"\r\n");
+    q.Start();
+  }
+  size_t Count(std::u16string_view text) const {
+    size_t n = 0;
+    for (const auto& a : q.ui.answers) n += a.text == text ? 1 : 0;
+    return n;
+  }
+};
+
+TEST_F(EndexecTest, RunsOnExitAndOnClose) {
+  StartWith(u"ANS bye");
+  q.Type(u"EXIT");
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_EQ(q.ui.LastAnswer(), u"bye");
+
+  Instance closing;
+  closing.os.PutFile(cfg, q.os.FileBytes(cfg));
+  closing.Start();
+  EXPECT_THROW(closing.window.OnClose(), AppEnding);
+  EXPECT_TRUE(closing.ui.quit);
+  EXPECT_EQ(closing.ui.LastAnswer(), u"bye");
+}
+
+TEST_F(EndexecTest, ExitNoSkipsSavingAndEndexec) {
+  StartWith(u"ANS bye");
   q.Type(u"ANS one");
   q.Type(u"exit no");
   EXPECT_TRUE(q.ui.quit);
   EXPECT_EQ(q.ui.LastAnswer(), u"またね");
   EXPECT_EQ(q.Config(u"SYSTEM", u"HIS2"), u"(missing)");
+}
+
+// An ENDEXEC that exits, shuts down or calls itself still ends the program, with one
+// SYSTEM_END.
+TEST_F(EndexecTest, EndexecThatEndsTheProgramEndsItOnce) {
+  for (const char16_t* endexec : {u"EXIT", u"ENDEXEC", u"SHUTDOWN"}) {
+    Instance run;
+    run.PutDefaultMessages(u"[SYSTEM]\r\nEND=またね\r\nNEST=深すぎ\r\n");
+    run.os.PutFile(
+        cfg, "[SYSTEM]\r\nVersion=0.50\r\n[BAT]\r\nENDEXEC=\"" + run.os.ToAnsi(endexec) + "\"\r\n");
+    run.Start();
+    run.Type(u"EXIT");
+    EXPECT_TRUE(run.ui.quit) << Utf16ToUtf8(endexec);
+    size_t ends = 0;
+    for (const auto& a : run.ui.answers) ends += a.text == u"またね" ? 1 : 0;
+    EXPECT_EQ(ends, 1u) << Utf16ToUtf8(endexec);
+    run.Type(u"ANS after");  // nothing runs once the program has ended
+  }
+}
+
+TEST_F(EndexecTest, ShutdownInEndexecStillAsksForTheSession) {
+  StartWith(u"SHUTDOWN");
+  q.Type(u"EXIT");
+  EXPECT_TRUE(q.ui.quit);
+  EXPECT_NE(std::find(q.os.calls.begin(), q.os.calls.end(), "EndSession 8"), q.os.calls.end());
 }
 
 TEST_F(StartupTest, NothingAfterExitRunsInTheSameChain) {

@@ -114,7 +114,12 @@ void HeadlessWindow::Run(Context& ctx, MainWindow& window) {
   next_tick_ = Clock::now() + kTick;
   reader_ = std::thread([this] { ReadInput(); });
   while (!quit_) {
-    std::optional<std::u16string> line = WaitForLine(std::nullopt);
+    std::optional<std::u16string> line;
+    try {
+      line = WaitForLine(std::nullopt);
+    } catch (const AppEnding&) {
+      break;  // a tick's command (timer, clipboard) ended the program
+    }
     if (!line) {
       // End of input closes the window, which runs the exit.
       try {

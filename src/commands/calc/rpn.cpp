@@ -82,7 +82,7 @@ void CalcRpnCommand(Context& ctx, const CommandCall& call) {
   // SET has answered a failure of its own (a name it does not know, a refused write);
   // "done" would cover it up.
   if (ctx.answer.last_ok == 0) return;
-  ShowAnswerWith(ctx, u"CALCRPN_DONE", ctx.answer.normal_time, {variable});
+  ShowAnswerWith(ctx, u"CALCRPN_DONE", ctx.answer.normal_time, {variable, text});
 }
 
 }  // namespace

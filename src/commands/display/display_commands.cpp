@@ -59,12 +59,22 @@ void SkinCommand(Context& ctx, const CommandCall& call) {
   ctx.main_form->ApplySkin(call.rest, true);
 }
 
+// One row per line: the words, then the handler.
+// clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"CLS"}, ClsCommand},     {{u"ANS"}, AnsCommand},       {{u"WRITE"}, WriteCommand},
-    {{u"MBOX"}, MboxCommand},   {{u"KABE"}, NotAvailableYet}, {{u"SS"}, NotAvailableYet},
-    {{u"SMALL"}, SmallCommand}, {{u"HIDE"}, HideCommand},     {{u"SHOW"}, ShowCommand},
-    {{u"SKIN"}, SkinCommand},   {{u"VER"}, VerCommand},
+    {{u"CLS"}, ClsCommand},
+    {{u"ANS"}, AnsCommand},
+    {{u"WRITE"}, WriteCommand},
+    {{u"MBOX"}, MboxCommand},
+    {{u"KABE"}, NotAvailableYet},
+    {{u"SS"}, NotAvailableYet},
+    {{u"SMALL"}, SmallCommand},
+    {{u"HIDE"}, HideCommand},
+    {{u"SHOW"}, ShowCommand},
+    {{u"SKIN"}, SkinCommand},
+    {{u"VER"}, VerCommand},
 };
+// clang-format on
 
 }  // namespace
 

@@ -5,10 +5,12 @@
 namespace qrx {
 namespace {
 
+// clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CD", u"CHDRIVE"}, NotAvailableYet},
     {{u"PROPERTY"}, NotAvailableYet},
 };
+// clang-format on
 
 }  // namespace
 

@@ -18,12 +18,14 @@ void WavePlayCommand(Context& ctx, const CommandCall& call) {
   PlayWave(ctx, fields[0], fields[1]);
 }
 
+// clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"BEEP"}, BeepCommand},
     {{u"CDDA"}, NotAvailableYet},
     {{u"WAVEPLAY"}, WavePlayCommand},
     {{u"MCI"}, NotAvailableYet},
 };
+// clang-format on
 
 }  // namespace
 

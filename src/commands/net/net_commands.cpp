@@ -5,10 +5,12 @@
 namespace qrx {
 namespace {
 
+// clang-format off
 constexpr CommandEntry kCommands[] = {
     {{u"LINK"}, NotAvailableYet},
     {{u"WOL"}, NotAvailableYet},
 };
+// clang-format on
 
 }  // namespace
 

@@ -15,6 +15,7 @@ namespace qrx {
 namespace {
 
 // In the order of testing: the first row for a name wins.
+// clang-format off
 constexpr SetEntry kSetTable[] = {
     {u"LINKIP", {}, SetNotAvailableYet},
     {u"LINKPORT", {}, SetNotAvailableYet},
@@ -35,6 +36,7 @@ constexpr SetEntry kSetTable[] = {
     {u"SKIN", {}, SetSkin, u"SYSTEM", u"SKIN", u"SET_SKIN", false, true},
     {u"MOVE", {}, SetMove, u"SET", u"MOVE", u"SET_MOVE"},
 };
+// clang-format on
 
 // Ordinal comparison of UTF-16 code units.
 bool Between(std::u16string_view s, std::u16string_view low, std::u16string_view high) {

@@ -15,14 +15,22 @@ namespace qrx {
 
 void RunEndSequence(Context& ctx, std::u16string_view option) {
   if (ctx.end_sequence_done) return;
+  // Marked before ENDEXEC runs: an ENDEXEC that says EXIT, SHUTDOWN or ENDEXEC itself
+  // must end the program, not start the sequence over.
+  ctx.end_sequence_done = true;
   ShowAnswer(ctx, u"SYSTEM_END", ctx.answer.normal_time);
   if (UpperCase(option) != u"NO") {
     if (ctx.settings.move == 1) SaveWindowPosition(ctx);
     SaveHistory(ctx);
     ctx.interp.alias_arguments.clear();
-    RunAlias(ctx, u"ENDEXEC");
+    try {
+      RunAlias(ctx, u"ENDEXEC");
+    } catch (const NestingTooDeep&) {
+      // The program ends all the same; the answer says why ENDEXEC stopped.
+      ctx.interp.in_alias = 0;
+      ShowAnswer(ctx, u"SYSTEM_NEST", ctx.answer.error_time);
+    }
   }
-  ctx.end_sequence_done = true;
 }
 
 void EndApp(Context& ctx) {
@@ -39,31 +47,39 @@ void ExitProgram(Context& ctx, std::u16string_view option) {
   throw AppEnding();
 }
 
-uint32_t WindowsExitFlags(std::u16string_view line) {
-  auto fields = SplitArguments(line, 1);
-  const std::u16string word = UpperCase(fields[0]);
-  const std::u16string& option = fields[1];
-  int32_t flags = 0;
-  if (word == u"RESET") {
-    flags = 2;
-  } else if (word == u"SHUTDOWN") {
-    flags = 8;
-  } else if (word == u"EWE") {
-    // Hexadecimal; the low 16 bits of a longer number, sign-extended ("FFFF" is -1).
-    const double value = ParseNumericText(u"&H" + option).value_or(0.0);
-    flags = static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(value) & 0xFFFF));
-  }
-  if (UpperCase(option) == u"FORCED") flags |= 4;
-  return static_cast<uint32_t>(flags);
-}
-
 void ExitCommand(Context& ctx, const CommandCall& call) {
   ExitProgram(ctx, call.rest);
 }
 
-void WindowsExitCommand(Context& ctx, const CommandCall& call) {
+namespace {
+
+// The end sequence, then the system is asked to end the session; the option "FORCED" adds
+// the flag that closes programs without asking them.
+void EndSession(Context& ctx, int32_t flags, std::u16string_view option) {
+  if (UpperCase(option) == u"FORCED") flags |= 4;
   RunEndSequence(ctx, u"");
-  ctx.os.EndSession(WindowsExitFlags(call.line));
+  ctx.os.EndSession(static_cast<uint32_t>(flags));
+}
+
+}  // namespace
+
+void ResetCommand(Context& ctx, const CommandCall& call) {
+  EndSession(ctx, 2, call.rest);
+}
+
+void ShutdownCommand(Context& ctx, const CommandCall& call) {
+  EndSession(ctx, 8, call.rest);
+}
+
+void LogoffCommand(Context& ctx, const CommandCall& call) {
+  EndSession(ctx, 0, call.rest);
+}
+
+void EweCommand(Context& ctx, const CommandCall& call) {
+  // Hexadecimal; the low 16 bits of a longer number, sign-extended ("FFFF" is -1).
+  const double value = ParseNumericText(u"&H" + std::u16string(call.rest)).value_or(0.0);
+  EndSession(ctx, static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(value) & 0xFFFF)),
+             call.rest);
 }
 
 }  // namespace qrx

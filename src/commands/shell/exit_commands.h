@@ -24,11 +24,12 @@ void EndApp(Context& ctx);
 // "EXIT [NO]" and ".": the exit, with the rest of the line as its option.
 [[noreturn]] void ExitCommand(Context& ctx, const CommandCall& call);
 
-// "RESET", "SHUTDOWN", "LOGOFF", "EWE flags" (the whole line): the end sequence, then the
-// system is asked to end the session. The program does not end by itself.
-void WindowsExitCommand(Context& ctx, const CommandCall& call);
-
-// The session-end flags a line asks for.
-uint32_t WindowsExitFlags(std::u16string_view line);
+// "RESET", "SHUTDOWN", "LOGOFF" and "EWE flags" (hexadecimal), each with the option
+// "FORCED": the end sequence, then the system is asked to end the session. The program does
+// not end by itself.
+void ResetCommand(Context& ctx, const CommandCall& call);
+void ShutdownCommand(Context& ctx, const CommandCall& call);
+void LogoffCommand(Context& ctx, const CommandCall& call);
+void EweCommand(Context& ctx, const CommandCall& call);
 
 }  // namespace qrx

@@ -12,7 +12,9 @@ void ShowFound(Context& ctx, std::u16string_view argument, const std::u16string&
   if (found.empty()) {
     ShowAnswerWith(ctx, u"SEARCH_ERR", ctx.answer.error_time, {argument});
   } else {
-    ShowAnswerWith(ctx, found, ctx.answer.normal_time, {argument});
+    // #A as for a failure; the path itself is shown as it is.
+    ctx.answer.params[0] = std::u16string(argument);
+    ShowLiteralAnswer(ctx, found, ctx.answer.normal_time);
   }
 }
 

@@ -25,13 +25,24 @@ void ReloadCommand(Context& ctx, const CommandCall&) {
   ShowAnswer(ctx, u"SYSTEM_INILOAD", ctx.answer.normal_time);
 }
 
+// One row per line: the words, then the handler.
+// clang-format off
 constexpr CommandEntry kCommands[] = {
-    {{u"SH"}, ShCommand},       {{u".", u"EXIT"}, ExitCommand},
-    {{u".R"}, ReloadCommand},   {{u"RESET", u"SHUTDOWN", u"LOGOFF", u"EWE"}, WindowsExitCommand},
-    {{u"WHICH"}, WhichCommand}, {{u"SEARCH"}, SearchCommand},
-    {{u"INI"}, IniCommand},     {{u"LHA"}, LhaCommand},
-    {{u"ECHO"}, EchoCommand},   {{u"CONV"}, ConvCommand},
+    {{u"SH"}, ShCommand},
+    {{u".", u"EXIT"}, ExitCommand},
+    {{u".R"}, ReloadCommand},
+    {{u"RESET"}, ResetCommand},
+    {{u"SHUTDOWN"}, ShutdownCommand},
+    {{u"LOGOFF"}, LogoffCommand},
+    {{u"EWE"}, EweCommand},
+    {{u"WHICH"}, WhichCommand},
+    {{u"SEARCH"}, SearchCommand},
+    {{u"INI"}, IniCommand},
+    {{u"LHA"}, LhaCommand},
+    {{u"ECHO"}, EchoCommand},
+    {{u"CONV"}, ConvCommand},
 };
+// clang-format on
 
 }  // namespace
 

@@ -14,7 +14,6 @@ namespace qrx {
 namespace {
 
 constexpr char16_t kSection[] = u"TIMER";
-constexpr uint32_t kMillisecondsPerMinute = 60000;
 
 // Stops at the first refused write: each refusal shows its own warning box.
 bool WriteMaps(Context& ctx) {
@@ -25,11 +24,6 @@ bool WriteMaps(Context& ctx) {
 std::u16string CurrentMinute(Context& ctx) {
   const LocalTime now = ctx.os.Now();
   return MinuteText(now.hour * 60 + now.minute);
-}
-
-int MinutesFromTo(std::u16string_view from, std::u16string_view to) {
-  return ((TimeToMinute(to) - TimeToMinute(from)) % kMinutesPerDay + kMinutesPerDay) %
-         kMinutesPerDay;
 }
 
 void ExamineMinute(Context& ctx, const std::u16string& minute) {
@@ -120,28 +114,16 @@ int16_t TimerCheck(Context& ctx, std::u16string_view time, std::u16string& comma
 void TimerMinuteStep(Context& ctx) {
   TimerState& timers = ctx.timers;
   // A tick nested inside a running timer command (a WAIT in it lets ticks run) leaves the
-  // minutes alone; the running step examines them once the command has returned.
+  // minutes alone, so no minute's command starts twice.
   if (timers.running) return;
-  std::u16string minute = CurrentMinute(ctx);
+  const std::u16string minute = CurrentMinute(ctx);
   if (minute == timers.last_minute) return;
-  RunningScope running(timers);
-  std::u16string first = minute;
-  uint32_t first_tick = ctx.os.TickCount();
-  for (;;) {
+  {
+    RunningScope running(timers);
     ExamineMinute(ctx, minute);
-    timers.last_minute = minute;
-    const std::u16string now = CurrentMinute(ctx);
-    if (now == minute) return;
-    // Real time covers every minute from the first one up to now, unless the clock was
-    // set or jumped: then only the new minute is examined, as at any other new minute.
-    const uint32_t elapsed = (ctx.os.TickCount() - first_tick) / kMillisecondsPerMinute;
-    if (static_cast<uint32_t>(MinutesFromTo(first, now)) <= elapsed + 1) {
-      minute = MinuteText(TimeToMinute(minute) + 1);
-    } else {
-      minute = first = now;
-      first_tick = ctx.os.TickCount();
-    }
   }
+  // Read again: the minutes a long command covered are skipped, not run late.
+  timers.last_minute = CurrentMinute(ctx);
 }
 
 }  // namespace qrx

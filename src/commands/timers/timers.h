@@ -37,9 +37,9 @@ int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view com
 // with the stored command for the last two.
 int16_t TimerCheck(Context& ctx, std::u16string_view time, std::u16string& command);
 
-// The minute step of the main window's tick: runs the entry of each minute not yet
-// examined. Minutes that pass while a timer command runs are examined, in order, once it
-// returns (ticks nested inside it leave them alone); a clock that jumps is not caught up.
+// The minute step of the main window's tick: runs the entry of a minute not yet examined.
+// The minutes a timer command covers while it runs are skipped afterwards, and ticks nested
+// inside it start nothing.
 void TimerMinuteStep(Context& ctx);
 
 }  // namespace qrx

@@ -1,4 +1,5 @@
-// The POSIX platform: directory search, whole-file reads and writes, the search path.
+// The POSIX platform: directory search, whole-file reads, writes and appends, the search path.
+// Every file-system call goes through the platform's system calls (posix_sys.h).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,40 +23,13 @@ namespace {
 // 255-byte ANSI buffer that must also hold the closing NUL.
 constexpr size_t kSearchPathLimit = 254;
 
-bool IsRegularFile(const std::string& path) {
+bool IsRegularFile(posix::SysCalls& sys, const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return sys.Stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
-
-struct DirCloser {
-  void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 bool HasWildcard(std::u16string_view pattern) {
   return pattern.find_first_of(u"*?") != std::u16string_view::npos;
-}
-
-// Opens a file for reading only when it is an ordinary file: a FIFO or device would block
-// or never end, and a folder has no bytes.
-posix::UniqueFd OpenRegular(const std::string& path, struct stat* st) {
-  posix::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!fd || ::fstat(fd.Get(), st) != 0 || !S_ISREG(st->st_mode)) return {};
-  return fd;
-}
-
-// Passes every chunk of a file to `sink`; false on a read error or when `sink` refuses.
-template <typename Sink>
-bool ReadChunks(int fd, Sink&& sink) {
-  std::vector<char> buffer(64 * 1024);
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-    if (n == 0) return true;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (!sink(std::string_view(buffer.data(), static_cast<size_t>(n)))) return false;
-  }
 }
 
 // Joins a folder and a name without doubling the '/' of the root.
@@ -94,25 +68,22 @@ std::optional<std::u16string> PosixPlatform::FindFirstFile(std::u16string_view p
 
   // A plain name needs no listing of the folder.
   if (!HasWildcard(name_pattern)) {
-    if (!IsRegularFile(*fs)) return std::nullopt;
+    if (!IsRegularFile(*sys_, *fs)) return std::nullopt;
     return std::u16string(name_pattern);
   }
 
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(parts.folder.c_str()));
-  if (!dir) return std::nullopt;
+  posix::FolderListing listing(*sys_, parts.folder);
+  if (!listing) return std::nullopt;
   // The smallest matching name, so the answer does not depend on the file system's order.
   std::optional<std::string> best;
-  while (const dirent* entry = ::readdir(dir.get())) {
+  while (const dirent* entry = listing.Next()) {
     const std::string name = entry->d_name;
     if (name.front() == '.') continue;  // hidden, and "." and ".."
     if (best && name >= *best) continue;
     const std::u16string text = Utf8ToUtf16(name);
     // A name that is not valid UTF-8 could not be opened again under the text we return.
     if (Utf16ToUtf8(text) != name || !posix::WildcardMatch(name_pattern, text)) continue;
-    struct stat st {};
-    if (::fstatat(::dirfd(dir.get()), name.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) {
-      continue;
-    }
+    if (!IsRegularFile(*sys_, Join(parts.folder, name))) continue;
     best = name;
   }
   if (!best) return std::nullopt;
@@ -122,23 +93,30 @@ std::optional<std::u16string> PosixPlatform::FindFirstFile(std::u16string_view p
 std::optional<std::string> PosixPlatform::ReadFile(std::u16string_view path) {
   const auto fs = posix::FsPath(path);
   if (!fs) return std::nullopt;
-  struct stat st {};
-  const posix::UniqueFd fd = OpenRegular(*fs, &st);
-  if (!fd) return std::nullopt;
-  std::string bytes;
-  bytes.reserve(static_cast<size_t>(st.st_size));
-  const bool ok = ReadChunks(fd.Get(), [&](std::string_view chunk) {
-    bytes.append(chunk);
-    return true;
-  });
-  if (!ok) return std::nullopt;
-  return bytes;
+  auto contents = posix::ReadWholeFile(*sys_, *fs);
+  if (!contents) return std::nullopt;
+  return std::move(contents->bytes);
 }
 
 bool PosixPlatform::WriteFile(std::u16string_view path, std::string_view bytes) {
   const auto fs = posix::FsPath(path);
-  return fs &&
-         posix::ReplaceFile(*fs, std::nullopt, [&](int fd) { return posix::WriteAll(fd, bytes); });
+  return fs && posix::ReplaceFile(*sys_, *fs, std::nullopt, posix::Flush::kYes,
+                                  [&](int fd) { return posix::WriteAll(*sys_, fd, bytes); });
+}
+
+bool PosixPlatform::AppendFile(std::u16string_view path, std::string_view bytes) {
+  const auto fs = posix::FsPath(path);
+  if (!fs) return false;
+  // Not blocking on a FIFO, and never writing into a device such as the terminal.
+  posix::UniqueFd fd(posix::RetryOnInterrupt([&] {
+                       return sys_->Open(fs->c_str(),
+                                         O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK,
+                                         0666);
+                     }),
+                     sys_.get());
+  struct stat st {};
+  if (!fd || sys_->Fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return posix::WriteAll(*sys_, fd.Get(), bytes) && fd.Close();
 }
 
 bool PosixPlatform::CopyFile(std::u16string_view from, std::u16string_view to) {
@@ -146,18 +124,19 @@ bool PosixPlatform::CopyFile(std::u16string_view from, std::u16string_view to) {
   const auto target = posix::FsPath(to);
   if (!source || !target) return false;
   struct stat st {};
-  const posix::UniqueFd in = OpenRegular(*source, &st);
+  const posix::UniqueFd in = posix::OpenRegular(*sys_, *source, &st);
   if (!in) return false;
   // A file copied onto itself would be read while it is being replaced; Windows refuses
   // this too.
   struct stat existing {};
-  if (::stat(target->c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
+  if (sys_->Stat(target->c_str(), &existing) == 0 && existing.st_dev == st.st_dev &&
       existing.st_ino == st.st_ino) {
     return false;
   }
-  return posix::ReplaceFile(*target, st.st_mode & 07777, [&](int out) {
-    return ReadChunks(in.Get(),
-                      [&](std::string_view chunk) { return posix::WriteAll(out, chunk); });
+  return posix::ReplaceFile(*sys_, *target, st.st_mode & 07777, posix::Flush::kYes, [&](int out) {
+    return posix::ReadChunks(*sys_, in.Get(), [&](std::string_view chunk) {
+      return posix::WriteAll(*sys_, out, chunk);
+    });
   });
 }
 
@@ -185,7 +164,7 @@ std::u16string PosixPlatform::SearchPath(std::u16string_view name) {
   }
   for (const std::string& candidate : candidates) {
     const std::string full = candidate.starts_with('/') ? candidate : Join(cwd, candidate);
-    if (!IsRegularFile(full)) continue;
+    if (!IsRegularFile(*sys_, full)) continue;
     const std::u16string found = Utf8ToUtf16(Clean(full));
     // Found but too long is not found, and the search does not go on to later folders.
     if (ToAnsi(found).size() > kSearchPathLimit) return {};

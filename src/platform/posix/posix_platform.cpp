@@ -12,10 +12,15 @@
 #include "base/text.h"
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_fs.h"
+#include "platform/posix/posix_profile_files.h"
+#include "platform/posix/posix_sys.h"
 
 namespace qrx {
 
-PosixPlatform::PosixPlatform() = default;
+PosixPlatform::PosixPlatform() : PosixPlatform(std::make_unique<posix::SysCalls>()) {}
+
+PosixPlatform::PosixPlatform(std::unique_ptr<posix::SysCalls> sys)
+    : sys_(std::move(sys)), profile_files_(std::make_unique<posix::ProfileFiles>(*sys_)) {}
 
 std::string PosixPlatform::ToAnsi(std::u16string_view text) const {
   return Cp932Encode(text);

@@ -4,6 +4,7 @@
 // code page 932, as on a Japanese Windows system.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -11,9 +12,17 @@
 
 namespace qrx {
 
+namespace posix {
+class SysCalls;
+class ProfileFiles;
+}  // namespace posix
+
 class PosixPlatform : public Platform {
  public:
+  // With the system's own calls.
   PosixPlatform();
+  // With these system calls for every file: a test passes one that fails or interrupts some.
+  explicit PosixPlatform(std::unique_ptr<posix::SysCalls> sys);
   ~PosixPlatform() override;
   PosixPlatform(const PosixPlatform&) = delete;
   PosixPlatform& operator=(const PosixPlatform&) = delete;
@@ -66,8 +75,12 @@ class PosixPlatform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+  std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
+      std::u16string_view section, std::u16string_view file) override;
 
  private:
+  std::unique_ptr<posix::SysCalls> sys_;
+  std::unique_ptr<posix::ProfileFiles> profile_files_;
   // Used when the desktop offers no clipboard: the text stays inside this process.
   std::optional<std::u16string> local_clipboard_;
   // The player of a sound that plays on while the program goes on (0: none).

@@ -1,94 +1,187 @@
 // The profile calls of the POSIX platform: the INI engine over real files in code page 932.
 // A relative path is taken from the current directory (Windows would look in its own
 // folder, which POSIX has not).
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 
 #include "platform/posix/cp932.h"
 #include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_platform.h"
-#include "platform/profile/profile_files.h"
+#include "platform/posix/posix_profile_files.h"
+#include "platform/profile/profile_parsed.h"
 
 namespace qrx {
 
+namespace posix {
+
 namespace {
 
-class Cp932Codec : public profile::Codec {
- public:
-  std::u16string Decode(std::string_view bytes) const override { return Cp932Decode(bytes); }
-  std::string Encode(std::u16string_view text) const override { return Cp932Encode(text); }
-};
+// Kept copies: a few files (the configuration, the catalogue, a skin or link list and what the
+// INI command reads), none larger than a configuration file ever grows.
+constexpr size_t kKeptFiles = 8;
+constexpr size_t kKeptBytes = size_t{4} << 20;
 
-class RealFiles : public profile::FileAccess {
- public:
-  std::optional<std::string> Read(std::u16string_view path) override {
-    const auto fs = posix::FsPath(path);
-    if (!fs) return std::nullopt;
-    // O_NONBLOCK: a FIFO at the path must not hang the reader; it is no file anyway.
-    const posix::UniqueFd fd(::open(fs->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    struct stat st {};
-    if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    std::string bytes;
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    char buffer[65536];
-    for (;;) {
-      const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
-      if (n == 0) return bytes;
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return std::nullopt;
-      }
-      bytes.append(buffer, static_cast<size_t>(n));
-    }
-  }
+// How far before the end of a reading a file's times must lie for a kept copy: beyond the
+// step of the clock that sets them. File systems that keep whole seconds (or FAT's two) show
+// no fraction at all.
+constexpr int64_t kFineStepNs = 20'000'000;
+constexpr int64_t kCoarseStepNs = 2'000'000'000;
 
-  // A temporary file beside the target, flushed and renamed over it: a crash leaves the old
-  // file or the new one, and the new one keeps the old one's permissions.
-  bool Replace(std::u16string_view path, std::string_view bytes) override {
-    const auto fs = posix::FsPath(path);
-    return fs && posix::ReplaceFile(*fs, std::nullopt,
-                                    [&](int fd) { return posix::WriteAll(fd, bytes); });
-  }
-
-  bool Exists(std::u16string_view path) override {
-    const auto fs = posix::FsPath(path);
-    struct stat st {};
-    return fs && ::stat(fs->c_str(), &st) == 0;
-  }
-};
+int64_t Nanoseconds(const timespec& ts) {
+  return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
 
 }  // namespace
 
+std::u16string Cp932Codec::Decode(std::string_view bytes) const {
+  return Cp932Decode(bytes);
+}
+std::string Cp932Codec::Encode(std::u16string_view text) const {
+  return Cp932Encode(text);
+}
+
+bool ProfileFiles::Stamp::operator==(const Stamp& other) const {
+  return device == other.device && inode == other.inode && size == other.size &&
+         Nanoseconds(modified) == Nanoseconds(other.modified) &&
+         Nanoseconds(changed) == Nanoseconds(other.changed);
+}
+
+ProfileFiles::Stamp ProfileFiles::StampOf(const struct stat& st) {
+  return {st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+bool ProfileFiles::Settled(const struct stat& st, const timespec& opened_after) {
+  const bool coarse = st.st_mtim.tv_nsec == 0 && st.st_ctim.tv_nsec == 0;
+  const int64_t latest = std::max(Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim));
+  return latest + (coarse ? kCoarseStepNs : kFineStepNs) < Nanoseconds(opened_after);
+}
+
+ProfileFiles::Entry* ProfileFiles::Find(const std::string& path) {
+  const auto it = std::find_if(entries_.begin(), entries_.end(),
+                               [&](const Entry& e) { return e.path == path; });
+  return it == entries_.end() ? nullptr : &*it;
+}
+
+std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& path) {
+  // Temporary files a killed writer left beside the file go the first time a folder is used.
+  const std::string folder = SplitFsPath(path).folder;
+  if (cleared_folders_.insert(folder).second) ClearStaleTemporaries(sys_, folder);
+
+  Entry* kept = Find(path);
+  if (kept != nullptr && kept->trusted) {
+    struct stat st {};
+    if (sys_.Stat(path.c_str(), &st) == 0 && StampOf(st) == kept->stamp) {
+      kept->last_use = ++uses_;
+      return kept->snapshot;
+    }
+  }
+  auto contents = ReadWholeFile(sys_, path);
+  if (!contents) {
+    Forget(path);
+    return nullptr;
+  }
+  // The same bytes as the copy: its parsed form still holds.
+  std::shared_ptr<Snapshot> snapshot;
+  if (kept != nullptr && kept->snapshot->bytes == contents->bytes) {
+    snapshot = kept->snapshot;
+  } else {
+    snapshot = std::make_shared<Snapshot>(Snapshot{std::move(contents->bytes), nullptr});
+  }
+  const struct stat& st = contents->status;
+  // A file that changed size while it was read changed; the next call reads it again.
+  const bool whole = snapshot->bytes.size() == static_cast<size_t>(st.st_size);
+  Keep(path, snapshot, StampOf(st), whole && Settled(st, contents->opened_after));
+  return snapshot;
+}
+
+void ProfileFiles::Keep(const std::string& path, std::shared_ptr<Snapshot> snapshot,
+                        const Stamp& stamp, bool trusted) {
+  Forget(path);
+  if (snapshot->bytes.size() > kKeptBytes) return;
+  if (entries_.size() >= kKeptFiles) {
+    entries_.erase(
+        std::min_element(entries_.begin(), entries_.end(),
+                         [](const Entry& a, const Entry& b) { return a.last_use < b.last_use; }));
+  }
+  entries_.push_back({path, stamp, trusted, std::move(snapshot), ++uses_});
+}
+
+void ProfileFiles::Forget(const std::string& path) {
+  std::erase_if(entries_, [&](const Entry& e) { return e.path == path; });
+}
+
+std::optional<std::string> ProfileFiles::Read(std::u16string_view path) {
+  const auto fs = FsPath(path);
+  if (!fs) return std::nullopt;
+  const auto snapshot = Load(*fs);
+  if (!snapshot) return std::nullopt;
+  return snapshot->bytes;
+}
+
+bool ProfileFiles::Replace(std::u16string_view path, std::string_view bytes) {
+  const auto fs = FsPath(path);
+  if (!fs) return false;
+  Forget(*fs);
+  if (!ReplaceFile(sys_, *fs, std::nullopt, Flush::kNo,
+                   [&](int fd) { return WriteAll(sys_, fd, bytes); })) {
+    return false;
+  }
+  // What was written, to be checked against the file at the next call like any copy that
+  // cannot be trusted on its times alone.
+  Keep(*fs, std::make_shared<Snapshot>(Snapshot{std::string(bytes), nullptr}), Stamp{}, false);
+  return true;
+}
+
+bool ProfileFiles::Exists(std::u16string_view path) {
+  const auto fs = FsPath(path);
+  struct stat st {};
+  return fs && sys_.Stat(fs->c_str(), &st) == 0;
+}
+
+std::shared_ptr<const profile::ParsedFile> ProfileFiles::Parse(std::u16string_view path,
+                                                               const profile::Codec& codec) {
+  const auto fs = FsPath(path);
+  if (!fs) return nullptr;
+  const auto snapshot = Load(*fs);
+  if (!snapshot) return nullptr;
+  // Kept copies are parsed with this platform's code page; another one parses afresh.
+  if (&codec != &codec_) return std::make_shared<const profile::ParsedFile>(snapshot->bytes, codec);
+  if (!snapshot->parsed) {
+    snapshot->parsed = std::make_shared<const profile::ParsedFile>(snapshot->bytes, codec_);
+  }
+  return snapshot->parsed;
+}
+
+}  // namespace posix
+
 std::u16string PosixPlatform::ProfileGetString(std::u16string_view section, std::u16string_view key,
                                                std::u16string_view def, std::u16string_view file) {
-  RealFiles io;
-  return profile::GetString(io, Cp932Codec(), section, key, def, file);
+  return profile::GetString(*profile_files_, profile_files_->codec(), section, key, def, file);
 }
 
 bool PosixPlatform::ProfileWriteString(std::u16string_view section, std::u16string_view key,
                                        const std::optional<std::u16string>& value,
                                        std::u16string_view file) {
-  RealFiles io;
-  return profile::WriteString(io, Cp932Codec(), section, key, value, file);
+  return profile::WriteString(*profile_files_, profile_files_->codec(), section, key, value, file);
 }
 
 bool PosixPlatform::ProfileDeleteSection(std::u16string_view section, std::u16string_view file) {
-  RealFiles io;
-  return profile::DeleteSection(io, Cp932Codec(), section, file);
+  return profile::DeleteSection(*profile_files_, profile_files_->codec(), section, file);
 }
 
 std::vector<std::u16string> PosixPlatform::ProfileKeyNames(std::u16string_view section,
                                                            std::u16string_view file) {
-  RealFiles io;
-  return profile::KeyNames(io, Cp932Codec(), section, file);
+  return profile::KeyNames(*profile_files_, profile_files_->codec(), section, file);
 }
 
 std::vector<std::u16string> PosixPlatform::ProfileSectionNames(std::u16string_view file) {
-  RealFiles io;
-  return profile::SectionNames(io, Cp932Codec(), file);
+  return profile::SectionNames(*profile_files_, profile_files_->codec(), file);
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> PosixPlatform::ProfileSection(
+    std::u16string_view section, std::u16string_view file) {
+  return profile::Section(*profile_files_, profile_files_->codec(), section, file);
 }
 
 }  // namespace qrx

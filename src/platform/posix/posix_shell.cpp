@@ -1,4 +1,4 @@
-// Appending to files, opening programs and documents, and the archive program on POSIX.
+// Opening programs and documents, and the archive program on POSIX.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,17 +100,6 @@ std::optional<std::vector<std::string>> ArgumentsOf(std::u16string_view text) {
 }
 
 }  // namespace
-
-bool PosixPlatform::AppendFile(std::u16string_view path, std::string_view bytes) {
-  const auto fs = posix::FsPath(path);
-  if (!fs) return false;
-  // Not blocking on a FIFO, and never writing into a device such as the terminal.
-  posix::UniqueFd fd(
-      ::open(fs->c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666));
-  struct stat st {};
-  if (!fd || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return posix::WriteAll(fd.Get(), bytes) && fd.Close();
-}
 
 int32_t PosixPlatform::ShellExecute(intptr_t, std::u16string_view, std::u16string_view file,
                                     std::u16string_view parameters, std::u16string_view directory,

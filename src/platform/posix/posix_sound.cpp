@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_profile_files.h"  // the platform's members, ended here
 
 extern char** environ;
 

@@ -1,8 +1,9 @@
 // An INI file held for one edit. Every line keeps its original bytes; only the lines an edit
 // touches are written anew, so blank lines, comments and spacing elsewhere stay byte for
-// byte as they were.
+// byte as they were. Lines are decoded only when an edit looks at them.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,10 @@ namespace qrx::profile {
 class Document {
  public:
   // The lines of a file's bytes (an empty text for a missing file).
-  Document(std::string_view bytes, const Codec& codec);
+  Document(std::string bytes, const Codec& codec);
+  // The splitter looks into the bytes held here.
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
 
   // The lines of the first section of the name: its header and the index after its last line.
   struct Section {
@@ -29,7 +33,8 @@ class Document {
   // The section's last line that is not blank (its header when it has no other).
   size_t LastFilledLine(const Section& section) const;
 
-  LineInfo Info(size_t index) const { return ClassifyLine(lines_[index].text); }
+  // What a line says; the views last until the next call.
+  LineInfo Info(size_t index) const;
 
   // Replaces the text of a line; its line break stays as it was.
   void SetLine(size_t index, std::u16string_view text);
@@ -43,19 +48,25 @@ class Document {
   std::string Bytes() const;
 
  private:
-  struct Line {
-    std::string content;  // bytes in the file's encoding, without the line break
-    std::string brk;      // the line break as it was ("" for a last line without one)
+  // A line written anew: its bytes in the file's encoding, its line break and its text.
+  struct NewLine {
+    std::string content;
+    std::string brk;
     std::u16string text;
   };
-  Line MakeLine(std::u16string_view text) const;
+  struct Line {
+    RawLine raw;                          // where an original line lies in the bytes
+    std::shared_ptr<const NewLine> made;  // set for a line written anew
+    bool added_break = false;             // an original last line that got a CR LF
+  };
+  std::shared_ptr<const NewLine> MakeLine(std::u16string_view text, std::string brk) const;
+  std::string_view BreakOf(const Line& line) const;
   // A line that gets a line after it needs a break of its own.
   void EnsureBreak(size_t index);
 
+  std::string bytes_;
   const Codec& codec_;
-  Encoding encoding_ = Encoding::kAnsi;
-  std::string head_;  // byte-order mark
-  std::string tail_;  // odd last byte of a UTF-16 file
+  mutable LineSplitter splitter_;  // decodes original lines into its own buffer
   std::vector<Line> lines_;
   bool changed_ = false;
 };

@@ -1,7 +1,7 @@
 #include "platform/profile/profile_files.h"
 
 #include "platform/profile/profile_document.h"
-#include "platform/profile/profile_lines.h"
+#include "platform/profile/profile_parsed.h"
 #include "platform/profile/profile_rules.h"
 
 namespace qrx::profile {
@@ -17,27 +17,38 @@ std::u16string AsStored(const Codec& codec, std::u16string_view text) {
   return std::u16string(text);
 }
 
+// Whether a text comes back from the code page as it is.
+bool KeptByCodePage(const Codec& codec, std::u16string_view text) {
+  for (const char16_t c : text) {
+    if (c >= 0x80) return codec.Decode(codec.Encode(text)) == text;
+  }
+  return true;
+}
+
 std::u16string Default(const Codec& codec, std::u16string_view def) {
   return EffectiveDefault(AsStored(codec, def));
 }
 
-// Calls `visit(info)` for each line of the first section of the name until it returns true.
-template <typename Visit>
-void ForEachLineOfSection(std::string_view bytes, const Codec& codec, std::u16string_view name,
-                          Visit&& visit) {
-  LineSplitter splitter(bytes, codec);
-  RawLine raw;
-  bool inside = false;
-  while (splitter.Next(&raw)) {
-    if (!inside && !splitter.MayBeHeader(raw)) continue;
-    const LineInfo info = ClassifyLine(splitter.Text(raw));
-    if (info.kind == LineKind::kSection) {
-      if (inside) return;  // a later section of the same name is never looked at
-      inside = SameName(info.name, name);
-    } else if (inside && visit(info)) {
-      return;
-    }
-  }
+// A section or key argument as a lookup searches for it (through the code page, blanks
+// around it dropped), or nothing when no line of a file can hold it.
+std::optional<std::u16string> SectionArgument(const Codec& codec, std::u16string_view section) {
+  const std::u16string text = AsStored(codec, section);
+  const auto name = LookupSection(text);
+  return name ? std::optional<std::u16string>(*name) : std::nullopt;
+}
+std::optional<std::u16string> KeyArgument(const Codec& codec, std::u16string_view key) {
+  const std::u16string text = AsStored(codec, key);
+  const auto name = LookupKey(text);
+  return name ? std::optional<std::u16string>(*name) : std::nullopt;
+}
+
+// The value the first line of the key gives, or nothing when there is no such line or it has
+// no "=" (a line without "=" hides a later one with it).
+std::optional<std::u16string_view> Value(const ParsedFile* parsed, std::u16string_view section,
+                                         std::u16string_view key) {
+  const ParsedFile::Key* found = parsed ? parsed->Find(section, key) : nullptr;
+  if (found == nullptr || !found->has_value()) return std::nullopt;
+  return parsed->Value(*found);
 }
 
 // Writes the edited document unless nothing changed.
@@ -58,24 +69,21 @@ std::optional<std::optional<std::string>> LoadForEdit(FileAccess& io, std::u16st
 
 }  // namespace
 
+std::shared_ptr<const ParsedFile> FileAccess::Parse(std::u16string_view path, const Codec& codec) {
+  const std::optional<std::string> bytes = Read(path);
+  if (!bytes) return nullptr;
+  return std::make_shared<const ParsedFile>(*bytes, codec);
+}
+
 std::u16string GetString(FileAccess& io, const Codec& codec, std::u16string_view section,
                          std::u16string_view key, std::u16string_view def,
                          std::u16string_view file) {
-  const std::u16string section_text = AsStored(codec, section);
-  const std::u16string key_text = AsStored(codec, key);
-  const auto section_name = LookupSection(section_text);
-  const auto key_name = LookupKey(key_text);
+  const auto section_name = SectionArgument(codec, section);
+  const auto key_name = KeyArgument(codec, key);
   if (!section_name || !key_name) return Default(codec, def);
-  const std::optional<std::string> bytes = io.Read(file);
-  if (!bytes) return Default(codec, def);
-  std::optional<std::u16string> found;
-  ForEachLineOfSection(*bytes, codec, *section_name, [&](const LineInfo& info) {
-    if (info.kind != LineKind::kKey || !SameName(info.name, *key_name)) return false;
-    // The first line of the name decides, even one without "=" (which reads as missing).
-    if (info.has_value) found = std::u16string(StripQuotes(info.value));
-    return true;
-  });
-  return found ? std::move(*found) : Default(codec, def);
+  const auto parsed = io.Parse(file, codec);
+  const auto value = Value(parsed.get(), *section_name, *key_name);
+  return value ? std::u16string(*value) : Default(codec, def);
 }
 
 bool WriteString(FileAccess& io, const Codec& codec, std::u16string_view section,
@@ -135,33 +143,50 @@ bool DeleteSection(FileAccess& io, const Codec& codec, std::u16string_view secti
 std::vector<std::u16string> KeyNames(FileAccess& io, const Codec& codec,
                                      std::u16string_view section, std::u16string_view file) {
   std::vector<std::u16string> names;
-  const std::u16string section_text = AsStored(codec, section);
-  const auto section_name = LookupSection(section_text);
+  const auto section_name = SectionArgument(codec, section);
   if (!section_name) return names;
-  const std::optional<std::string> bytes = io.Read(file);
-  if (!bytes) return names;
-  ForEachLineOfSection(*bytes, codec, *section_name, [&](const LineInfo& info) {
-    // Lines without "=" and comments are not keys one can list.
-    if (info.kind == LineKind::kKey && info.has_value) names.emplace_back(info.name);
-    return false;
-  });
+  const auto parsed = io.Parse(file, codec);
+  const auto* keys = parsed ? parsed->Keys(*section_name) : nullptr;
+  if (keys == nullptr) return names;
+  // Lines without "=" are not keys one can list.
+  for (const ParsedFile::Key& key : *keys) {
+    if (key.has_value()) names.emplace_back(parsed->Name(key));
+  }
   return names;
 }
 
 std::vector<std::u16string> SectionNames(FileAccess& io, const Codec& codec,
                                          std::u16string_view file) {
-  std::vector<std::u16string> names;
-  const std::optional<std::string> bytes = io.Read(file);
-  if (!bytes) return names;
-  LineSplitter splitter(*bytes, codec);
-  RawLine raw;
-  while (splitter.Next(&raw)) {
-    if (!splitter.MayBeHeader(raw)) continue;
-    const LineInfo info = ClassifyLine(splitter.Text(raw));
-    // Lines before the first header, and "[]", form sections without a name: not listed.
-    if (info.kind == LineKind::kSection && !info.name.empty()) names.emplace_back(info.name);
+  const auto parsed = io.Parse(file, codec);
+  if (!parsed) return {};
+  return parsed->SectionNames();
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> Section(FileAccess& io, const Codec& codec,
+                                                               std::u16string_view section,
+                                                               std::u16string_view file) {
+  std::vector<std::pair<std::u16string, std::u16string>> entries;
+  const auto section_name = SectionArgument(codec, section);
+  if (!section_name) return entries;
+  const auto parsed = io.Parse(file, codec);
+  const auto* keys = parsed ? parsed->Keys(*section_name) : nullptr;
+  if (keys == nullptr) return entries;
+  entries.reserve(keys->size());
+  for (const ParsedFile::Key& key : *keys) {
+    if (!key.has_value()) continue;
+    const std::u16string_view name = parsed->Name(key);
+    std::optional<std::u16string_view> value;
+    if (LookupKey(name) == name && KeptByCodePage(codec, name)) {
+      // The name looked up is the name itself: the first line of it decides.
+      const ParsedFile::Key& first = (*keys)[key.first()];
+      if (first.has_value()) value = parsed->Value(first);
+    } else if (const auto key_name = KeyArgument(codec, name)) {
+      // A name that the code page or the lookup rules change is looked up as GetString would.
+      value = Value(parsed.get(), *section_name, *key_name);
+    }
+    entries.emplace_back(name, value.value_or(std::u16string_view()));
   }
-  return names;
+  return entries;
 }
 
 }  // namespace qrx::profile

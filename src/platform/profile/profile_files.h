@@ -7,12 +7,17 @@
 // untouched line of the file as it was. The parser itself works on text, not paths.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qrx::profile {
+
+class Codec;
+class ParsedFile;
 
 // How the profile code reaches files. Paths are passed through unchanged.
 class FileAccess {
@@ -29,6 +34,10 @@ class FileAccess {
     (void)path;
     return false;
   }
+  // The file parsed for lookups, or nullptr when Read gives nothing. This one reads and
+  // parses the file on every call; an implementation that can tell whether a file has
+  // changed may keep the parsed file instead.
+  virtual std::shared_ptr<const ParsedFile> Parse(std::u16string_view path, const Codec& codec);
 };
 
 // The ANSI code page of the files (932): bytes <-> UTF-16.
@@ -54,5 +63,11 @@ std::vector<std::u16string> KeyNames(FileAccess& io, const Codec& codec,
                                      std::u16string_view section, std::u16string_view file);
 std::vector<std::u16string> SectionNames(FileAccess& io, const Codec& codec,
                                          std::u16string_view file);
+// The key lines with "=" of the first section of the name, in file order, each with the value
+// a lookup of its name gives (empty when it gives none): KeyNames and a GetString with an
+// empty default for each name, from one reading of the file.
+std::vector<std::pair<std::u16string, std::u16string>> Section(FileAccess& io, const Codec& codec,
+                                                               std::u16string_view section,
+                                                               std::u16string_view file);
 
 }  // namespace qrx::profile

@@ -64,6 +64,8 @@ class Win32Platform : public Platform {
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
                                               std::u16string_view file) override;
   std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+  std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
+      std::u16string_view section, std::u16string_view file) override;
 
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.

@@ -5,9 +5,12 @@
 // (the API header first, so that its macros are gone before the interface is read)
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "base/text.h"
 #include "platform/profile/profile_rules.h"
 #include "platform/win32/win32_ansi.h"
 #include "platform/win32/win32_platform.h"
@@ -115,6 +118,51 @@ std::vector<std::u16string> Win32Platform::ProfileSectionNames(std::u16string_vi
   return SplitNames(*this, ReadWhole(2, [&](char* buffer, DWORD size) {
     return GetPrivateProfileSectionNamesA(buffer, size, path->c_str());
   }));
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> Win32Platform::ProfileSection(
+    std::u16string_view section, std::u16string_view file) {
+  const auto section_name = profile::LookupSection(section);
+  const auto path = win32::AnsiZ(*this, file);
+  if (!section_name || !path) return {};
+  const std::string s = ToAnsi(*section_name);
+  // One entry per key line of the section, "name=value" or, without "=", the name alone;
+  // values come as they stand in the file, quotes and all.
+  struct Line {
+    std::u16string name;
+    std::optional<std::u16string> value;
+  };
+  std::vector<Line> lines;
+  for (const std::u16string& entry : SplitNames(*this, ReadWhole(2, [&](char*buffer, DWORD size) {
+         return GetPrivateProfileSectionA(s.c_str(), buffer, size, path->c_str());
+       }))) {
+    const std::u16string_view text = profile::TrimBlanks(entry);
+    if (text.empty() || text.front() == u';') continue;
+    const size_t eq = text.find(u'=');
+    if (eq == std::u16string_view::npos) {
+      lines.push_back({std::u16string(text), std::nullopt});
+    } else {
+      lines.push_back(
+          {std::u16string(profile::TrimBlanks(text.substr(0, eq))),
+           std::u16string(profile::StripQuotes(profile::TrimBlanks(text.substr(eq + 1))))});
+    }
+  }
+  // Each name gets what a lookup of it gives: the first line of the name decides, and a name
+  // that no lookup can reach gives the empty default.
+  std::unordered_map<std::u16string, size_t> first;  // upper-cased name -> its first line
+  for (size_t i = 0; i < lines.size(); ++i) first.try_emplace(UpperCase(lines[i].name), i);
+  std::vector<std::pair<std::u16string, std::u16string>> entries;
+  for (const Line& line : lines) {
+    if (!line.value) continue;
+    std::u16string value;
+    const std::u16string stored = FromAnsi(ToAnsi(line.name));
+    if (const auto key = profile::LookupKey(stored)) {
+      const auto it = first.find(UpperCase(*key));
+      if (it != first.end() && lines[it->second].value) value = *lines[it->second].value;
+    }
+    entries.emplace_back(line.name, std::move(value));
+  }
+  return entries;
 }
 
 }  // namespace qrx

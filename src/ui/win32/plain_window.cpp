@@ -139,7 +139,7 @@ LRESULT PlainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     default:
       if (message == taskbar_created_ && taskbar_created_ != 0) {
-        if (tray_wanted_) AddTrayIconNow();
+        if (tray_wanted_) SendTrayIcon(NIM_ADD);
         return 0;
       }
       break;

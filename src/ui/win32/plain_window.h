@@ -60,9 +60,11 @@ class PlainWindow : public WindowSurface {
   int32_t TwipsPerPixelX() override { return twips_per_pixel_x_; }
   void FocusCommandBox() override;
   void PasteClipboardIntoCommandBox() override;
+  void InsertIntoCommandBox(std::u16string_view text) override;
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) override;
   void UnregisterHotKey(int32_t id) override;
-  void AddTrayIcon(std::u16string_view tooltip) override;
+  bool AddTrayIcon(std::u16string_view tooltip) override;
+  void SetTrayTooltip(std::u16string_view tooltip) override;
   void DeleteTrayIcon() override;
   void BeginDrag() override;
   intptr_t NativeHandle() override { return reinterpret_cast<intptr_t>(hwnd_); }
@@ -99,8 +101,8 @@ class PlainWindow : public WindowSurface {
   // True when the logic used the key up.
   bool OnKey(WPARAM virtual_key);
 
-  // window_services.cpp
-  void AddTrayIconNow();
+  // window_services.cpp: NIM_ADD or NIM_MODIFY with the icon's data; false when refused.
+  bool SendTrayIcon(DWORD message);
 
   HINSTANCE instance_;
   Win32UiHost& host_;

@@ -117,4 +117,11 @@ void PlainWindow::PasteClipboardIntoCommandBox() {
   if (command_box_ != nullptr) ::SendMessageW(command_box_, WM_PASTE, 0, 0);
 }
 
+void PlainWindow::InsertIntoCommandBox(std::u16string_view text) {
+  if (command_box_ == nullptr) return;
+  const std::wstring wide = win32::Wide(text);
+  // TRUE: the user can undo the insertion as a typed one.
+  ::SendMessageW(command_box_, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
 }  // namespace qrx

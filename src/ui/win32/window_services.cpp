@@ -82,13 +82,20 @@ void PlainWindow::UnregisterHotKey(int32_t id) {
   hot_keys_.erase(std::remove(hot_keys_.begin(), hot_keys_.end(), id), hot_keys_.end());
 }
 
-void PlainWindow::AddTrayIcon(std::u16string_view tooltip) {
+bool PlainWindow::AddTrayIcon(std::u16string_view tooltip) {
   tray_tooltip_ = std::u16string(tooltip);
   tray_wanted_ = true;
-  AddTrayIconNow();
+  // Without a notification area (the shell not started yet) the icon comes with the
+  // shell's TaskbarCreated message.
+  return SendTrayIcon(NIM_ADD);
 }
 
-void PlainWindow::AddTrayIconNow() {
+void PlainWindow::SetTrayTooltip(std::u16string_view tooltip) {
+  tray_tooltip_ = std::u16string(tooltip);
+  if (tray_wanted_) SendTrayIcon(NIM_MODIFY);
+}
+
+bool PlainWindow::SendTrayIcon(DWORD message) {
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof(data);
   data.hWnd = hwnd_;
@@ -98,9 +105,7 @@ void PlainWindow::AddTrayIconNow() {
   data.hIcon = small_icon_.Get();
   const std::wstring tip = win32::Wide(tray_tooltip_);
   std::wcsncpy(data.szTip, tip.c_str(), std::size(data.szTip) - 1);
-  // Without a notification area (the shell not started yet) the icon comes with the
-  // shell's TaskbarCreated message.
-  ::Shell_NotifyIconW(NIM_ADD, &data);
+  return ::Shell_NotifyIconW(message, &data) != FALSE;
 }
 
 void PlainWindow::DeleteTrayIcon() {

@@ -14,6 +14,7 @@
 //   write SECTION KEY VALUE   VALUE "-" (bare) deletes the key
 //   delete-section SECTION
 //   keys SECTION
+//   section SECTION           every key with "=" and the value its lookup gives
 //   sections
 //   known-difference REASON   the next operation is known to come out otherwise under Wine
 // Output, one line each (UTF-8): "<script line> <operation> <arguments> -> <result>", and
@@ -142,6 +143,16 @@ class Runner {
       if (!need(1)) return false;
       const auto s = WordText(args[0]);
       Print(prefix_ + "keys " + Quote(s) + " -> " + List(os_->ProfileKeyNames(s, file)));
+      return true;
+    }
+    if (op == "section") {
+      if (!need(1)) return false;
+      const auto s = WordText(args[0]);
+      std::string out = "[";
+      for (const auto& [key, value] : os_->ProfileSection(s, file)) {
+        out += (out.size() > 1 ? ", " : "") + Quote(key) + "=" + Quote(value);
+      }
+      Print(prefix_ + "section " + Quote(s) + " -> " + out + "]");
       return true;
     }
     if (op == "sections") {

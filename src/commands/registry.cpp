@@ -1,4 +1,4 @@
-#include "commands/command_table.h"
+#include "commands/registry.h"
 
 #include <span>
 
