@@ -171,6 +171,18 @@ def scenario_skinned(folder):
                       and text == "stay", out[0])
         expect("CLS hides the balloon",
                wq.enter(q, "CLS", ["wait-balloon-hidden", "3000"]))
+
+        # A kept message with its own skin ends with a double click on the balloon.
+        ok, out, err = wq.enter(q, "ANS kept||NEKO -1", ["wait-balloon", "kept", "3000"],
+                                ["wait-window-size", "176", "144", "2000"])
+        if check("ANS kept||NEKO -1: NEKO with the kept message", ok, err):
+            ok, out, err = drive([["sleep", "2500"], ["balloon"], ["window-rect"]], q.wpid)
+            check("the kept message and its skin stay",
+                  ok and out[0].startswith("visible") and size_of(rect(out[1])) == NEKO,
+                  err or repr(out))
+            ok, out, err = drive([["double-click-balloon"], ["wait-balloon-hidden", "3000"],
+                                  ["wait-window-size", "240", "112", "3000"]], q.wpid)
+            check("a double click hides the balloon and brings KUMO back", ok, err)
         expect("skinned: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
         check("skinned: process ends after close", q.ended(15))
     finally:

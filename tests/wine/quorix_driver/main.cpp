@@ -35,6 +35,7 @@
 //                              RIGHT BOTTOM<TAB>TEXT" (fails when there is none)
 //   wait-balloon TEXT MS       until the balloon is visible with TEXT; prints its rectangle
 //   wait-balloon-hidden MS     until no balloon of the process is visible
+//   double-click-balloon       a left double click in the middle of the visible balloon
 //   wait-popups COUNT MS       until exactly COUNT popup boxes of the process are visible;
 //                              prints their texts, one per line, oldest first
 //   ping COUNT INTERVAL_MS LIMIT_MS
@@ -802,6 +803,24 @@ int Run(const Args& args) {
       Error("the balloon is still visible after " + Narrow(args[1]) + " ms");
       return kFailed;
     }
+    return kOk;
+  }
+  if (cmd == L"double-click-balloon") {
+    if (!Need(args, 0, "double-click-balloon")) return kUsage;
+    const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
+    if (balloons.empty()) {
+      Error("no visible balloon");
+      return kFailed;
+    }
+    HWND b = balloons.front();
+    RECT r{};
+    GetClientRect(b, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    // The order a window of class style CS_DBLCLKS gets for a double click.
+    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
+    PostMessageW(b, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
     return kOk;
   }
   if (cmd == L"wait-popups") {
