@@ -129,6 +129,12 @@ def scenario_skinned(folder):
             check("skinned: answers never go to the answer line", out[3] == "", repr(out[3]))
         expect("skinned: an answer kept in the balloon",
                wq.enter(q, "ANS こんにちは -1", ["wait-balloon", "こんにちは", "5000"]))
+        ok, out, err = drive([["balloon-style"]], q.wpid)
+        if check("skinned: the balloon's style", ok, err):
+            ex = int(out[0], 16)
+            # WS_EX_TOPMOST, WS_EX_NOACTIVATE, WS_EX_LAYERED
+            check("skinned: the balloon is always on top, never activated, layered",
+                  ex & 0x8 and ex & 0x08000000 and ex & 0x80000, out[0])
         screenshot(q, "skinned")
 
         # The balloon's seconds are not in step with the answer: time 2 hides it after two

@@ -36,6 +36,7 @@
 //   wait-balloon TEXT MS       until the balloon is visible with TEXT; prints its rectangle
 //   wait-balloon-hidden MS     until no balloon of the process is visible
 //   double-click-balloon       a left double click in the middle of the visible balloon
+//   balloon-style              prints the visible balloon's extended style in hex
 //   wait-popups COUNT MS       until exactly COUNT popup boxes of the process are visible;
 //                              prints their texts, one per line, oldest first
 //   ping COUNT INTERVAL_MS LIMIT_MS
@@ -805,14 +806,18 @@ int Run(const Args& args) {
     }
     return kOk;
   }
-  if (cmd == L"double-click-balloon") {
-    if (!Need(args, 0, "double-click-balloon")) return kUsage;
+  if (cmd == L"double-click-balloon" || cmd == L"balloon-style") {
+    if (!Need(args, 0, "double-click-balloon | balloon-style")) return kUsage;
     const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
     if (balloons.empty()) {
       Error("no visible balloon");
       return kFailed;
     }
     HWND b = balloons.front();
+    if (cmd == L"balloon-style") {
+      Print(Hex(static_cast<unsigned long>(GetWindowLongW(b, GWL_EXSTYLE)), 8));
+      return kOk;
+    }
     RECT r{};
     GetClientRect(b, &r);
     const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
