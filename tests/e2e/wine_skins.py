@@ -154,6 +154,16 @@ def scenario_skinned(folder):
             print(f"note: SKIN KUMO took {float(out[2]) - float(out[0]):.2f} s to the new size")
             check("SKIN KUMO: at the same place", rect(out[1])[:2] == (200, 300), out[1])
 
+        # A picture that is there but is no picture: KUMO stays, and the balloon says why.
+        with open(os.path.join(folder, "JUNK.BMP"), "wb") as f:
+            f.write(b"BM this is not a picture" * 4)
+        with open(os.path.join(folder, "QRX_CORE.SKN"), "ab") as f:
+            f.write(b"\r\n[JUNK]\r\nFileName=JUNK.BMP\r\nIY=3\r\n")
+        why = wq.message("SKIN_PICTURE-ERR", A=wq.windows_path(folder) + "\\JUNK.BMP")
+        ok, out, err = wq.enter(q, "SKIN JUNK", ["wait-balloon", why, "3000"], ["window-rect"])
+        check("SKIN JUNK: an error in the balloon, KUMO stays",
+              ok and size_of(rect(out[1])) == KUMO, err or repr(out))
+
         ok, out, err = wq.enter(q, "ANS hi||NEKO 2", ["wait-balloon", "hi", "3000"],
                                 ["wait-window-size", "176", "144", "2000"])
         check("ANS hi||NEKO: NEKO while the message lasts", ok, err)
