@@ -199,6 +199,12 @@ def scenario_skinned(folder):
             ok, out, err = drive([["double-click-balloon"], ["wait-balloon-hidden", "3000"],
                                   ["wait-window-size", "240", "112", "3000"]], q.wpid)
             check("a double click hides the balloon and brings KUMO back", ok, err)
+        # The middle button on the picture pastes the clipboard into the command box.
+        ok, out, err = wq.enter(q, "SET CLIP ANS 貼り付け 2", ["sleep", "300"],
+                                ["middle-click", "88", "40"],
+                                ["wait-command-text", "ANS 貼り付け 2", "3000"], ["key", "ENTER"],
+                                ["wait-balloon", "貼り付け", "3000"])
+        check("skinned: the middle button pastes the clipboard into the command box", ok, err)
         expect("skinned: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
         check("skinned: process ends after close", q.ended(15))
     finally:

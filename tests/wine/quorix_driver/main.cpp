@@ -36,6 +36,7 @@
 //   wait-balloon TEXT MS       until the balloon is visible with TEXT; prints its rectangle
 //   wait-balloon-hidden MS     until no balloon of the process is visible
 //   double-click-balloon       a left double click in the middle of the visible balloon
+//   middle-click X Y           a middle-button click at (X, Y) of the main window's client area
 //   balloon-style              prints the visible balloon's extended style in hex
 //   wait-popups COUNT MS       until exactly COUNT popup boxes of the process are visible;
 //                              prints their texts, one per line, oldest first
@@ -763,6 +764,19 @@ int Run(const Args& args) {
       Error("SetWindowPos failed");
       return kFailed;
     }
+    return kOk;
+  }
+  if (cmd == L"middle-click") {
+    long x = 0, y = 0;
+    if (!Need(args, 2, "middle-click X Y") || !ParseNumber(args[1], &x) ||
+        !ParseNumber(args[2], &y)) {
+      return kUsage;
+    }
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(main, WM_MBUTTONDOWN, MK_MBUTTON, at);
+    PostMessageW(main, WM_MBUTTONUP, 0, at);
     return kOk;
   }
   if (cmd == L"balloon") {
