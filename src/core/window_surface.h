@@ -1,6 +1,7 @@
 // What the portable window logic needs from a real (or headless) main window.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +15,18 @@ struct WindowRect {
   int32_t right = 0;
   int32_t bottom = 0;
 };
+
+// Positions come from a file the user may edit: arithmetic on them is done in 64 bits and
+// the result held within the 32 bits of a coordinate.
+inline int32_t HoldCoordinate(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// The rectangle moved to (x, y) with its size kept, as far as the coordinates reach.
+inline WindowRect MovedTo(const WindowRect& r, int32_t x, int32_t y) {
+  return {x, y, HoldCoordinate(int64_t{x} + r.right - r.left),
+          HoldCoordinate(int64_t{y} + r.bottom - r.top)};
+}
 
 class WindowSurface {
  public:

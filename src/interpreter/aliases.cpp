@@ -1,6 +1,6 @@
 #include "interpreter/aliases.h"
 
-#include <unordered_set>
+#include <vector>
 
 #include "base/text.h"
 #include "core/context.h"
@@ -35,16 +35,31 @@ class InAliasScope {
 }  // namespace
 
 void LoadAliases(Context& ctx) {
-  auto& table = ctx.interp.aliases;
-  table.clear();
   // The whole section in one reading: reading each value on its own would read the file once
   // per alias.
-  std::unordered_set<std::u16string> seen;
-  for (auto& [name, text] : ctx.os.ProfileSection(u"BAT", ctx.paths.config)) {
-    // Two names that differ only in case: the first one in the file wins.
-    if (!seen.insert(UpperCase(name)).second) continue;
-    table.emplace_back(std::move(name), std::move(text));
+  auto section = ctx.os.ProfileSection(u"BAT", ctx.paths.config);
+  // Two names that differ only in case: the first one in the file wins. The names already
+  // kept are found through a table of their places, hashed by their upper-case letters.
+  auto hash = [](std::u16string_view name) {
+    size_t h = 14695981039346656037ull;
+    for (const char16_t c : name) h = (h ^ UpperChar(c)) * 1099511628211ull;
+    return h;
+  };
+  size_t slots = 8;
+  while (slots < section.size() * 2) slots *= 2;
+  std::vector<size_t> table(slots, 0);  // 1 + a place in `section`, 0 for none
+  size_t kept = 0;
+  for (size_t i = 0; i < section.size(); ++i) {
+    size_t s = hash(section[i].first) & (slots - 1);
+    while (table[s] != 0 && !EqualsIgnoreCase(section[table[s] - 1].first, section[i].first)) {
+      s = (s + 1) & (slots - 1);
+    }
+    if (table[s] != 0) continue;
+    if (kept != i) section[kept] = std::move(section[i]);
+    table[s] = ++kept;
   }
+  section.resize(kept);
+  ctx.interp.aliases = std::move(section);
 }
 
 std::u16string LookupAliasText(const Context& ctx, std::u16string_view name) {

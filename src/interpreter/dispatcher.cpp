@@ -47,7 +47,14 @@ void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view 
 void RunCommandLine(Context& ctx, std::u16string_view line) {
   if (line.empty()) return;
   LineScope scope(ctx);
-  const std::u16string expanded = ExpandEnvironmentReferences(ctx, ExpandDollarMacros(ctx, line));
+  const std::optional<std::u16string> dollar = ExpandDollarMacros(ctx, line);
+  if (!dollar) {
+    // A cut line could do something else than was meant: nothing of it runs.
+    ctx.answer.params[0] = Decimal(static_cast<int64_t>(kMaxLineLength));
+    ShowAnswer(ctx, u"SYSTEM_LONG", ctx.answer.error_time);
+    return;
+  }
+  const std::u16string expanded = ExpandEnvironmentReferences(ctx, *dollar);
   auto fields = SplitArguments(expanded, 1);
   const std::u16string word = UpperCase(fields[0]);
   const std::u16string& rest = fields[1];

@@ -1,5 +1,6 @@
 #include "interpreter/expand.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -98,21 +99,29 @@ std::u16string UptimeText(uint32_t tick_ms) {
   return out + Decimal(s) + u"秒";
 }
 
-std::u16string ExpandDollarMacros(Context& ctx, std::u16string_view line) {
+std::optional<std::u16string> ExpandDollarMacros(Context& ctx, std::u16string_view line) {
+  // A line that is already longer may stay as long: only replacements are stopped.
+  const size_t limit = std::max(kMaxLineLength, line.size());
   std::u16string out;
   out.reserve(line.size());
   bool pending = false;
   for (const char16_t c : line) {
     if (!pending && c == u'$') {
       pending = true;
-    } else if (pending) {
+      continue;
+    }
+    std::optional<std::u16string> r;
+    if (pending) {
       pending = false;
-      if (auto r = DollarReplacement(ctx, c)) {
-        out += *r;
-      } else {
-        out.push_back(c);
-      }
+      r = DollarReplacement(ctx, c);
+    }
+    // out never passes the limit, so the room left cannot underflow.
+    const size_t room = limit - out.size();
+    if (r) {
+      if (r->size() > room) return std::nullopt;
+      out += *r;
     } else {
+      if (room == 0) return std::nullopt;
       out.push_back(c);
     }
   }
@@ -135,25 +144,34 @@ std::u16string ExpandEnvironmentReferences(Context& ctx, std::u16string_view lin
 }
 
 std::u16string ExpandAnswerParams(const Context& ctx, std::u16string_view text) {
+  const size_t limit = std::max(kMaxLineLength, text.size());
   std::u16string out;
   out.reserve(text.size());
   bool pending = false;
   for (const char16_t c : text) {
     if (!pending && c == u'#') {
       pending = true;
-    } else if (pending) {
+      continue;
+    }
+    std::u16string_view piece(&c, 1);
+    if (pending) {
       pending = false;
       const char16_t u = UpperChar(c);
       if (u >= u'A' && u <= u'J') {
-        out += ctx.answer.params[u - u'A'];
+        piece = ctx.answer.params[u - u'A'];
       } else if (c >= u'0' && c <= u'9') {
-        out += ctx.settings.variables[c - u'0'];
-      } else {
-        out.push_back(c);
+        piece = ctx.settings.variables[c - u'0'];
       }
-    } else {
-      out.push_back(c);
     }
+    // An answer cannot answer its own failure: it shows what fits.
+    const size_t room = limit - out.size();
+    if (piece.size() > room) {
+      out += piece.substr(0, room);
+      // Half a surrogate pair would show as a broken character.
+      if (!out.empty() && out.back() >= 0xD800 && out.back() < 0xDC00) out.pop_back();
+      break;
+    }
+    out += piece;
   }
   return out;
 }

@@ -1,6 +1,8 @@
 // Expansion of macros in command lines ($ and %NAME%) and of parameters in answers (#).
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,8 +11,10 @@ namespace qrx {
 struct Context;
 
 // Replaces $X macros: variables, date, folders, clipboard, random numbers, uptime, typed
-// input and the results of earlier commands. Replacements are not scanned again.
-std::u16string ExpandDollarMacros(Context& ctx, std::u16string_view line);
+// input and the results of earlier commands. Replacements are not scanned again. Nothing
+// when the result would be longer than kMaxLineLength and than the line itself: the pass
+// stops at that point, so a line that doubles at every alias level cannot eat the memory.
+std::optional<std::u16string> ExpandDollarMacros(Context& ctx, std::u16string_view line);
 
 // Replaces %NAME% with the environment variable's value, rescanning from the start after
 // every replacement. Stops after kMaxEnvironmentReplacements or when the line would grow
@@ -20,6 +24,7 @@ inline constexpr int kMaxEnvironmentReplacements = 1000;
 inline constexpr size_t kMaxLineLength = 32767;
 
 // Replaces #A..#J with the answer parameters and #0..#9 with the variables; "##" is "#".
+// The text is cut where it would pass kMaxLineLength (or its own length, when longer).
 std::u16string ExpandAnswerParams(const Context& ctx, std::u16string_view text);
 
 // The text up to its first NUL.

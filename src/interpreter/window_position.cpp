@@ -22,17 +22,18 @@ void RestoreWindowPosition(Context& ctx) {
   if (ctx.main_form->Tag() == 1) {
     const WindowRect before = w.NormalRect();
     const int32_t tpp = w.TwipsPerPixelX();
-    const int32_t twips = ReadPosition(ctx, u"WW", (before.right - before.left) * tpp);
+    const int32_t twips =
+        ReadPosition(ctx, u"WW", HoldCoordinate((int64_t{before.right} - before.left) * tpp));
     if (twips > 0) w.SetWindowWidth(twips / tpp);
   }
   const WindowRect r = w.NormalRect();
-  const int32_t width = r.right - r.left;
-  const int32_t height = r.bottom - r.top;
+  const int64_t width = int64_t{r.right} - r.left;
+  const int64_t height = int64_t{r.bottom} - r.top;
   int32_t x = ReadPosition(ctx, u"PX", 0);
   int32_t y = ReadPosition(ctx, u"PY", 0);
   if (ctx.settings.pos_type == 1) {
-    x -= width / 2;
-    y -= height;
+    x = HoldCoordinate(x - width / 2);
+    y = HoldCoordinate(y - height);
   }
   w.MoveWindowTo(x, y);
 }
@@ -40,15 +41,16 @@ void RestoreWindowPosition(Context& ctx) {
 void SaveWindowPosition(Context& ctx) {
   WindowSurface& w = ctx.main_form->Surface();
   const WindowRect r = w.NormalRect();
+  const int64_t width = int64_t{r.right} - r.left;
   int32_t x = r.left;
   int32_t y = r.top;
   if (ctx.settings.pos_type == 1) {
-    x = r.left + (r.right - r.left) / 2;
+    x = HoldCoordinate(r.left + width / 2);
     y = r.bottom;
   }
   WriteIni(ctx, u"SYSTEM", u"PX", Decimal(x), ctx.paths.config);
   WriteIni(ctx, u"SYSTEM", u"PY", Decimal(y), ctx.paths.config);
-  WriteIni(ctx, u"SYSTEM", u"WW", Decimal((r.right - r.left) * w.TwipsPerPixelX()),
+  WriteIni(ctx, u"SYSTEM", u"WW", Decimal(HoldCoordinate(width * w.TwipsPerPixelX())),
            ctx.paths.config);
 }
 
@@ -57,9 +59,9 @@ void MoveOldWindowPos(Context& ctx, int16_t stored_version) {
   WindowSurface& w = ctx.main_form->Surface();
   const int32_t tpp = w.TwipsPerPixelX();
   const WindowRect r = w.NormalRect();
-  const int32_t left = ReadPosition(ctx, u"WX", r.left * tpp);
-  const int32_t top = ReadPosition(ctx, u"WY", r.top * tpp);
-  const int32_t width = ReadPosition(ctx, u"WW", (r.right - r.left) * tpp);
+  const int32_t left = ReadPosition(ctx, u"WX", HoldCoordinate(int64_t{r.left} * tpp));
+  const int32_t top = ReadPosition(ctx, u"WY", HoldCoordinate(int64_t{r.top} * tpp));
+  const int32_t width = ReadPosition(ctx, u"WW", HoldCoordinate((int64_t{r.right} - r.left) * tpp));
   w.MoveWindowTo(left / tpp, top / tpp);
   if (width > 0) w.SetWindowWidth(width / tpp);
   SaveWindowPosition(ctx);

@@ -70,8 +70,10 @@ class Platform {
   // Name (without folder) of the first ordinary file that matches a pattern with wildcards
   // ("*", "?"); folders, hidden and system files never match. Nothing when none matches.
   virtual std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) = 0;
-  // True when a directory search for the path finds an ordinary file.
-  bool FileExists(std::u16string_view path) { return FindFirstFile(path).has_value(); }
+  // True when something other than a folder exists under exactly this name (no wildcards),
+  // hidden and system files included: a file that is there must never be taken for a
+  // missing one and replaced.
+  virtual bool FileExists(std::u16string_view path) = 0;
   virtual std::optional<std::string> ReadFile(std::u16string_view path) = 0;
   // Creates or replaces the file with the bytes.
   virtual bool WriteFile(std::u16string_view path, std::string_view bytes) = 0;

@@ -8,18 +8,30 @@
 namespace qrx::test {
 namespace {
 
-// '*' and '?' as the Windows directory search reads them, without regard to case.
+// '*' and '?' as the Windows directory search reads them, without regard to case. Greedy,
+// going back only to the last '*': a later '*' makes trying other splits for an earlier
+// one unnecessary, so the work grows with pattern times name, never exponentially.
 bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
-  if (pattern.empty()) return name.empty();
-  if (pattern[0] == u'*') {
-    for (size_t i = 0; i <= name.size(); ++i) {
-      if (WildcardMatch(pattern.substr(1), name.substr(i))) return true;
+  constexpr size_t kNone = std::u16string_view::npos;
+  size_t p = 0, n = 0;
+  size_t star = kNone, star_name = 0;  // the last '*' and where its match now ends
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == u'*') {
+      star = p++;
+      star_name = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == u'?' || UpperChar(pattern[p]) == UpperChar(name[n]))) {
+      ++p;
+      ++n;
+    } else if (star != kNone) {
+      p = star + 1;  // the last '*' takes one more character
+      n = ++star_name;
+    } else {
+      return false;
     }
-    return false;
   }
-  if (name.empty()) return false;
-  if (pattern[0] != u'?' && UpperChar(pattern[0]) != UpperChar(name[0])) return false;
-  return WildcardMatch(pattern.substr(1), name.substr(1));
+  while (p < pattern.size() && pattern[p] == u'*') ++p;
+  return p == pattern.size();
 }
 
 }  // namespace
@@ -37,7 +49,9 @@ std::u16string FakePlatform::Resolve(std::u16string_view path) const {
 
 void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
   const std::u16string full = Resolve(path);
-  files_[UpperCase(full)] = File{full, std::string(bytes)};
+  File& file = files_[UpperCase(full)];  // a rewrite keeps the attributes
+  file.path = full;
+  file.bytes = std::string(bytes);
 }
 
 bool FakePlatform::HasFile(std::u16string_view path) const {
@@ -51,6 +65,11 @@ std::string FakePlatform::FileBytes(std::u16string_view path) const {
 
 void FakePlatform::RemoveFile(std::u16string_view path) {
   files_.erase(UpperCase(Resolve(path)));
+}
+
+void FakePlatform::HideFile(std::u16string_view path) {
+  auto it = files_.find(UpperCase(Resolve(path)));
+  if (it != files_.end()) it->second.hidden = true;
 }
 
 void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
@@ -91,7 +110,7 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view re
     const size_t fcut = key.find_last_of(separator);
     const std::u16string fdir =
         fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
-    if (fdir != dir) continue;
+    if (fdir != dir || file.hidden) continue;
     const std::u16string name = file.path.substr(fcut == std::u16string::npos ? 0 : fcut + 1);
     if (WildcardMatch(name_pattern, name)) return name;
   }

@@ -47,6 +47,8 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   bool HasFile(std::u16string_view path) const;
   std::string FileBytes(std::u16string_view path) const;  // "" when missing
   void RemoveFile(std::u16string_view path);
+  // Gives a file the hidden attribute: directory searches pass over it.
+  void HideFile(std::u16string_view path);
 
   // --- Platform ------------------------------------------------------------------------
   char16_t PathSeparator() const override { return separator; }
@@ -62,6 +64,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::u16string SystemDirectory() override { return system_directory; }
   int32_t WindowsMajorVersion() override { return windows_major; }
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  bool FileExists(std::u16string_view path) override { return HasFile(path); }
   std::optional<std::string> ReadFile(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
@@ -108,6 +111,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   struct File {
     std::u16string path;
     std::string bytes;
+    bool hidden = false;
   };
   std::map<std::u16string, File> files_;  // key: upper-cased path
 };

@@ -82,10 +82,10 @@ class FakeUi : public UiHost, public WindowSurface {
     minimized = false;
   }
   WindowRect NormalRect() override { return rect; }
-  void MoveWindowTo(int32_t x, int32_t y) override {
-    rect = WindowRect{x, y, x + (rect.right - rect.left), y + (rect.bottom - rect.top)};
+  void MoveWindowTo(int32_t x, int32_t y) override { rect = MovedTo(rect, x, y); }
+  void SetWindowWidth(int32_t pixels) override {
+    rect.right = HoldCoordinate(int64_t{rect.left} + pixels);
   }
-  void SetWindowWidth(int32_t pixels) override { rect.right = rect.left + pixels; }
   int32_t TwipsPerPixelX() override { return 15; }
   void FocusCommandBox() override { ++focus_requests; }
   // The paste message inserts the clipboard text at the caret (here: at the end).

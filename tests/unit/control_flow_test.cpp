@@ -146,6 +146,11 @@ TEST(WindowsExitFlagsTest, WordsOptionsAndHexadecimal) {
   EXPECT_EQ(FlagsOf(u"EWE"), 0u);
   EXPECT_EQ(FlagsOf(u"EWE FORCED"), 4u);
   EXPECT_EQ(FlagsOf(u"EWE 12345"), 0x2345u);  // longer: the low 16 bits
+  // Past 13 digits a double loses the low bits, and past 16 no 64-bit integer holds the value.
+  EXPECT_EQ(FlagsOf(u"EWE FFFFFFFFFFFFFFFFF"), 0xFFFFFFFFu);
+  EXPECT_EQ(FlagsOf(u"EWE 20000000000001"), 1u);
+  EXPECT_EQ(FlagsOf(u"EWE " + std::u16string(400, u'9') + u"0008 "), 8u);
+  EXPECT_EQ(FlagsOf(u"EWE 1G"), 0u);
 }
 
 TEST_F(ControlFlowTest, ShutdownSavesThenAsksOnceAndNothingElse) {

@@ -17,7 +17,8 @@ namespace {
 constexpr char16_t kMessages[] =
     u"[ELSE]\r\nERR=わかりません\r\n[SET]\r\nERR1=#A は設定できません\r\nERR2=値がありません\r\n"
     u"[MODE]\r\nDIRECT=直接モード\r\nNORMAL=通常モード\r\n[SYSTEM]\r\nSTART=#A #B\r\n"
-    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\nNOT-YET=#A is not available yet\r\n";
+    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\nNOT-YET=#A is not available yet\r\n"
+    u"LONG=長すぎます #A\r\n";
 
 class DispatcherTest : public ::testing::Test {
  protected:
@@ -155,6 +156,46 @@ TEST_F(AliasDispatchTest, FailureAtTheTopLevelIsShownAndTheProgramGoesOn) {
   q.os.env_fails = false;
   q.Type(u"ANS fine");
   EXPECT_EQ(Last().text, u"fine");
+}
+
+// --- lines that macros make too long ------------------------------------------------------
+
+TEST_F(DispatcherTest, LineThatDoublesAtEveryAliasLevelStopsAtTheLengthLimit) {
+  q.Type(u"SET 0 $$0$$0");
+  q.Type(u"ALIAS X X $$0$$0");
+  q.Type(u"X");
+  EXPECT_EQ(Last().text, u"長すぎます 32767");
+  EXPECT_EQ(Last().time, 5);
+  EXPECT_EQ(q.ctx.interp.depth, 0);
+  EXPECT_EQ(q.ctx.interp.in_alias, 0);
+}
+
+TEST_F(DispatcherTest, CommandFileThatDoublesItsArgumentsStops) {
+  q.os.PutFile(u"C:\\work\\d.bat", "LBAT d.bat $L$L\r\n");
+  q.Type(u"LBAT d.bat ab");
+  EXPECT_EQ(Last().text, u"長すぎます 32767");
+  EXPECT_EQ(q.ctx.interp.depth, 0);
+}
+
+TEST_F(DispatcherTest, LongReplacementsStopTheLineBeforeItRuns) {
+  q.Type(u"SET FIG 32767");
+  std::u16string randoms;
+  for (int i = 0; i < 16383; ++i) randoms += u"$R";
+  q.Type(randoms);  // 32,766 characters
+  EXPECT_EQ(Last().text, u"長すぎます 32767");
+
+  const std::u16string longest(32767, u'a');
+  q.Type(u"SET 0 " + longest);  // longer than the limit, but nothing is replaced
+  EXPECT_EQ(q.ctx.settings.variables[0], longest);
+  std::u16string zeros;
+  for (int i = 0; i < 16383; ++i) zeros += u"$0";
+  q.ui.answers.clear();
+  q.Type(zeros);
+  ASSERT_EQ(q.ui.answers.size(), 1u);
+  EXPECT_EQ(Last().text, u"長すぎます 32767");
+  // Exactly at the limit the line runs: the variable's text is taken as the command word.
+  q.Type(u"$0");
+  EXPECT_EQ(Last().text, u"わかりません");
 }
 
 // --- the table itself --------------------------------------------------------------------

@@ -9,7 +9,9 @@ namespace {
 
 class ExpandTest : public ::testing::Test {
  protected:
-  std::u16string Dollar(std::u16string_view line) { return ExpandDollarMacros(q.ctx, line); }
+  std::u16string Dollar(std::u16string_view line) {
+    return ExpandDollarMacros(q.ctx, line).value_or(u"(too long)");
+  }
   std::u16string Env(std::u16string_view line) { return ExpandEnvironmentReferences(q.ctx, line); }
   Instance q;
 };
@@ -111,12 +113,37 @@ TEST_F(ExpandTest, SelfReferenceCannotHangOrGrowWithoutBound) {
   EXPECT_EQ(Env(huge + u"%GROW%").size(), huge.size() + 6);  // already too long: left alone
 }
 
+TEST_F(ExpandTest, DollarPassStopsWhereTheLineWouldPassTheLimit) {
+  q.ctx.settings.variables[0] = std::u16string(kMaxLineLength - 1, u'v');
+  EXPECT_EQ(Dollar(u"x$0").size(), kMaxLineLength);
+  EXPECT_EQ(Dollar(u"xy$0"), u"(too long)");
+  EXPECT_EQ(Dollar(u"$0xy"), u"(too long)");  // plain text after a replacement counts too
+  // A longer line may keep its length; only what replacements add is stopped.
+  const std::u16string huge(40000, u'a');
+  EXPECT_EQ(Dollar(huge + u"$$"), huge + u"$");
+  EXPECT_EQ(Dollar(huge + u"$Y"), u"(too long)");
+}
+
 TEST_F(ExpandTest, AnswerParameters) {
   q.ctx.answer.params[0] = u"abc";
   q.ctx.answer.params[9] = u"j";
   q.ctx.settings.variables[0] = u"v0";
   EXPECT_EQ(ExpandAnswerParams(q.ctx, u"#A #a #J #0 ## #Z #"), u"abc abc j v0 # Z ");
   EXPECT_EQ(ExpandAnswerParams(q.ctx, u"$1 %P%"), u"$1 %P%");
+}
+
+TEST_F(ExpandTest, AnswerParametersAreCutAtTheLimit) {
+  q.ctx.answer.params[0] = std::u16string(kMaxLineLength - 1, u'a');
+  q.ctx.settings.variables[1] = u"\U0001F600";  // a surrogate pair
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, u"x#A#A"), u"x" + q.ctx.answer.params[0]);
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, u"#A#1").size(), kMaxLineLength - 1);  // not half of it
+  const std::u16string huge(40000, u'b');
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, huge), huge);
+  // 12,288 times a variable of 32,760 characters would be 800 MB.
+  q.ctx.settings.variables[0] = std::u16string(32760, u'0');
+  std::u16string many;
+  for (int i = 0; i < 12288; ++i) many += u"#0";
+  EXPECT_EQ(ExpandAnswerParams(q.ctx, many).size(), kMaxLineLength);
 }
 
 TEST(TrimAtNulTest, CutsAtTheFirstNul) {

@@ -338,5 +338,20 @@ TEST_F(MainWindowTest, PositionThatIsNotANumberCountsAsMissing) {
   EXPECT_EQ(odd.ui.rect.top, 20);
 }
 
+TEST_F(MainWindowTest, PositionsAtTheEndsOfTheRangeAreHeldThere) {
+  Instance far;
+  far.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
+                 "[SYSTEM]\r\nVersion=0.50\r\nPosType=1\r\nPX=-2147483648\r\nPY=2147483647\r\n"
+                 "WW=2147483647\r\n");
+  far.Start(u"C:\\cfg\\QRX_CORE.INI");
+  EXPECT_EQ(far.ui.rect.left, INT32_MIN);
+  EXPECT_EQ(far.ui.rect.top, 2147483647 - 87);
+  EXPECT_EQ(far.ui.rect.right, INT32_MIN + 2147483647 / 15);
+  far.ui.rect = WindowRect{INT32_MIN, 0, INT32_MAX, 87};  // wider than 32 bits can say
+  SaveWindowPosition(far.ctx);
+  EXPECT_EQ(far.Config(u"SYSTEM", u"PX"), u"-1");
+  EXPECT_EQ(far.Config(u"SYSTEM", u"WW"), u"2147483647");
+}
+
 }  // namespace
 }  // namespace qrx::test

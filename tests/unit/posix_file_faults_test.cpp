@@ -115,6 +115,22 @@ TEST_F(PosixFileFaultsTest, StaleTemporariesOfEndedWritersGoAtTheNextWrite) {
   EXPECT_EQ(List(), expected);
 }
 
+TEST_F(PosixFileFaultsTest, RunOfWritesClearsStaleTemporariesOnceASecond) {
+  ASSERT_TRUE(WriteSetting(u"first"));
+  const pid_t ended = 999'999'003;
+  sys_->gone.insert(ended);
+  const std::string stale = ".qrx-" + std::to_string(ended) + "-1.tmp";
+  dir_.Put(stale, "partial");
+  ASSERT_TRUE(WriteSetting(u"second"));
+  EXPECT_TRUE(List().count(stale));  // cleared less than a second ago
+  sys_->clock_shift = 2;
+  ASSERT_TRUE(WriteSetting(u"third"));
+  EXPECT_EQ(List(), std::set<std::string>{"config.ini"});
+  dir_.Put(stale, "partial");
+  EXPECT_TRUE(os_->WriteFile(U("whole.bin"), "x"));  // whole-file writes clear every time
+  EXPECT_EQ(List(), (std::set<std::string>{"config.ini", "whole.bin"}));
+}
+
 TEST_F(PosixFileFaultsTest, StaleTemporariesGoWhenAFolderIsFirstRead) {
   const pid_t ended = 999'999'002;
   sys_->gone.insert(ended);

@@ -66,17 +66,26 @@ TEST_F(PosixPlatformTest, FindGivesTheSmallestMatchingOrdinaryFile) {
   EXPECT_EQ(os_.FindFirstFile(u"?.txt"), u"b.txt");  // without a folder: the current one
 }
 
-TEST_F(PosixPlatformTest, FindOfAPlainNameIsAnExistenceTest) {
+TEST_F(PosixPlatformTest, ExistenceSeesHiddenFilesWhileTheSearchPassesOverThem) {
   Put("file.ini");
   Put(".hidden.ini");
   Dir("folder.ini");
   fs::create_symlink(P("file.ini"), P("link.ini"));
   fs::create_symlink(P("missing.ini"), P("dangling.ini"));
-  for (const char* name : {"file.ini", "link.ini"}) EXPECT_TRUE(os_.FileExists(U(name))) << name;
-  for (const char* name : {"dangling.ini", ".hidden.ini", "folder.ini", "nothing/file.ini", ""}) {
+  fs::create_symlink(P("loop.ini"), P("loop.ini"));
+  ASSERT_EQ(::mkfifo(P("fifo.ini").c_str(), 0600), 0);
+  // A file the user has must never count as missing: it would be replaced.
+  for (const char* name : {"file.ini", "link.ini", ".hidden.ini", "fifo.ini", "loop.ini"}) {
+    EXPECT_TRUE(os_.FileExists(U(name))) << name;
+  }
+  for (const char* name : {"dangling.ini", "folder.ini", "nothing/file.ini", "*.ini", ""}) {
     EXPECT_FALSE(os_.FileExists(U(name))) << name;
   }
   EXPECT_FALSE(os_.FileExists(std::u16string(u"file.ini\0x", 10)));
+  // The directory search keeps the Windows rules: hidden names are not found, even exactly.
+  EXPECT_EQ(os_.FindFirstFile(U(".hidden.ini")), std::nullopt);
+  EXPECT_EQ(os_.FindFirstFile(U("file.ini")), u"file.ini");
+  EXPECT_EQ(os_.FindFirstFile(U("fifo.ini")), std::nullopt);
 }
 
 TEST(WildcardMatchTest, StarBacktracksAndQuestionMarkTakesOneCharacter) {

@@ -59,6 +59,11 @@ TEST_F(PosixProfileTest, RewriteOfTheSameSizeRightAfterAReadingIsSeen) {
       const std::string value = std::to_string(i % 10);
       dir_.Put("hand.ini", "[s]\r\nk=" + value + "\r\n");
       ASSERT_EQ(os->ProfileGetString(u"s", u"k", u"", U("hand.ini")), Utf8ToUtf16(value)) << i;
+      // And right after a write of its own.
+      ASSERT_TRUE(os->ProfileWriteString(u"s", u"k", u"x", U("hand.ini")));
+      EXPECT_EQ(os->ProfileGetString(u"s", u"k", u"", U("hand.ini")), u"x");
+      dir_.Put("hand.ini", "[s]\r\nk=" + value + "\r\n");
+      ASSERT_EQ(os->ProfileGetString(u"s", u"k", u"", U("hand.ini")), Utf8ToUtf16(value)) << i;
     }
   }
 }

@@ -87,8 +87,15 @@ TEST_F(PosixShellTest, ProgramsGetWindowsStyleArgumentsAndAreNeitherWaitedForNor
   EXPECT_EQ(Recorded("p"), dir / "work" + "\n[one]\n[two three]\n[\"q\"]\n");
   EXPECT_NE(dir.Get("p/ppid"), std::to_string(::getpid()) + "\n");  // adopted: no zombie
   EXPECT_EQ(ui.LastAnswer(), u"");                                  // the wait answer was cleared
-  EXPECT_GT(Open(U("p/run.sh"), U("gone/")), 32);  // a missing folder: the current one
-  EXPECT_EQ(Recorded("p"), fs::current_path().string() + "\n");
+  // A working folder that is not there refuses the launch (path not found); nothing runs.
+  EXPECT_EQ(Open(U("p/run.sh"), U("gone/")), 3);
+  dir.Put("p/plain", "");
+  EXPECT_EQ(Open(U("p/run.sh"), U("p/plain/")), 3);
+  Run(u"/D");  // in direct mode the refusal is the line's answer
+  Run(U("p/run.sh") + u" x >" + U("gone"));
+  EXPECT_EQ(ui.LastAnswer(), u"ELSE_ERR");
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_FALSE(fs::exists(dir / "p/done"));
   PutProgram("slow.sh", "#!/bin/sh\nexec /bin/sleep 3\n");
   const auto start = std::chrono::steady_clock::now();
   EXPECT_GT(Open(U("slow.sh")), 32);

@@ -161,7 +161,7 @@ void HeadlessWindow::PumpEvents(uint32_t max_wait_ms) {
 }
 
 void HeadlessWindow::MoveWindowTo(int32_t x, int32_t y) {
-  rect_ = WindowRect{x, y, x + (rect_.right - rect_.left), y + (rect_.bottom - rect_.top)};
+  rect_ = MovedTo(rect_, x, y);
 }
 
 void HeadlessWindow::ShowPopup(std::u16string_view text, int16_t time) {

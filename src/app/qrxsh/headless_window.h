@@ -55,7 +55,9 @@ class HeadlessWindow : public UiHost,
   void RestoreWindow() override { visible_ = true; }
   WindowRect NormalRect() override { return rect_; }
   void MoveWindowTo(int32_t x, int32_t y) override;
-  void SetWindowWidth(int32_t pixels) override { rect_.right = rect_.left + pixels; }
+  void SetWindowWidth(int32_t pixels) override {
+    rect_.right = HoldCoordinate(int64_t{rect_.left} + pixels);
+  }
   int32_t TwipsPerPixelX() override { return 15; }
   void FocusCommandBox() override {}
   void PasteClipboardIntoCommandBox() override {}

@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "interpreter/dispatcher.h"
 #include "platform/os_platform.h"
+#include "platform/win32/scoped_win.h"
 #include "ui/main_window.h"
 #include "ui/popup_boxes.h"
 #include "ui/skin_surfaces.h"
@@ -16,7 +17,6 @@
 #include "ui/win32/plain_window.h"
 #include "ui/win32/popup_windows.h"
 #include "ui/win32/skin_window.h"
-#include "ui/win32/ui_handles.h"
 #include "ui/win32/ui_host.h"
 
 namespace {
@@ -35,7 +35,7 @@ std::u16string CommandLineArgument() {
 
 int Run(HINSTANCE instance) {
   // Drag and drop of text needs OLE on this thread; without it only file drops arrive.
-  const qrx::win32::OleSession ole;
+  const qrx::win32::ScopedOle ole;
   auto os = qrx::CreateOsPlatform();
   qrx::Win32UiHost host;
   qrx::PlainWindow surface(instance, host);

@@ -12,6 +12,34 @@
 #include "interpreter/window_position.h"
 
 namespace qrx {
+namespace {
+
+// The low 16 bits of a hexadecimal number of any length, sign-extended ("FFFF" is -1);
+// 0 when the text is not one. Trailing blanks are allowed, as after any number. Only the
+// last four digits matter, so no length can overflow.
+int16_t LowHexBits(std::u16string_view text) {
+  while (!text.empty() &&
+         (text.back() == u' ' || text.back() == u'\t' || text.back() == u'\u3000')) {
+    text.remove_suffix(1);
+  }
+  if (text.empty()) return 0;
+  uint16_t low = 0;
+  for (const char16_t c : text) {
+    int digit = -1;
+    if (c >= u'0' && c <= u'9') {
+      digit = c - u'0';
+    } else if (c >= u'A' && c <= u'F') {
+      digit = c - u'A' + 10;
+    } else if (c >= u'a' && c <= u'f') {
+      digit = c - u'a' + 10;
+    }
+    if (digit < 0) return 0;
+    low = static_cast<uint16_t>((low << 4) | digit);
+  }
+  return static_cast<int16_t>(low);
+}
+
+}  // namespace
 
 void RunEndSequence(Context& ctx, std::u16string_view option) {
   if (ctx.end_sequence_done) return;
@@ -76,10 +104,7 @@ void LogoffCommand(Context& ctx, const CommandCall& call) {
 }
 
 void EweCommand(Context& ctx, const CommandCall& call) {
-  // Hexadecimal; the low 16 bits of a longer number, sign-extended ("FFFF" is -1).
-  const double value = ParseNumericText(u"&H" + std::u16string(call.rest)).value_or(0.0);
-  EndSession(ctx, static_cast<int16_t>(static_cast<uint16_t>(static_cast<int64_t>(value) & 0xFFFF)),
-             call.rest);
+  EndSession(ctx, LowHexBits(call.rest), call.rest);
 }
 
 }  // namespace qrx

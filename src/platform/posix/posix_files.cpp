@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_platform.h"
+#include "platform/posix/posix_process.h"
 
 namespace qrx {
 
@@ -90,6 +91,16 @@ std::optional<std::u16string> PosixPlatform::FindFirstFile(std::u16string_view p
   return Utf8ToUtf16(*best);
 }
 
+bool PosixPlatform::FileExists(std::u16string_view path) {
+  const auto fs = posix::FsPath(path);
+  if (!fs) return false;
+  struct stat st {};
+  if (::stat(fs->c_str(), &st) == 0) return !S_ISDIR(st.st_mode);
+  // Only a name the system reports as missing is missing; one it cannot look at (a folder
+  // without search permission, a loop of links) may well be a file of the user's.
+  return errno == EACCES || errno == ELOOP || errno == EOVERFLOW;
+}
+
 std::optional<std::string> PosixPlatform::ReadFile(std::u16string_view path) {
   const auto fs = posix::FsPath(path);
   if (!fs) return std::nullopt;
@@ -148,17 +159,10 @@ std::u16string PosixPlatform::SearchPath(std::u16string_view name) {
   if (fs->find('/') != std::string::npos) {
     candidates.push_back(*fs);
   } else {
+    // (An empty PATH entry would mean the current folder, which comes earlier anyway.)
     std::vector<std::string> folders = {Utf16ToUtf8(ProgramDirectory()), cwd};
-    if (const char* path = std::getenv("PATH")) {
-      const std::string_view list = path;
-      for (size_t i = 0; i <= list.size();) {
-        const size_t end = std::min(list.find(':', i), list.size());
-        folders.emplace_back(list.substr(i, end - i));
-        i = end + 1;
-      }
-    }
+    for (std::string& folder : posix::PathFolders()) folders.push_back(std::move(folder));
     for (const std::string& folder : folders) {
-      // An empty PATH entry means the current folder, which comes earlier anyway.
       if (!folder.empty()) candidates.push_back(Join(folder, *fs));
     }
   }

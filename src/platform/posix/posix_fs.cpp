@@ -183,7 +183,8 @@ void ClearStaleTemporaries(SysCalls& sys, const std::string& folder) {
   }
 }
 
-TempFile::TempFile(SysCalls& sys, const std::string& target) : sys_(sys), target_(target) {
+TempFile::TempFile(SysCalls& sys, const std::string& target, Stale stale)
+    : sys_(sys), target_(target) {
   struct stat st {};
   bool found = sys_.Lstat(target.c_str(), &st) == 0;
   if (found && S_ISLNK(st.st_mode)) {
@@ -195,7 +196,7 @@ TempFile::TempFile(SysCalls& sys, const std::string& target) : sys_(sys), target
   if (found) target_mode_ = st.st_mode & 07777;
   const PathParts parts = SplitFsPath(target_);
   if (parts.name.empty()) return;
-  ClearStaleTemporaries(sys_, parts.folder);
+  if (stale == Stale::kClear) ClearStaleTemporaries(sys_, parts.folder);
   const std::string prefix =
       InFolder(parts.folder, kTempPrefix) + std::to_string(sys_.GetPid()) + "-";
   const timespec now = sys_.RealTime();
@@ -224,12 +225,17 @@ TempFile::~TempFile() {
   if (!temp_.empty()) (void)sys_.Unlink(temp_.c_str());
 }
 
-bool TempFile::Commit(std::optional<unsigned> mode, Flush flush) {
+bool TempFile::Commit(std::optional<unsigned> mode, Flush flush, struct stat* written) {
   if (!fd_) return false;
   if (!mode) mode = target_mode_;
-  // Best effort: some file systems keep no permissions, and the bytes matter more.
   struct stat st {};
-  if (mode && (sys_.Fstat(fd_.Get(), &st) != 0 || (st.st_mode & 07777) != *mode)) {
+  const bool known = sys_.Fstat(fd_.Get(), &st) == 0;
+  if (written != nullptr) {
+    *written = {};
+    if (known) *written = st;
+  }
+  // Best effort: some file systems keep no permissions, and the bytes matter more.
+  if (mode && (!known || (st.st_mode & 07777) != *mode)) {
     (void)sys_.Fchmod(fd_.Get(), static_cast<mode_t>(*mode));
   }
   if (flush == Flush::kYes && RetryOnInterrupt([&] { return sys_.Fsync(fd_.Get()); }) != 0) {

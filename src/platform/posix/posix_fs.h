@@ -120,17 +120,23 @@ enum class Flush { kNo, kYes };
 // outlives a failure, and stale ones of earlier processes go before a new one is made.
 class TempFile {
  public:
-  TempFile(SysCalls& sys, const std::string& target);
+  // Whether stale temporary files in the folder are cleared first (a caller that writes
+  // often may clear them itself, less often).
+  enum class Stale { kClear, kLeave };
+  TempFile(SysCalls& sys, const std::string& target, Stale stale = Stale::kClear);
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   ~TempFile();
 
   int fd() const { return fd_.Get(); }
   bool ok() const { return static_cast<bool>(fd_); }
+  // The file that is replaced (a symbolic link followed).
+  const std::string& target() const { return target_; }
   // Sets the permissions, flushes the bytes when asked, and renames the file over the target.
   // The new file takes `mode` when given, else the permissions of the file it replaces, else
-  // the defaults for new files.
-  bool Commit(std::optional<unsigned> mode, Flush flush);
+  // the defaults for new files. `written`, when given, receives the file's status before the
+  // rename (an inode of 0 when it could not be had).
+  bool Commit(std::optional<unsigned> mode, Flush flush, struct stat* written = nullptr);
 
  private:
   SysCalls& sys_;

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/posix/posix_clipboard.h"
+#include "platform/posix/posix_process.h"
 
 namespace qrx {
 
@@ -43,6 +45,7 @@ class PosixPlatform : public Platform {
   int32_t WindowsMajorVersion() override;
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  bool FileExists(std::u16string_view path) override;
   std::optional<std::string> ReadFile(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
@@ -81,11 +84,9 @@ class PosixPlatform : public Platform {
  private:
   std::unique_ptr<posix::SysCalls> sys_;
   std::unique_ptr<posix::ProfileFiles> profile_files_;
-  // Used when the desktop offers no clipboard: the text stays inside this process.
-  std::optional<std::u16string> local_clipboard_;
-  // The player of a sound that plays on while the program goes on (0: none).
-  int async_player_ = 0;
-  void StopAsyncPlayer();
+  posix::DesktopClipboard clipboard_;
+  // The player of a sound that plays on while the program goes on.
+  std::optional<posix::Child> async_player_;
 };
 
 }  // namespace qrx

@@ -28,6 +28,9 @@ constexpr size_t kKeptBytes = size_t{4} << 20;
 constexpr int64_t kFineStepNs = 20'000'000;
 constexpr int64_t kCoarseStepNs = 2'000'000'000;
 
+// How often a run of writes clears the stale temporary files of its folder.
+constexpr int64_t kClearEveryNs = 1'000'000'000;
+
 int64_t Nanoseconds(const timespec& ts) {
   return static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
 }
@@ -64,10 +67,6 @@ ProfileFiles::Entry* ProfileFiles::Find(const std::string& path) {
 }
 
 std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& path) {
-  // Temporary files a killed writer left beside the file go the first time a folder is used.
-  const std::string folder = SplitFsPath(path).folder;
-  if (cleared_folders_.insert(folder).second) ClearStaleTemporaries(sys_, folder);
-
   Entry* kept = Find(path);
   if (kept != nullptr && kept->trusted) {
     struct stat st {};
@@ -76,6 +75,7 @@ std::shared_ptr<ProfileFiles::Snapshot> ProfileFiles::Load(const std::string& pa
       return kept->snapshot;
     }
   }
+  ClearStale(SplitFsPath(path).folder, false);
   auto contents = ReadWholeFile(sys_, path);
   if (!contents) {
     Forget(path);
@@ -123,14 +123,33 @@ bool ProfileFiles::Replace(std::u16string_view path, std::string_view bytes) {
   const auto fs = FsPath(path);
   if (!fs) return false;
   Forget(*fs);
-  if (!ReplaceFile(sys_, *fs, std::nullopt, Flush::kNo,
-                   [&](int fd) { return WriteAll(sys_, fd, bytes); })) {
+  TempFile temp(sys_, *fs, TempFile::Stale::kLeave);
+  struct stat written {};
+  if (!temp.ok() || !WriteAll(sys_, temp.fd(), bytes) ||
+      !temp.Commit(std::nullopt, Flush::kNo, &written)) {
     return false;
   }
-  // What was written, to be checked against the file at the next call like any copy that
-  // cannot be trusted on its times alone.
-  Keep(*fs, std::make_shared<Snapshot>(Snapshot{std::string(bytes), nullptr}), Stamp{}, false);
+  ClearStale(SplitFsPath(temp.target()).folder, true);
+  // What was written is the file while the file is still the one written: same inode, and a
+  // modification time no later write changed. The rename itself changes the change time, so
+  // the stamp is taken after it.
+  struct stat st {};
+  const bool ours = sys_.Stat(fs->c_str(), &st) == 0 && written.st_ino != 0 &&
+                    st.st_dev == written.st_dev && st.st_ino == written.st_ino &&
+                    static_cast<size_t>(st.st_size) == bytes.size() &&
+                    Nanoseconds(st.st_mtim) == Nanoseconds(written.st_mtim);
+  const bool fine = st.st_mtim.tv_nsec != 0 || st.st_ctim.tv_nsec != 0;
+  Keep(*fs, std::make_shared<Snapshot>(Snapshot{std::string(bytes), nullptr}), StampOf(st),
+       ours && fine);
   return true;
+}
+
+void ProfileFiles::ClearStale(const std::string& folder, bool writing) {
+  const int64_t now = Nanoseconds(sys_.RealTime());
+  const auto [it, first] = cleared_.try_emplace(folder, now);
+  if (!first && !(writing && now - it->second >= kClearEveryNs)) return;
+  it->second = now;
+  ClearStaleTemporaries(sys_, folder);
 }
 
 bool ProfileFiles::Exists(std::u16string_view path) {

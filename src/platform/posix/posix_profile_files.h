@@ -5,13 +5,12 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_fs.h"
 #include "platform/posix/posix_sys.h"
 #include "platform/profile/profile_files.h"
 
@@ -27,10 +26,12 @@ class Cp932Codec : public profile::Codec {
 // modification time and change time (to the nanosecond) are all the same as when it was read.
 // Every write on Linux sets both times from a clock that advances in steps (a timer tick, or
 // whole seconds on some file systems), so a second write within the same step as the one the
-// copy was read after would leave them as they were. A copy is therefore trusted only when
-// the file's times lie clearly before the moment the file was opened; any other copy (a file
-// written just before, or by quorix itself) is checked by reading the file again, and only its
-// parsed form is kept when the bytes are the same.
+// copy was read after would leave them as they were. A copy read from the disk is therefore
+// trusted only when the file's times lie clearly before the moment the file was opened; any
+// other copy is checked by reading the file again, and only its parsed form is kept when the
+// bytes are the same. A file quorix has just written is trusted as soon as a look at it after
+// the rename shows the inode and modification time of the temporary file it wrote (on a file
+// system with fractions of a second in its times).
 class ProfileFiles : public profile::FileAccess {
  public:
   explicit ProfileFiles(SysCalls& sys) : sys_(sys) {}
@@ -83,7 +84,10 @@ class ProfileFiles : public profile::FileAccess {
   Cp932Codec codec_;
   std::vector<Entry> entries_;
   uint64_t uses_ = 0;
-  std::set<std::string> cleared_folders_;
+  // Clears the stale temporary files of a folder: the first time it is used, and at a write
+  // when the last clearing is a second old (a run of writes clears once a second).
+  void ClearStale(const std::string& folder, bool writing);
+  std::map<std::string, int64_t> cleared_;  // folder -> when it was last cleared (ns)
 };
 
 }  // namespace qrx::posix

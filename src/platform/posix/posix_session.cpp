@@ -1,15 +1,9 @@
 // Keyboard state, other programs' windows and the end of the session on POSIX.
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "platform/posix/posix_platform.h"
-
-extern char** environ;
 
 namespace qrx {
 namespace {
@@ -18,17 +12,10 @@ constexpr uint32_t kShutdown = 0x1;
 constexpr uint32_t kReboot = 0x2;
 constexpr uint32_t kPowerOff = 0x8;
 
-// Runs a system program and tells whether it ran and succeeded.
+// Runs a system program found on PATH and tells whether it ran and succeeded.
 bool RunProgram(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  args[0] = posix::FindExecutableOnPath(args[0]);
+  return !args[0].empty() && posix::RunAndWait(std::move(args)) == 0;
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ int32_t MissingPathCode(const std::string& absolute) {
 int32_t OpenWithDesktop(const std::string& target, const std::string& folder) {
   const std::string opener = posix::FindExecutableOnPath("xdg-open");
   if (opener.empty()) return kNoAssociation;
-  return ShellCodeForErrno(posix::StartDetached(opener, {opener, target}, folder));
+  return ShellCodeForErrno(posix::StartDetached({.argv = {opener, target}, .folder = folder}));
 }
 
 std::optional<std::vector<std::string>> ArgumentsOf(std::u16string_view text) {
@@ -114,8 +114,10 @@ int32_t PosixPlatform::ShellExecute(intptr_t, std::u16string_view, std::u16strin
   if (!target || !args || directory.find(u'\0') != std::u16string_view::npos) {
     return kFileNotFound;
   }
-  std::string folder = Utf16ToUtf8(directory);
-  if (!folder.empty() && !IsDirectory(folder)) folder.clear();
+  // A working folder that cannot be used refuses the launch, as the Windows shell does,
+  // rather than running the program somewhere it was not meant to run.
+  const std::string folder = Utf16ToUtf8(directory);
+  if (!folder.empty() && !IsDirectory(folder)) return kPathNotFound;
 
   struct stat existing {};
   if (IsAddress(*target) && ::stat(Absolute(*target).c_str(), &existing) != 0) {
@@ -142,7 +144,7 @@ int32_t PosixPlatform::ShellExecute(intptr_t, std::u16string_view, std::u16strin
   }
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args->begin(), args->end());
-  return ShellCodeForErrno(posix::StartDetached(program, argv, folder));
+  return ShellCodeForErrno(posix::StartDetached({.argv = std::move(argv), .folder = folder}));
 }
 
 std::optional<int32_t> PosixPlatform::RunArchiver(intptr_t, std::u16string_view command_line) {
@@ -153,7 +155,7 @@ std::optional<int32_t> PosixPlatform::RunArchiver(intptr_t, std::u16string_view 
   if (!args) return kArchiveBadCommand;
   std::vector<std::string> argv{lha};
   argv.insert(argv.end(), args->begin(), args->end());
-  const std::optional<int> status = posix::RunAndWait(lha, argv);
+  const std::optional<int> status = posix::RunAndWait(std::move(argv));
   if (!status) return std::nullopt;
   return *status;
 }

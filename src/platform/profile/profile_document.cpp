@@ -4,8 +4,9 @@
 
 namespace qrx::profile {
 
-Document::Document(std::string bytes, const Codec& codec)
-    : bytes_(std::move(bytes)), codec_(codec), splitter_(bytes_, codec) {
+Document::Document(std::string_view bytes, const Codec& codec)
+    : bytes_(bytes), codec_(codec), splitter_(bytes, codec) {
+  lines_.reserve(bytes.size() / 16 + 1);  // a guess that spares most regrowth
   RawLine raw;
   while (splitter_.Next(&raw)) lines_.push_back({raw, nullptr, false});
 }
@@ -42,10 +43,8 @@ std::optional<size_t> Document::FindKey(const Section& section, std::u16string_v
 }
 
 size_t Document::LastFilledLine(const Section& section) const {
-  size_t last = section.header;
-  for (size_t i = section.header + 1; i < section.end; ++i) {
-    if (Info(i).kind != LineKind::kBlank) last = i;
-  }
+  size_t last = section.end - 1;
+  while (last > section.header && Info(last).kind == LineKind::kBlank) --last;
   return last;
 }
 
@@ -58,7 +57,7 @@ std::shared_ptr<const Document::NewLine> Document::MakeLine(std::u16string_view 
 std::string_view Document::BreakOf(const Line& line) const {
   if (line.made) return line.made->brk;
   if (line.added_break) return LineBreak(splitter_.encoding());
-  return std::string_view(bytes_).substr(line.raw.content_end, line.raw.end - line.raw.content_end);
+  return bytes_.substr(line.raw.content_end, line.raw.end - line.raw.content_end);
 }
 
 void Document::EnsureBreak(size_t index) {

@@ -16,11 +16,9 @@ namespace qrx::profile {
 
 class Document {
  public:
-  // The lines of a file's bytes (an empty text for a missing file).
-  Document(std::string bytes, const Codec& codec);
-  // The splitter looks into the bytes held here.
-  Document(const Document&) = delete;
-  Document& operator=(const Document&) = delete;
+  // The lines of a file's bytes (an empty text for a missing file), which must outlive the
+  // document: original lines stay where they are in them.
+  Document(std::string_view bytes, const Codec& codec);
 
   // The lines of the first section of the name: its header and the index after its last line.
   struct Section {
@@ -64,7 +62,7 @@ class Document {
   // A line that gets a line after it needs a break of its own.
   void EnsureBreak(size_t index);
 
-  std::string bytes_;
+  std::string_view bytes_;
   const Codec& codec_;
   mutable LineSplitter splitter_;  // decodes original lines into its own buffer
   std::vector<Line> lines_;

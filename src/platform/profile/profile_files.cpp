@@ -102,7 +102,7 @@ bool WriteString(FileAccess& io, const Codec& codec, std::u16string_view section
   }
   const auto old = LoadForEdit(io, file);
   if (!old) return false;
-  Document doc(old->value_or(std::string()), codec);
+  Document doc(old->has_value() ? std::string_view(**old) : std::string_view(), codec);
   const auto found = doc.FindSection(*section_name);
   if (!found) {
     if (!text) return true;  // deleting from a missing section changes nothing
@@ -135,7 +135,7 @@ bool DeleteSection(FileAccess& io, const Codec& codec, std::u16string_view secti
   if (!section_name) return false;
   const auto old = LoadForEdit(io, file);
   if (!old) return false;
-  Document doc(old->value_or(std::string()), codec);
+  Document doc(old->has_value() ? std::string_view(**old) : std::string_view(), codec);
   if (const auto found = doc.FindSection(*section_name)) doc.Erase(found->header, found->end);
   return Store(io, file, *old, doc);
 }

@@ -6,13 +6,6 @@ namespace qrx::profile {
 
 namespace {
 
-bool IsAscii(std::string_view bytes) {
-  for (const char b : bytes) {
-    if (static_cast<unsigned char>(b) >= 0x80) return false;
-  }
-  return true;
-}
-
 bool IsAscii(std::u16string_view text) {
   for (const char16_t c : text) {
     if (c >= 0x80) return false;
@@ -47,7 +40,12 @@ bool LineSplitter::Next(RawLine* line) {
   // CR and LF never occur inside a double-byte character (trail bytes are 0x40 or more).
   const size_t unit = encoding_ == Encoding::kAnsi ? 1 : 2;
   size_t pos = pos_;
-  while (pos < body_end_ && UnitAt(pos) != u'\r' && UnitAt(pos) != u'\n') pos += unit;
+  if (encoding_ == Encoding::kAnsi) {
+    const char* const data = bytes_.data();
+    while (pos < body_end_ && data[pos] != '\r' && data[pos] != '\n') ++pos;
+  } else {
+    while (pos < body_end_ && UnitAt(pos) != u'\r' && UnitAt(pos) != u'\n') pos += unit;
+  }
   line->begin = pos_;
   line->content_end = pos;
   if (pos < body_end_) {
@@ -64,10 +62,17 @@ std::u16string_view LineSplitter::Text(const RawLine& line) {
   if (encoding_ == Encoding::kUtf16Le) {
     text_.resize(content.size() / 2);
     for (size_t i = 0; i < text_.size(); ++i) text_[i] = Utf16Unit(content, i * 2);
-  } else if (IsAscii(content)) {
-    text_.assign(content.begin(), content.end());
   } else {
-    text_ = codec_.Decode(content);
+    // Plain ASCII is widened as it is read; the first other byte hands the line to the codec.
+    text_.resize(content.size());
+    for (size_t i = 0; i < content.size(); ++i) {
+      const unsigned char b = static_cast<unsigned char>(content[i]);
+      if (b >= 0x80) {
+        text_ = codec_.Decode(content);
+        break;
+      }
+      text_[i] = b;
+    }
   }
   return text_;
 }

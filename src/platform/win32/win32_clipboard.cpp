@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_platform.h"
 
 namespace qrx {
@@ -35,35 +36,26 @@ std::optional<std::u16string> Win32Platform::GetClipboardText() {
   if (!lock.is_open()) return std::nullopt;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (data == nullptr) return std::nullopt;
-  const auto* p = static_cast<const char16_t*>(GlobalLock(data));
-  if (p == nullptr) return std::nullopt;
-  const size_t max = GlobalSize(data) / sizeof(char16_t);
-  size_t n = 0;
-  while (n < max && p[n] != 0) ++n;
-  std::u16string text(p, n);
-  GlobalUnlock(data);
-  return text;
+  const win32::GlobalLockGuard<const char16_t> block(data);
+  if (block.Get() == nullptr) return std::nullopt;
+  return std::u16string(block.TextUpToNul());
 }
 
 bool Win32Platform::SetClipboardText(std::u16string_view text) {
   ClipboardLock lock;
   if (!lock.is_open()) return false;
   EmptyClipboard();
-  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
-  if (mem == nullptr) return false;
-  auto* p = static_cast<char16_t*>(GlobalLock(mem));
-  if (p == nullptr) {
-    GlobalFree(mem);
-    return false;
+  win32::ScopedGlobal mem(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t)));
+  if (!mem) return false;
+  {
+    const win32::GlobalLockGuard<char16_t> block(mem.Get());
+    if (block.Get() == nullptr) return false;
+    std::memcpy(block.Get(), text.data(), text.size() * sizeof(char16_t));
+    block.Get()[text.size()] = 0;
   }
-  std::memcpy(p, text.data(), text.size() * sizeof(char16_t));
-  p[text.size()] = 0;
-  GlobalUnlock(mem);
-  if (SetClipboardData(CF_UNICODETEXT, mem) == nullptr) {
-    GlobalFree(mem);
-    return false;
-  }
-  return true;  // the clipboard owns the memory now
+  if (SetClipboardData(CF_UNICODETEXT, mem.Get()) == nullptr) return false;
+  mem.Release();  // the clipboard owns the memory now
+  return true;
 }
 
 }  // namespace qrx

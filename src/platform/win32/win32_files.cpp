@@ -1,4 +1,5 @@
-// The Win32 platform: directory search, whole-file reads and writes, the search path.
+// The Win32 platform: directory search, existence, whole-file reads, writes and appends, the
+// search path.
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before the interface is read)
 
@@ -7,8 +8,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_ansi.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
 
 namespace qrx {
@@ -67,7 +68,7 @@ std::optional<std::u16string> Win32Platform::FindFirstFile(std::u16string_view p
   const auto ansi = win32::AnsiZ(*this, pattern);
   if (!ansi) return std::nullopt;
   WIN32_FIND_DATAA entry{};
-  const win32::FindHandle search(FindFirstFileA(ansi->c_str(), &entry));
+  const win32::ScopedFindHandle search(FindFirstFileA(ansi->c_str(), &entry));
   if (!search) return std::nullopt;
   do {
     if ((entry.dwFileAttributes & kNotOrdinary) == 0) {
@@ -77,12 +78,26 @@ std::optional<std::u16string> Win32Platform::FindFirstFile(std::u16string_view p
   return std::nullopt;
 }
 
+bool Win32Platform::FileExists(std::u16string_view path) {
+  const auto ansi = win32::AnsiZ(*this, path);
+  // Wildcards are no part of a name (the attribute call would refuse them anyway).
+  if (!ansi || ansi->empty() || ansi->find_first_of("*?") != std::string::npos) return false;
+  // The attributes, unlike a directory search, show hidden and system files too.
+  const DWORD attributes = GetFileAttributesA(ansi->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  // Only a name the system reports as missing is missing; a file it cannot look at now (in
+  // use, or behind a folder without access) may well be the user's.
+  const DWORD error = GetLastError();
+  return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
 std::optional<std::string> Win32Platform::ReadFile(std::u16string_view path) {
   const auto ansi = win32::AnsiZ(*this, path);
   if (!ansi) return std::nullopt;
-  const win32::FileHandle file(CreateFileA(ansi->c_str(), GENERIC_READ,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const win32::ScopedHandle file(CreateFileA(ansi->c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   std::string bytes;
@@ -107,8 +122,8 @@ bool Win32Platform::WriteFile(std::u16string_view path, std::string_view bytes) 
   char temp_path[MAX_PATH] = {};
   if (!GetTempFileNameA(FolderOf(*target).c_str(), "qrx", 0, temp_path)) return false;
   TempFileGuard temp(temp_path);
-  win32::FileHandle file(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr,
-                                     TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::ScopedHandle file(CreateFileA(temp.path().c_str(), GENERIC_WRITE, 0, nullptr,
+                                       TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file || !WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
     return false;
   }
@@ -118,6 +133,17 @@ bool Win32Platform::WriteFile(std::u16string_view path, std::string_view bytes) 
   }
   temp.Keep();
   return true;
+}
+
+bool Win32Platform::AppendFile(std::u16string_view path, std::string_view bytes) {
+  const auto ansi = win32::AnsiZ(*this, path);
+  if (!ansi || ansi->empty()) return false;
+  // Append access alone makes every write land at the end, even with other writers.
+  win32::ScopedHandle file(CreateFileA(ansi->c_str(), FILE_APPEND_DATA,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
+  return WriteAll(file.Get(), bytes) && file.Close();
 }
 
 bool Win32Platform::CopyFile(std::u16string_view from, std::u16string_view to) {

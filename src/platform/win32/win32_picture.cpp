@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "platform/win32/win32_handles.h"
+#include "platform/win32/scoped_win.h"
 
 namespace qrx::win32 {
 namespace {
@@ -91,27 +91,28 @@ class Canvas {
 
 // Bitmaps, icons and metafiles: the file's bytes through OLE's picture loader.
 std::optional<Picture> LoadWithOle(std::u16string_view path, uint32_t background) {
-  FileHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kLargestFile) {
     return std::nullopt;
   }
   const DWORD bytes = static_cast<DWORD>(size.QuadPart);
-  HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (memory == nullptr) return std::nullopt;
-  void* data = ::GlobalLock(memory);
-  DWORD read = 0;
-  const bool whole =
-      data != nullptr && ::ReadFile(file.Get(), data, bytes, &read, nullptr) && read == bytes;
-  if (data != nullptr) ::GlobalUnlock(memory);
+  ScopedGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+  if (!memory) return std::nullopt;
+  bool whole = false;
+  {
+    const GlobalLockGuard<unsigned char> block(memory.Get());
+    DWORD read = 0;
+    whole = block.Get() != nullptr && ::ReadFile(file.Get(), block.Get(), bytes, &read, nullptr) &&
+            read == bytes;
+  }
   Com<IStream> stream;
-  // The stream owns the memory from here on.
-  if (!whole || FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.Put()))) {
-    if (stream.Get() == nullptr) ::GlobalFree(memory);
+  if (!whole || FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) {
     return std::nullopt;
   }
+  memory.Release();  // the stream owns the memory from here on
   Com<IPicture> picture;
   if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes), FALSE, __uuidof(IPicture),
                               picture.PutVoid()))) {
@@ -209,8 +210,8 @@ std::optional<Picture> LoadWithWic(std::u16string_view path, uint32_t background
 
 // The kinds OLE's loader was made for: bitmaps, icons, cursors, metafiles.
 bool IsOleKind(std::u16string_view path) {
-  FileHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   unsigned char head[44] = {};
   DWORD got = 0;
   if (!file || !::ReadFile(file.Get(), head, sizeof(head), &got, nullptr)) return false;

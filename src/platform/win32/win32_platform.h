@@ -2,6 +2,9 @@
 // behaviour is defined by the system ANSI code page.
 #pragma once
 
+#include "platform/win32/scoped_win.h"
+// (the API header first, so that its macros are gone before the interface is read)
+
 #include <map>
 #include <string>
 
@@ -32,6 +35,7 @@ class Win32Platform : public Platform {
   int32_t WindowsMajorVersion() override;
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
+  bool FileExists(std::u16string_view path) override;
   std::optional<std::string> ReadFile(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
@@ -69,7 +73,7 @@ class Win32Platform : public Platform {
 
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.
-  std::map<std::u16string, void*> libraries_;
+  std::map<std::u16string, win32::ScopedModule> libraries_;
 };
 
 }  // namespace qrx

@@ -132,10 +132,11 @@ std::vector<std::pair<std::u16string, std::u16string>> Win32Platform::ProfileSec
     std::u16string name;
     std::optional<std::u16string> value;
   };
+  const std::string list = ReadWhole(2, [&](char* buffer, DWORD size) {
+    return GetPrivateProfileSectionA(s.c_str(), buffer, size, path->c_str());
+  });
   std::vector<Line> lines;
-  for (const std::u16string& entry : SplitNames(*this, ReadWhole(2, [&](char*buffer, DWORD size) {
-         return GetPrivateProfileSectionA(s.c_str(), buffer, size, path->c_str());
-       }))) {
+  for (const std::u16string& entry : SplitNames(*this, list)) {
     const std::u16string_view text = profile::TrimBlanks(entry);
     if (text.empty() || text.front() == u';') continue;
     const size_t eq = text.find(u'=');

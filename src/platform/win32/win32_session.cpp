@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "platform/win32/win32_handles.h"
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_platform.h"
 
 namespace qrx {
@@ -62,7 +62,7 @@ bool Win32Platform::EndSession(uint32_t flags) {
   if (SessionEndSwitchedOff()) return false;
   HANDLE raw = nullptr;
   if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw)) {
-    const win32::Handle<win32::CloseKernelHandle> token(raw);
+    const win32::ScopedHandle token(raw);
     TOKEN_PRIVILEGES wanted{};
     wanted.PrivilegeCount = 1;
     wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;

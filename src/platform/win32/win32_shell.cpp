@@ -1,4 +1,4 @@
-// Appending to files, opening programs and documents, and the archive library on Windows.
+// Opening programs and documents, and the archive library on Windows.
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before the interface is read)
 
@@ -9,15 +9,16 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_ansi.h"
-#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_platform.h"
 
 namespace qrx {
 namespace {
 
-// The shell's "file not found", for names it could not even be given.
+// The shell's "file not found", for names it could not even be given, and "path not found".
 constexpr int32_t kFileNotFound = 2;
+constexpr int32_t kPathNotFound = 3;
 // What the archive library answers to a command it cannot take.
 constexpr int32_t kArchiveBadCommand = 32796;
 constexpr DWORD kArchiveOutputSize = 1024;
@@ -25,48 +26,12 @@ constexpr DWORD kArchiveOutputSize = 1024;
 // int WINAPI Unlha(HWND owner, LPCSTR command_line, LPSTR output, DWORD output_size)
 using UnlhaEntry = int(WINAPI*)(HWND, LPCSTR, LPSTR, DWORD);
 
-// A loaded library, freed when it goes out of use.
-class Module {
- public:
-  explicit Module(HMODULE m) : m_(m) {}
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-  ~Module() {
-    if (m_ != nullptr) FreeLibrary(m_);
-  }
-  HMODULE Get() const { return m_; }
-
- private:
-  HMODULE m_;
-};
-
-bool WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-    DWORD written = 0;
-    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
-    bytes.remove_prefix(written);
-  }
-  return true;
-}
-
 // Empty texts go to the shell as "none given".
 const char* OrNull(const std::string& text) {
   return text.empty() ? nullptr : text.c_str();
 }
 
 }  // namespace
-
-bool Win32Platform::AppendFile(std::u16string_view path, std::string_view bytes) {
-  const auto ansi = win32::AnsiZ(*this, path);
-  if (!ansi || ansi->empty()) return false;
-  // Append access alone makes every write land at the end, even with other writers.
-  win32::FileHandle file(CreateFileA(ansi->c_str(), FILE_APPEND_DATA,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
-  return WriteAll(file.Get(), bytes) && file.Close();
-}
 
 int32_t Win32Platform::ShellExecute(intptr_t owner, std::u16string_view operation,
                                     std::u16string_view file, std::u16string_view parameters,
@@ -77,6 +42,14 @@ int32_t Win32Platform::ShellExecute(intptr_t owner, std::u16string_view operatio
   const auto dir = win32::AnsiZ(*this, directory);
   // A NUL would hand the shell a shorter, different name.
   if (!op || !name || !params || !dir) return kFileNotFound;
+  // A working folder that is not there refuses the launch; some shells (Wine's) would run
+  // the program in another folder instead.
+  if (!dir->empty()) {
+    const DWORD attributes = GetFileAttributesA(dir->c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      return kPathNotFound;
+    }
+  }
   const HINSTANCE result = ShellExecuteA(reinterpret_cast<HWND>(owner), OrNull(*op), name->c_str(),
                                          OrNull(*params), OrNull(*dir), show);
   return static_cast<int32_t>(reinterpret_cast<intptr_t>(result));
@@ -88,8 +61,8 @@ std::optional<int32_t> Win32Platform::RunArchiver(intptr_t owner,
   if (path.empty()) return std::nullopt;
   const auto path_ansi = win32::AnsiZ(*this, path);
   if (!path_ansi) return std::nullopt;
-  const Module library(LoadLibraryA(path_ansi->c_str()));
-  if (library.Get() == nullptr) return std::nullopt;
+  const win32::ScopedModule library(LoadLibraryA(path_ansi->c_str()));
+  if (!library) return std::nullopt;
   const auto entry =
       reinterpret_cast<UnlhaEntry>(reinterpret_cast<void*>(GetProcAddress(library.Get(), "Unlha")));
   if (entry == nullptr) return std::nullopt;

@@ -15,9 +15,7 @@ using AnswerEntry = int32_t(WINAPI*)(HWND, char*, int32_t);
 
 }  // namespace
 
-Win32Platform::~Win32Platform() {
-  for (auto& [path, module] : libraries_) FreeLibrary(static_cast<HMODULE>(module));
-}
+Win32Platform::~Win32Platform() = default;
 
 void Win32Platform::PlaySound(std::u16string_view name, uint32_t flags) {
   const std::string ansi = ToAnsi(name);
@@ -33,12 +31,12 @@ bool Win32Platform::CallAnswerLibrary(std::u16string_view library, intptr_t wind
   const std::u16string key(library);
   auto it = libraries_.find(key);
   if (it == libraries_.end()) {
-    HMODULE module = LoadLibraryA(ToAnsi(library).c_str());
-    if (module == nullptr) return false;
-    it = libraries_.emplace(key, module).first;
+    win32::ScopedModule module(LoadLibraryA(ToAnsi(library).c_str()));
+    if (!module) return false;
+    it = libraries_.emplace(key, std::move(module)).first;
   }
   auto entry = reinterpret_cast<AnswerEntry>(
-      reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(it->second), "fncAns")));
+      reinterpret_cast<void*>(GetProcAddress(it->second.Get(), "fncAns")));
   if (entry == nullptr) return false;
   // The library may rewrite the text in place; room beyond the terminating NUL keeps a
   // careless library from writing past the buffer.

@@ -36,7 +36,7 @@ uint32_t Pixel(int x, int y, int size) {
 
 }  // namespace
 
-Icon MakeAppIcon(int size) {
+ScopedIcon MakeAppIcon(int size) {
   BITMAPV5HEADER header{};
   header.bV5Size = sizeof(header);
   header.bV5Width = size;
@@ -49,23 +49,23 @@ Icon MakeAppIcon(int size) {
   header.bV5BlueMask = 0x000000FF;
   header.bV5AlphaMask = 0xFF000000;
   void* bits = nullptr;
-  ScreenDc screen;
-  Bitmap color(::CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&header),
-                                  DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!color || bits == nullptr) return Icon();
+  ScopedScreenDc screen;
+  ScopedBitmap color(::CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&header),
+                                        DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!color || bits == nullptr) return ScopedIcon();
   auto* px = static_cast<uint32_t*>(bits);
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) px[y * size + x] = Pixel(x, y, size);
   }
   // With an alpha channel the mask only matters to old displays: all opaque there.
   const std::vector<uint8_t> opaque(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
-  Bitmap mask(::CreateBitmap(size, size, 1, 1, opaque.data()));
-  if (!mask) return Icon();
+  ScopedBitmap mask(::CreateBitmap(size, size, 1, 1, opaque.data()));
+  if (!mask) return ScopedIcon();
   ICONINFO info{};
   info.fIcon = TRUE;
   info.hbmColor = color.Get();
   info.hbmMask = mask.Get();
-  return Icon(::CreateIconIndirect(&info));  // copies both bitmaps
+  return ScopedIcon(::CreateIconIndirect(&info));  // copies both bitmaps
 }
 
 }  // namespace qrx::win32

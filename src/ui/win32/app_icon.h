@@ -2,11 +2,11 @@
 // sign on a blue tile.
 #pragma once
 
-#include "ui/win32/ui_handles.h"
+#include "platform/win32/scoped_win.h"
 
 namespace qrx::win32 {
 
 // The icon at `size` x `size` pixels (16 for small icons, 32 for large ones).
-Icon MakeAppIcon(int size);
+ScopedIcon MakeAppIcon(int size);
 
 }  // namespace qrx::win32

@@ -7,10 +7,10 @@
 
 #include <string>
 
+#include "platform/win32/scoped_win.h"
 #include "ui/main_window.h"
 #include "ui/skin_surfaces.h"
 #include "ui/win32/skin_drawing.h"
-#include "ui/win32/ui_handles.h"
 #include "ui/win32/ui_host.h"
 
 namespace qrx {
@@ -61,7 +61,7 @@ class BalloonWindow : public BalloonSurface {
   bool tried_ = false;
   win32::PictureBitmap right_;
   win32::PictureBitmap left_;
-  win32::Font font_;
+  win32::ScopedFont font_;
   int32_t width_ = 222;
   int32_t height_ = 84;
   bool on_right_ = true;

@@ -7,25 +7,10 @@
 #include <climits>
 #include <string>
 
+#include "platform/win32/scoped_win.h"
+
 namespace qrx::win32 {
 namespace {
-
-// A global memory block of the clipboard formats, locked while it is read.
-class GlobalText {
- public:
-  explicit GlobalText(HGLOBAL mem) : mem_(mem), data_(::GlobalLock(mem)) {}
-  ~GlobalText() {
-    if (data_ != nullptr) ::GlobalUnlock(mem_);
-  }
-  GlobalText(const GlobalText&) = delete;
-  GlobalText& operator=(const GlobalText&) = delete;
-  const void* data() const { return data_; }
-  size_t size() const { return data_ != nullptr ? ::GlobalSize(mem_) : 0; }
-
- private:
-  HGLOBAL mem_;
-  void* data_;
-};
 
 // The storage medium of one format, released once read.
 class Medium {
@@ -49,25 +34,20 @@ class Medium {
 std::optional<std::u16string> ReadUnicodeText(IDataObject* data) {
   Medium medium(data, CF_UNICODETEXT);
   if (medium.Get() == nullptr) return std::nullopt;
-  GlobalText block(medium.Get());
-  if (block.data() == nullptr) return std::nullopt;
-  const auto* p = static_cast<const char16_t*>(block.data());
-  const size_t max = block.size() / sizeof(char16_t);
-  size_t n = 0;
-  while (n < max && p[n] != 0) ++n;
-  return std::u16string(p, n);
+  const GlobalLockGuard<const char16_t> block(medium.Get());
+  if (block.Get() == nullptr) return std::nullopt;
+  return std::u16string(block.TextUpToNul());
 }
 
 std::optional<std::u16string> ReadAnsiText(IDataObject* data) {
   Medium medium(data, CF_TEXT);
   if (medium.Get() == nullptr) return std::nullopt;
-  GlobalText block(medium.Get());
-  if (block.data() == nullptr) return std::nullopt;
-  const auto* p = static_cast<const char*>(block.data());
-  size_t n = 0;
-  while (n < block.size() && p[n] != 0) ++n;
-  if (n == 0) return std::u16string();
-  const int length = static_cast<int>(std::min<size_t>(n, INT_MAX));
+  const GlobalLockGuard<const char> block(medium.Get());
+  if (block.Get() == nullptr) return std::nullopt;
+  const std::string_view ansi = block.TextUpToNul();
+  if (ansi.empty()) return std::u16string();
+  const char* p = ansi.data();
+  const int length = static_cast<int>(std::min<size_t>(ansi.size(), INT_MAX));
   const int wide = ::MultiByteToWideChar(CP_ACP, 0, p, length, nullptr, 0);
   if (wide <= 0) return std::nullopt;
   std::u16string text(static_cast<size_t>(wide), u'\0');

@@ -28,7 +28,7 @@ struct Realised {
 
 Realised Realise(HDC dc, const LOGFONTW& lf) {
   Realised r;
-  Font font(::CreateFontIndirectW(&lf));
+  ScopedFont font(::CreateFontIndirectW(&lf));
   if (!font) return r;
   const HGDIOBJ old = ::SelectObject(dc, font.Get());
   wchar_t name[LF_FACESIZE] = {};
@@ -51,7 +51,7 @@ bool LooksGothic(const std::wstring& face) {
 }
 
 std::wstring ChooseFace() {
-  ScreenDc screen;
+  ScopedScreenDc screen;
   const HDC dc = screen.Get();
   if (dc == nullptr) return kPreferredFace;
   const Realised mapped = Realise(dc, JapaneseLogFont(kPreferredFace, -12, false));
@@ -75,12 +75,12 @@ const std::wstring& JapaneseFace() {
   return face;
 }
 
-Font MakeJapaneseFont(int points, bool bold, int max_line) {
-  ScreenDc screen;
+ScopedFont MakeJapaneseFont(int points, bool bold, int max_line) {
+  ScopedScreenDc screen;
   const HDC dc = screen.Get();
   const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
   LOGFONTW lf = JapaneseLogFont(JapaneseFace().c_str(), -::MulDiv(points, dpi, 72), bold);
-  Font font(::CreateFontIndirectW(&lf));
+  ScopedFont font(::CreateFontIndirectW(&lf));
   if (!font || dc == nullptr || max_line <= 0) return font;
   const HGDIOBJ old = ::SelectObject(dc, font.Get());
   TEXTMETRICW metrics{};
@@ -88,7 +88,7 @@ Font MakeJapaneseFont(int points, bool bold, int max_line) {
   ::SelectObject(dc, old);
   if (!measured || metrics.tmHeight <= max_line) return font;
   lf.lfHeight = max_line;  // positive: the height of the whole line, not of the letters
-  Font smaller(::CreateFontIndirectW(&lf));
+  ScopedFont smaller(::CreateFontIndirectW(&lf));
   return smaller ? std::move(smaller) : std::move(font);
 }
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/win32/ui_handles.h"
+#include "platform/win32/scoped_win.h"
 
 namespace qrx::win32 {
 
@@ -20,6 +20,6 @@ const std::wstring& JapaneseFace();
 // The Japanese face at `points` for the screen. A face with a taller line than the preferred
 // one (whose line is as high as its size) is made smaller until its line fits `max_line`
 // pixels, so that no box cuts its text off.
-Font MakeJapaneseFont(int points, bool bold, int max_line);
+ScopedFont MakeJapaneseFont(int points, bool bold, int max_line);
 
 }  // namespace qrx::win32

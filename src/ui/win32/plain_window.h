@@ -16,9 +16,9 @@
 
 #include "core/window_surface.h"
 #include "ui/command_box.h"
+#include "platform/win32/scoped_win.h"
 #include "ui/main_window.h"
 #include "ui/win32/drop_target.h"
-#include "ui/win32/ui_handles.h"
 #include "ui/win32/ui_host.h"
 
 namespace qrx {
@@ -108,10 +108,10 @@ class PlainWindow : public WindowSurface {
   Win32UiHost& host_;
   MainWindow* logic_ = nullptr;
 
-  win32::Icon large_icon_;
-  win32::Icon small_icon_;
-  win32::Font command_font_;
-  win32::Font answer_font_;
+  win32::ScopedIcon large_icon_;
+  win32::ScopedIcon small_icon_;
+  win32::ScopedFont command_font_;
+  win32::ScopedFont answer_font_;
   ATOM class_ = 0;
   HWND hwnd_ = nullptr;  // destroyed by the destructor
   HWND command_box_ = nullptr;

@@ -42,7 +42,7 @@ PopupWindows::~PopupWindows() {
 
 SIZE PopupWindows::TextSize(const std::wstring& text) {
   SIZE size{0, 0};
-  win32::ScreenDc screen;
+  win32::ScopedScreenDc screen;
   if (screen.Get() == nullptr) return size;
   const HGDIOBJ old = ::SelectObject(screen.Get(), font_.Get());
   RECT r{0, 0, 0, 0};

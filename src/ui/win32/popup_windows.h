@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
+#include "platform/win32/scoped_win.h"
 #include "ui/popup_boxes.h"
-#include "ui/win32/ui_handles.h"
 
 namespace qrx {
 
@@ -44,7 +44,7 @@ class PopupWindows : public PopupSurface {
 
   HINSTANCE instance_;
   ATOM class_ = 0;
-  win32::Font font_;
+  win32::ScopedFont font_;
   int32_t next_id_ = 1;
   std::map<int32_t, Box> boxes_;
 };

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/win32/scoped_win.h"
 #include "platform/win32/win32_picture.h"
-#include "ui/win32/ui_handles.h"
 
 namespace qrx::win32 {
 
@@ -29,7 +29,7 @@ class PictureBitmap {
   void Draw(HDC dc, int x, int y) const;
 
  private:
-  Bitmap bitmap_;
+  ScopedBitmap bitmap_;
   int32_t width_ = 0;
   int32_t height_ = 0;
   COLORREF top_left_ = 0;

@@ -125,16 +125,21 @@ void CheckFind(qrx::Platform& os, const std::u16string& work) {
   CheckText("find.no-match", os.FindFirstFile(find + u"*.none"), std::nullopt);
   CheckText("find.missing-folder", os.FindFirstFile(work + sep + u"nowhere" + sep + u"*"),
             std::nullopt);
-  Check("find.folder-is-no-file", !os.FileExists(find + u"a_folder.txt"));
-  Check("find.hidden-is-no-file", !os.FileExists(find + u".hidden.txt"));
-  Check("find.plain-name", os.FileExists(find + u"only.txt"));
+  CheckText("find.skips-hidden-by-name", os.FindFirstFile(find + u".hidden.txt"), std::nullopt);
+  // Existence is not a search: hidden files exist, folders and patterns are no files.
+  Check("exists.folder-is-no-file", !os.FileExists(find + u"a_folder.txt"));
+  Check("exists.hidden", os.FileExists(find + u".hidden.txt"));
+  Check("exists.plain-name", os.FileExists(find + u"only.txt"));
+  Check("exists.pattern-is-no-name", !os.FileExists(find + u"*.txt"));
+  Check("exists.missing", !os.FileExists(find + u"none.txt"));
+  Check("exists.missing-folder", !os.FileExists(work + sep + u"nowhere" + sep + u"only.txt"));
 
   // Files marked hidden or system by the file system's attributes, where it keeps them.
   if (os.GetEnv(u"QRX_CHECK_ATTRIBUTES") == u"1") {
     const std::u16string attr = work + sep + u"attr" + sep;
     CheckText("find.skips-hidden-and-system", os.FindFirstFile(attr + u"*.txt"), std::nullopt);
-    Check("find.hidden-attribute-is-no-file", !os.FileExists(attr + u"hidden.txt"));
-    Check("find.system-attribute-is-no-file", !os.FileExists(attr + u"system.txt"));
+    Check("exists.hidden-attribute", os.FileExists(attr + u"hidden.txt"));
+    Check("exists.system-attribute", os.FileExists(attr + u"system.txt"));
   }
 }
 
@@ -159,6 +164,14 @@ void CheckFiles(qrx::Platform& os, const std::u16string& work) {
   const std::u16string japanese = work + sep + u"日本語.txt";
   Check("files.japanese-name",
         os.WriteFile(japanese, "\x93\xfa\x96\x7b") && os.ReadFile(japanese) == "\x93\xfa\x96\x7b");
+}
+
+void CheckLaunch(qrx::Platform& os, const std::u16string& work) {
+  const std::u16string sep(1, os.PathSeparator());
+  // A working folder that is not there refuses the launch ("path not found"); nothing runs.
+  const int32_t result = os.ShellExecute(0, u"OPEN", os.SystemDirectory() + sep + u"cmd.exe",
+                                         u"/c exit", work + sep + u"nowhere" + sep, 0);
+  Check("launch.missing-folder-refused", result == 3, "result " + std::to_string(result));
 }
 
 void CheckCurrentFolder(qrx::Platform& os, const std::u16string& work) {
@@ -190,6 +203,7 @@ int main(int argc, char** argv) {
   CheckSearchPath(*os, work);
   CheckFind(*os, work);
   CheckFiles(*os, work);
+  CheckLaunch(*os, work);
   CheckCurrentFolder(*os, work);
   Print(failures == 0 ? "summary all checks passed"
                       : "summary " + std::to_string(failures) + " checks failed");

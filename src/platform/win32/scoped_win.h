@@ -1,0 +1,164 @@
+// Owners for every kind of Windows resource quorix holds: kernel handles, directory
+// searches, GDI objects, icons, loaded libraries, global memory, the screen's device context
+// and OLE. Each releases what it owns exactly once, with the call that kind needs.
+#pragma once
+
+#include "platform/win32/win32_api.h"
+// (the API header first, so that its macros are gone before anything else is read)
+
+#include <ole2.h>
+
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+namespace qrx::win32 {
+
+// A resource of type `Traits::Type`, released with `Traits::Release`, which tells whether
+// the release succeeded. `Traits::IsValid` tells a resource from "none".
+template <typename Traits>
+class Scoped {
+ public:
+  using Type = typename Traits::Type;
+
+  Scoped() = default;
+  explicit Scoped(Type h) : h_(h) {}
+  Scoped(const Scoped&) = delete;
+  Scoped& operator=(const Scoped&) = delete;
+  Scoped(Scoped&& other) noexcept : h_(other.Release()) {}
+  Scoped& operator=(Scoped&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  ~Scoped() { Reset(); }
+
+  Type Get() const { return h_; }
+  explicit operator bool() const { return Traits::IsValid(h_); }
+  // Gives the resource up without releasing it (someone else owns it now).
+  Type Release() { return std::exchange(h_, Traits::None()); }
+  void Reset(Type h = Traits::None()) {
+    if (Traits::IsValid(h_)) Traits::Release(h_);
+    h_ = h;
+  }
+  // Releases now and tells whether that succeeded (a late write error shows here).
+  bool Close() {
+    const bool ok = !Traits::IsValid(h_) || Traits::Release(h_);
+    h_ = Traits::None();
+    return ok;
+  }
+
+ private:
+  Type h_ = Traits::None();
+};
+
+// Kinds whose "none" is null.
+template <typename T, auto kRelease>
+struct NullIsNone {
+  using Type = T;
+  static constexpr T None() { return nullptr; }
+  static bool IsValid(T h) { return h != nullptr; }
+  static bool Release(T h) { return kRelease(h) != FALSE; }
+};
+
+// Kernel handles: the file and search APIs fail with INVALID_HANDLE_VALUE, most others with
+// null; both mean "none".
+template <auto kRelease>
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type None() { return INVALID_HANDLE_VALUE; }
+  static bool IsValid(Type h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+  static bool Release(Type h) { return kRelease(h) != FALSE; }
+};
+
+inline BOOL CloseKernelHandle(HANDLE h) {
+  return ::CloseHandle(h);
+}
+inline BOOL CloseFindHandle(HANDLE h) {
+  return ::FindClose(h);
+}
+inline BOOL DeleteGdiObject(HGDIOBJ h) {
+  return ::DeleteObject(h);
+}
+inline BOOL DestroyIconHandle(HICON h) {
+  return ::DestroyIcon(h);
+}
+inline BOOL FreeLibraryHandle(HMODULE h) {
+  return ::FreeLibrary(h);
+}
+// GlobalFree gives null when it succeeded.
+inline BOOL FreeGlobal(HGLOBAL h) {
+  return ::GlobalFree(h) == nullptr;
+}
+
+// A file, process, token or other kernel object (CreateFile, OpenProcessToken, ...).
+using ScopedHandle = Scoped<KernelHandleTraits<CloseKernelHandle>>;
+// A directory search (FindFirstFile).
+using ScopedFindHandle = Scoped<KernelHandleTraits<CloseFindHandle>>;
+// GDI objects made by this program.
+template <typename T>
+using ScopedGdiObject = Scoped<NullIsNone<T, DeleteGdiObject>>;
+using ScopedFont = ScopedGdiObject<HFONT>;
+using ScopedBitmap = ScopedGdiObject<HBITMAP>;
+using ScopedIcon = Scoped<NullIsNone<HICON, DestroyIconHandle>>;
+// A library loaded with LoadLibrary.
+using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
+// Global memory from GlobalAlloc; Release() when the clipboard takes it over.
+using ScopedGlobal = Scoped<NullIsNone<HGLOBAL, FreeGlobal>>;
+
+// Global memory locked for as long as it is read or written.
+template <typename T>
+class GlobalLockGuard {
+ public:
+  explicit GlobalLockGuard(HGLOBAL mem) : mem_(mem), data_(static_cast<T*>(::GlobalLock(mem))) {}
+  ~GlobalLockGuard() {
+    if (data_ != nullptr) ::GlobalUnlock(mem_);
+  }
+  GlobalLockGuard(const GlobalLockGuard&) = delete;
+  GlobalLockGuard& operator=(const GlobalLockGuard&) = delete;
+  T* Get() const { return data_; }
+  // The block's size in whole T (0 when it could not be locked).
+  size_t Count() const { return data_ != nullptr ? ::GlobalSize(mem_) / sizeof(T) : 0; }
+  // For text formats: the text up to its first NUL, or to the end of the block.
+  std::basic_string_view<std::remove_const_t<T>> TextUpToNul() const {
+    const size_t max = Count();
+    size_t n = 0;
+    while (n < max && data_[n] != 0) ++n;
+    return {data_, n};
+  }
+
+ private:
+  HGLOBAL mem_;
+  T* data_;
+};
+
+// The screen's device context for as long as it is needed.
+class ScopedScreenDc {
+ public:
+  ScopedScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScopedScreenDc() {
+    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  }
+  ScopedScreenDc(const ScopedScreenDc&) = delete;
+  ScopedScreenDc& operator=(const ScopedScreenDc&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// OLE for this thread (drag and drop needs it), from start to end of the program.
+class ScopedOle {
+ public:
+  ScopedOle() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~ScopedOle() {
+    if (ok_) ::OleUninitialize();
+  }
+  ScopedOle(const ScopedOle&) = delete;
+  ScopedOle& operator=(const ScopedOle&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_;
+};
+
+}  // namespace qrx::win32
