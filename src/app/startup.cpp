@@ -9,11 +9,14 @@
 #include "core/context.h"
 #include "core/ini_access.h"
 #include "core/message_catalogue.h"
+#include "core/skin_file.h"
 #include "core/system_paths.h"
 #include "interpreter/answer.h"
 #include "interpreter/interpreter_start.h"
 #include "interpreter/keys.h"
 #include "interpreter/window_position.h"
+#include "ui/main_window.h"
+#include "ui/skin_surfaces.h"
 
 namespace qrx {
 namespace {
@@ -32,13 +35,15 @@ void InfoBox(Context& ctx, std::u16string_view text) {
   ctx.ui.MessageBox(text, ctx.app.product_name, mb::kOk | mb::kIconInformation);
 }
 
-// True when the skin's image file (the "FileName" of the skin's section in the .SKN file,
-// in the folder of that file) is found by a path search.
-bool SkinImageExists(Context& ctx, std::u16string_view skin) {
-  const std::u16string file = ReadIni(ctx, skin, u"FileName", u"0", ctx.paths.skin);
-  const std::u16string image =
-      DirPart(ctx.paths.skin, ctx.os.PathSeparator()) + ctx.os.PathSeparator() + file;
-  return !FindOnSearchPath(ctx, image).empty();
+// True when the window has become the skinned one: the skin's picture is found by a path
+// search and loads, on a Windows with layered windows (major version 5 or later). A picture
+// that is there but cannot be loaded counts as missing.
+bool ChooseSkinnedWindow(Context& ctx, std::u16string_view skin, const SkinnedWindowOffer* offer) {
+  if (!SkinImageExists(ctx, skin) || ctx.os.WindowsMajorVersion() <= 4) return false;
+  if (offer == nullptr) return false;
+  if (!offer->surfaces.picture.LoadPicture(StartUpPicturePath(ctx, skin))) return false;
+  offer->window.UseSkin(offer->surfaces);
+  return true;
 }
 
 void MakeLinkFile(Context& ctx) {
@@ -69,17 +74,19 @@ void CheckVersion(Context& ctx) {
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }
 
-void StartUp(Context& ctx, std::u16string_view argument) {
+void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffer* skins) {
   ctx.interp.commands = CommandTable();
   ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
   const char16_t sep = ctx.os.PathSeparator();
   const std::u16string program_dir = ctx.os.ProgramDirectory();
   ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
   ctx.settings.pos_type = ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
-  // The skin test runs as always; the skinned window itself is not part of this build, so
-  // every start takes the plain window.
-  SkinImageExists(ctx, ReadIni(ctx, u"SYSTEM", u"SKIN", u"", ctx.paths.config));
-  RestoreWindowPosition(ctx);
+  const std::u16string skin = ReadIni(ctx, u"SYSTEM", u"SKIN", u"", ctx.paths.config);
+  if (ChooseSkinnedWindow(ctx, skin, skins)) {
+    ctx.main_form->ApplySkin(skin, true);  // lays the window out and shows it
+  } else {
+    RestoreWindowPosition(ctx);
+  }
   ctx.settings.debug =
       ToByte(ReadIni(ctx, u"SYSTEM", u"DEBUG", u"0", ctx.paths.config)).value_or(0);
   // In debug mode the window reacts to neither the hot key nor the tray icon.

@@ -16,6 +16,7 @@
 #include "core/command_entry.h"
 #include "core/main_form.h"
 #include "core/net_state.h"
+#include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -95,7 +96,7 @@ struct Context {
   Platform& os;
   UiHost& ui;
   NoMainForm no_main_form;              // stands in until the host attaches its window
-  MainForm* main_form = &no_main_form;  // the plain (or later skinned) main window; never null
+  MainForm* main_form = &no_main_form;  // the plain or the skinned main window; never null
 
   AppInfo app;
   ConfigPaths paths;
@@ -108,6 +109,7 @@ struct Context {
   CalcState calc;
   CdState cd;
   NetState net;
+  SkinState skin;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end
   // sequence) has shown already.

@@ -16,7 +16,7 @@ class MainForm {
  public:
   virtual ~MainForm() = default;
 
-  // 1 for the plain window; 0 when there is no window.
+  // 1 for the plain window, 2 for the skinned one; 0 when there is no window.
   virtual int Tag() const = 0;
   virtual WindowSurface& Surface() = 0;
   // Writes an answer text into the answer line for `time` seconds.
@@ -26,6 +26,14 @@ class MainForm {
   virtual void SetCountdown(int16_t ticks) = 0;
   // Whether the window reacts to the hot key and the tray icon (not in debug mode).
   virtual void SetServicesInstalled(bool installed) = 0;
+  // The window's own answer output: the answer line, or (skinned window) the message
+  // balloon, with the answer's own skin `skin` (empty: none).
+  virtual void WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time) = 0;
+  // Shows a skin and, when `lasting`, keeps it; the plain window answers that skins need the
+  // skinned one.
+  virtual void ApplySkin(std::u16string_view name, bool lasting) = 0;
+  // The program ends: the message balloon goes.
+  virtual void Unload() = 0;
 };
 
 // A window surface with no window behind it: changes go nowhere, questions get the answers
@@ -68,6 +76,9 @@ class NoMainForm : public MainForm {
   void SetCaption(std::u16string_view) override {}
   void SetCountdown(int16_t) override {}
   void SetServicesInstalled(bool) override {}
+  void WriteAnswer(std::u16string_view, std::u16string_view, int16_t) override {}
+  void ApplySkin(std::u16string_view, bool) override {}
+  void Unload() override {}
 
  private:
   NoWindowSurface surface_;

@@ -42,24 +42,29 @@ Output ChooseOutput(Context& ctx, std::u16string& library) {
   return Output::kWindow;
 }
 
-void ShowInWindow(Context& ctx, int16_t time) {
-  ctx.main_form->ShowAnswerLine(ctx.answer.text, time);
+void ShowInWindow(Context& ctx, std::u16string_view skin, int16_t time) {
+  // A skin shown on the way may answer too (a picture that cannot be loaded); the answer
+  // that stays is this one.
+  const std::u16string shown = ctx.answer.text;
+  ctx.main_form->WriteAnswer(shown, skin, time);
+  ctx.answer.text = shown;
 }
 
-// Shows a finished answer text in the output "ANS-WINDOW" chooses.
-void Deliver(Context& ctx, std::u16string text, int16_t time) {
+// Shows a finished answer text in the output "ANS-WINDOW" chooses; `skin` is the answer's
+// own skin, which only the skinned window shows.
+void Deliver(Context& ctx, std::u16string text, std::u16string_view skin, int16_t time) {
   std::u16string library;
   const Output output = ChooseOutput(ctx, library);
   ctx.answer.text = std::move(text);
   switch (output) {
     case Output::kWindow:
-      ShowInWindow(ctx, time);
+      ShowInWindow(ctx, skin, time);
       break;
     case Output::kLibrary: {
       const intptr_t window = ctx.main_form->Surface().NativeHandle();
       // A library that cannot be loaded or called counts as one that was not found.
       if (!ctx.os.CallAnswerLibrary(library, window, ctx.answer.text, time)) {
-        ShowInWindow(ctx, time);
+        ShowInWindow(ctx, skin, time);
       }
       break;
     }
@@ -78,13 +83,14 @@ void RecordOutcome(Context& ctx, int16_t time) {
 void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
   std::u16string text = CatalogueText(ctx, key);
   std::u16string sound;
+  std::u16string skin;
   if (text.find(u'|') != std::u16string::npos) {
     auto parts = SplitAtBars(text);
     text = parts[0];
     sound = parts[1];
-    // parts[2], the skin of this answer, only matters to the skinned window.
+    if (parts.size() == 3) skin = parts[2];
   }
-  Deliver(ctx, ExpandAnswerParams(ctx, text), time);
+  Deliver(ctx, ExpandAnswerParams(ctx, text), skin, time);
   if (!sound.empty()) {
     if (sound.find(u' ') == std::u16string::npos) sound += u" 1";
     auto fields = SplitArguments(sound, 1);
@@ -94,7 +100,7 @@ void ShowAnswer(Context& ctx, std::u16string_view key, int16_t time) {
 }
 
 void ShowLiteralAnswer(Context& ctx, std::u16string_view text, int16_t time) {
-  Deliver(ctx, std::u16string(text), time);
+  Deliver(ctx, std::u16string(text), u"", time);
   RecordOutcome(ctx, time);
 }
 

@@ -143,6 +143,9 @@ class Platform {
   // The Windows folder and the system folder (empty where the OS has none).
   virtual std::u16string WindowsDirectory() = 0;
   virtual std::u16string SystemDirectory() = 0;
+  // The major version of Windows (5 for Windows 2000 and XP, 6 for Vista to 8.1, 10 for
+  // later ones). POSIX counts as a current system.
+  virtual int32_t WindowsMajorVersion() = 0;
 
   // --- files -----------------------------------------------------------------------------
   // Name (without folder) of the first ordinary file that matches a pattern with wildcards

@@ -13,8 +13,37 @@
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
 #include "ui/command_box.h"
+#include "ui/skinned_layout.h"
 
 namespace qrx {
+
+MainWindow::MainWindow(Context& ctx, WindowSurface& surface) : ctx_(ctx), surface_(surface) {}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::UseSkin(const SkinSurfaces& surfaces) {
+  skin_ = std::make_unique<SkinnedLayout>(ctx_, surface_, surfaces);
+}
+
+void MainWindow::ApplySkin(std::u16string_view name, bool lasting) {
+  if (!skin_) {
+    ShowAnswer(ctx_, u"SKIN_NOSKINMODE", ctx_.answer.error_time);
+    return;
+  }
+  skin_->ApplySkin(name, lasting);
+}
+
+void MainWindow::WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time) {
+  if (skin_) {
+    skin_->WriteAnswer(text, skin, time);
+  } else {
+    ShowAnswerLine(text, time);
+  }
+}
+
+void MainWindow::Unload() {
+  if (skin_) skin_->Messages().Unload();
+}
 
 void MainWindow::ShowAnswerLine(std::u16string_view text, int16_t time) {
   // The countdown is 16 bits of 100 ms ticks: longer times are held at the largest that fits.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -13,16 +14,31 @@ namespace qrx {
 
 struct Context;
 struct DropData;
+class SkinnedLayout;
+struct SkinSurfaces;
 
 enum class MouseButton { kLeft, kRight, kMiddle };
 
 class MainWindow : public MainForm {
  public:
-  MainWindow(Context& ctx, WindowSurface& surface) : ctx_(ctx), surface_(surface) {}
+  MainWindow(Context& ctx, WindowSurface& surface);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
-  // "1" for the plain window; answers and the position restore look at it.
-  int Tag() const override { return 1; }
+  // "1" for the plain window, "2" for the skinned one; answers and the position restore
+  // look at it.
+  int Tag() const override { return skin_ ? 2 : 1; }
   WindowSurface& Surface() override { return surface_; }
+
+  // From now on the window is the skinned one: a picture with a message balloon.
+  void UseSkin(const SkinSurfaces& surfaces);
+  // The skinned layout's parts, or nullptr for the plain window.
+  SkinnedLayout* Skin() { return skin_.get(); }
+  // Shows a skin; on the plain window it answers that skins need the skinned one.
+  void ApplySkin(std::u16string_view name, bool lasting) override;
+  void WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time) override;
+  void Unload() override;
 
   // Writes the current answer text into the answer line for `time` seconds.
   void ShowAnswerLine(std::u16string_view text, int16_t time) override;
@@ -66,6 +82,7 @@ class MainWindow : public MainForm {
   WindowSurface& surface_;
   std::u16string answer_line_;
   std::u16string caption_;
+  std::unique_ptr<SkinnedLayout> skin_;
 };
 
 }  // namespace qrx

@@ -3,9 +3,11 @@
 
 Each transcript NAME has NAME.in (the lines typed, UTF-8) and NAME.out (the events expected,
 with <DIR> for the folder of the run). NAME.ini, when present, is the configuration file the
-run starts with; with NAME.real-catalogue present the run uses the delivered DEF.MSG instead
+run starts with; the files in the folder NAME.files, when present, are copied into the run's
+folder as they are; with NAME.real-catalogue present the run uses the delivered DEF.MSG instead
 of the test catalogue; with NAME.native-only present the transcript is not run under Wine
-(its lines answer questions that Windows asks in dialogs of its own). Every run gets a fresh folder holding a copy of the executable and the test
+(its lines answer questions that Windows asks in dialogs of its own). Every run gets a fresh
+folder holding a copy of the executable and the test
 catalogue DEF.MSG, so that the program folder, the configuration and the catalogue are all
 the run's own. The same transcripts run natively and under Wine, and must print the same.
 
@@ -63,6 +65,10 @@ def run(exe, wine, name):
             shutil.copy(os.path.join(HERE, "..", "..", "data", "DEF.MSG"), folder)
         else:
             to_cp932(os.path.join(TRANSCRIPTS, "DEF.MSG.txt"), os.path.join(folder, "DEF.MSG"))
+        files = os.path.join(TRANSCRIPTS, name + ".files")
+        if os.path.isdir(files):
+            for entry in sorted(os.listdir(files)):
+                shutil.copy(os.path.join(files, entry), folder)
         ini = os.path.join(TRANSCRIPTS, name + ".ini")
         if os.path.exists(ini):
             to_cp932(ini, os.path.join(folder, "QRX_CORE.INI"))

@@ -17,12 +17,4 @@ for f in quorix.exe quorix_driver.exe hotkey_holder.exe; do
   fi
 done
 
-own_setup=0
-if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then
-  wine_setup || { echo "FAIL: Wine prefix setup"; exit 1; }
-  own_setup=1
-fi
-python3 "$here/wine_quorix.py" "$QRX_WINDOWS_BUILD_DIR" "$QRX_SOURCE_DIR"
-rc=$?
-[ "$own_setup" -eq 1 ] && wine_cleanup
-exit $rc
+wine_run python3 "$here/wine_quorix.py" "$QRX_WINDOWS_BUILD_DIR" "$QRX_SOURCE_DIR"

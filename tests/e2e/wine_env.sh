@@ -18,7 +18,8 @@ wine_setup() {
   # A free display number: none of ours or anybody else's uses it.
   local n=90
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  # -fbdir: the screen is also kept as an XWD file there, for screenshots.
+  Xvfb ":$n" -screen 0 1280x1024x24 -fbdir "$state" -nolisten tcp >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   echo "$n" >"$state/display"
   export DISPLAY=":$n"
@@ -35,6 +36,20 @@ wine_cleanup() {
     kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
     rm -f "$state/xvfb.pid" "$state/display"
   fi
+}
+
+# Runs a command in this run's prefix and display; sets them up first (and ends them after)
+# when the caller has not. Returns the command's exit code.
+wine_run() {
+  local own_setup=0 rc
+  if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then
+    wine_setup || { echo "FAIL: Wine prefix setup"; return 1; }
+    own_setup=1
+  fi
+  "$@"
+  rc=$?
+  [ "$own_setup" -eq 1 ] && wine_cleanup
+  return $rc
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

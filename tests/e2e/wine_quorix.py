@@ -497,14 +497,23 @@ def scenario_files(folder):
 def main():
     global BUILD, SOURCE
     BUILD, SOURCE = sys.argv[1], sys.argv[2]
-    for name in ("quorix.exe", "quorix_driver.exe", "hotkey_holder.exe"):
+    return run_scenarios((scenario_first_start, scenario_lines_and_exit, scenario_wait,
+                          scenario_mbox, scenario_hot_key_taken, scenario_files),
+                         "qrx-wine-quorix-",
+                         ("quorix.exe", "quorix_driver.exe", "hotkey_holder.exe"))
+
+
+def run_scenarios(scenarios, prefix, programs=("quorix.exe", "quorix_driver.exe")):
+    """Runs each scenario in a fresh folder whose name starts with prefix, once the programs
+    are built; shows the end of the Wine output of a scenario with failures, prints the
+    summary; returns the exit code."""
+    for name in programs:
         if not os.path.exists(os.path.join(BUILD, name)):
             print(f"FAIL: {os.path.join(BUILD, name)} not found (build the windows preset)")
             print("0 passed, 1 failed")
             return 1
-    for scenario in (scenario_first_start, scenario_lines_and_exit, scenario_wait,
-                     scenario_mbox, scenario_hot_key_taken, scenario_files):
-        folder = tempfile.mkdtemp(prefix="qrx-wine-quorix-")
+    for scenario in scenarios:
+        folder = tempfile.mkdtemp(prefix=prefix)
         before = failed
         try:
             scenario(folder)

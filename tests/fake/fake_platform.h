@@ -27,6 +27,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::u16string current_directory = u"C:\\work";
   std::u16string windows_directory = u"C:\\WINDOWS";
   std::u16string system_directory = u"C:\\WINDOWS\\system32";
+  int32_t windows_major = 6;
   std::vector<std::u16string> search_dirs;  // SearchPath looks here after the program folder
   std::set<std::u16string> unwritable;      // files whose writes fail (upper-cased paths)
   std::vector<std::string> calls;           // "WriteFile C:\a.txt", ... (UTF-8)
@@ -84,6 +85,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   int32_t ChangeDrive(char16_t letter) override;
   std::u16string WindowsDirectory() override { return windows_directory; }
   std::u16string SystemDirectory() override { return system_directory; }
+  int32_t WindowsMajorVersion() override { return windows_major; }
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override { return HasFile(path); }
   std::optional<std::string> ReadFile(std::u16string_view path) override;

@@ -11,7 +11,7 @@ void Instance::PutDefaultMessages(std::u16string_view text) {
 
 void Instance::Start(std::u16string_view argument) {
   try {
-    StartUp(ctx, argument);
+    StartUp(ctx, argument, &skins);
   } catch (const AppEnding&) {
   }
 }

@@ -4,10 +4,13 @@
 #include <memory>
 #include <string>
 
+#include "app/startup.h"
 #include "core/context.h"
 #include "fake/fake_platform.h"
+#include "fake/fake_skin.h"
 #include "fake/fake_ui.h"
 #include "ui/main_window.h"
+#include "ui/skin_surfaces.h"
 
 namespace qrx::test {
 
@@ -16,6 +19,8 @@ struct Instance {
   FakeUi ui{os};
   Context ctx{os, ui};
   MainWindow window{ctx, ui};
+  FakeSkin skin{ui};
+  SkinnedWindowOffer skins{window, {skin, skin}};
 
   Instance() { ctx.main_form = &window; }
 

@@ -49,7 +49,7 @@ constexpr const char* kRequired[] = {
     "SEARCH ERR:A",
     "KABE CHG:a ERR:a",
     "SS ON OFF ERR:a",
-    "SKIN NOSKINMODE",
+    "SKIN NOSKINMODE PICTURE-ERR:A",
     "CDDA OPEN PLAY STOP CLOSE RP:A RP-ERR:A ERR NONE:a",
     "MCI OK:ab ERR:AB NONE:a",
     "LINK SEND:ab ERR",

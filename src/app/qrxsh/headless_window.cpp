@@ -9,6 +9,7 @@
 #include "core/context.h"
 #include "interpreter/dispatcher.h"
 #include "ui/main_window.h"
+#include "ui/skinned_layout.h"
 
 namespace qrx {
 
@@ -46,7 +47,7 @@ std::string EscapeField(std::u16string_view text) {
   return Utf16ToUtf8(escaped);
 }
 
-HeadlessWindow::HeadlessWindow(std::FILE* out) : out_(out) {}
+HeadlessWindow::HeadlessWindow(std::FILE* out, Platform& os) : out_(out), os_(os) {}
 
 void HeadlessWindow::Emit(std::initializer_list<std::u16string_view> fields) {
   std::string line;
@@ -72,6 +73,11 @@ void HeadlessWindow::RunDueTicks() {
     std::fflush(tick_log_);
   }
   window_->Tick();
+  if (SkinnedLayout* skin = window_->Skin()) {
+    MessageWindow& balloon = skin->Messages();
+    balloon.OnFollowTick();
+    if (++ticks_ % 10 == 0) balloon.OnSecondTick();
+  }
   // Where the socket cannot be waited for beside the input, the tick takes its datagrams.
   if (!InputWait::kWatchesSocket && socket_ != nullptr) window_->OnSocketReadable();
 }
@@ -173,6 +179,27 @@ void HeadlessWindow::SetCaption(std::u16string_view caption) {
 
 void HeadlessWindow::ShowAnswerText(std::u16string_view text, int16_t time) {
   Emit({u"ANSWER", Decimal(time), text});
+}
+
+std::optional<PictureSize> HeadlessWindow::LoadPicture(std::u16string_view path) {
+  if (!os_.ReadFile(path)) return std::nullopt;
+  picture_ = std::u16string(path);
+  return PictureSize{};
+}
+
+void HeadlessWindow::ShowPicture(const SkinLayout& layout) {
+  rect_.right = rect_.left + layout.width;
+  rect_.bottom = rect_.top + layout.height;
+  Emit({u"SKIN", picture_});
+}
+
+void HeadlessWindow::SetText(std::u16string_view text, int16_t time) {
+  Emit({u"BALLOON", Decimal(time), text});
+}
+
+void HeadlessWindow::Hide(bool by_answer) {
+  balloon_visible_ = false;
+  if (by_answer) Emit({u"BALLOON", u"-2", u""});
 }
 
 }  // namespace qrx

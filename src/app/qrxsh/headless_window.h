@@ -12,15 +12,20 @@
 #include "app/qrxsh/input_wait.h"
 #include "core/window_surface.h"
 #include "platform/platform.h"
+#include "ui/skin_surfaces.h"
 
 namespace qrx {
 
 class MainWindow;
 struct Context;
 
-class HeadlessWindow : public UiHost, public WindowSurface {
+class HeadlessWindow : public UiHost,
+                       public WindowSurface,
+                       public SkinSurface,
+                       public BalloonSurface {
  public:
-  explicit HeadlessWindow(std::FILE* out);
+  HeadlessWindow(std::FILE* out, Platform& os);
+  ~HeadlessWindow() override;
 
   // Runs until the input ends (then the window is closed) or the program exits.
   void Run(Context& ctx, MainWindow& window);
@@ -67,6 +72,20 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   void DeleteTrayIcon() override {}
   void BeginDrag() override {}
 
+  // SkinSurface: pictures are not decoded; one loads when its file can be read.
+  std::optional<PictureSize> LoadPicture(std::u16string_view path) override;
+  void ShowPicture(const SkinLayout& layout) override;
+  WindowRect OuterRect() override { return rect_; }
+
+  // BalloonSurface
+  int32_t Width() override { return 222; }
+  WindowRect WorkArea() override { return WindowRect{0, 0, 1280, 1024}; }
+  void SetText(std::u16string_view text, int16_t time) override;
+  void Place(const BalloonPlace&) override { balloon_visible_ = true; }
+  void Show() override { balloon_visible_ = true; }
+  void Hide(bool by_answer) override;
+  bool IsVisible() override { return balloon_visible_; }
+
  private:
   using Clock = std::chrono::steady_clock;
 
@@ -81,6 +100,7 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   intptr_t SocketToWatch() const;
 
   std::FILE* out_;
+  Platform& os_;
   Context* ctx_ = nullptr;
   MainWindow* window_ = nullptr;
   std::u16string command_;
@@ -92,6 +112,9 @@ class HeadlessWindow : public UiHost, public WindowSurface {
   bool quit_ = false;
   Clock::time_point next_tick_;
   std::FILE* tick_log_ = nullptr;
+  int ticks_ = 0;  // the balloon counts seconds: every tenth tick
+  std::u16string picture_;
+  bool balloon_visible_ = false;
 
   InputWait input_;
   UdpSocket* socket_ = nullptr;

@@ -17,6 +17,7 @@
 #include "interpreter/dispatcher.h"
 #include "platform/os_platform.h"
 #include "ui/main_window.h"
+#include "ui/skin_surfaces.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdin), _O_BINARY);
 #endif
   auto os = qrx::CreateOsPlatform();
-  qrx::HeadlessWindow host(stdout);
+  qrx::HeadlessWindow host(stdout, *os);
   // For measurements: QRXSH_TICK_LOG names a file that gets the time of every tick.
   std::FILE* tick_log = nullptr;
   if (const char* path = std::getenv("QRXSH_TICK_LOG"); path != nullptr && *path != 0) {
@@ -58,8 +59,9 @@ int main(int argc, char** argv) {
   qrx::Context ctx(*os, host);
   qrx::MainWindow window(ctx, host);
   ctx.main_form = &window;
+  const qrx::SkinnedWindowOffer skins{window, {host, host}};
   try {
-    qrx::StartUp(ctx, CommandLineArgument(argc, argv));
+    qrx::StartUp(ctx, CommandLineArgument(argc, argv), &skins);
   } catch (const qrx::AppEnding&) {
     return 0;  // the start-up alias ended the program
   }

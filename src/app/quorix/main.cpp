@@ -1,5 +1,5 @@
-// quorix.exe: the launcher. One plain main window, the start-up, the message loop; the process
-// ends when the loop does.
+// quorix.exe: the launcher. One main window (plain, or skinned with its balloon), the popup
+// boxes, the start-up, the message loop; the process ends when the loop does.
 #include "platform/win32/win32_api.h"
 
 #include <exception>
@@ -11,7 +11,12 @@
 #include "platform/os_platform.h"
 #include "platform/win32/scoped_win.h"
 #include "ui/main_window.h"
+#include "ui/popup_boxes.h"
+#include "ui/skin_surfaces.h"
+#include "ui/win32/balloon_window.h"
 #include "ui/win32/plain_window.h"
+#include "ui/win32/popup_windows.h"
+#include "ui/win32/skin_window.h"
 #include "ui/win32/ui_host.h"
 
 namespace {
@@ -39,9 +44,18 @@ int Run(HINSTANCE instance) {
   qrx::MainWindow window(ctx, surface);
   ctx.main_form = &window;
   surface.Attach(&window);
-  host.Attach(&window, reinterpret_cast<HWND>(surface.NativeHandle()));
+  const HWND main_window = reinterpret_cast<HWND>(surface.NativeHandle());
+  host.Attach(&window, main_window);
+  // The skinned layout's windows and the popup boxes come to life only when used.
+  qrx::SkinWindow skin(surface);
+  qrx::BalloonWindow balloon(instance, host, main_window, os->ProgramDirectory());
+  balloon.Attach(&window);
+  const qrx::SkinnedWindowOffer skins{window, {skin, balloon}};
+  qrx::PopupWindows popup_windows(instance);
+  qrx::PopupBoxes popups(popup_windows, ctx.interp.random);
+  host.AttachPopups(&popups);
   try {
-    qrx::StartUp(ctx, CommandLineArgument());
+    qrx::StartUp(ctx, CommandLineArgument(), &skins);
   } catch (const qrx::AppEnding&) {
     return 0;  // the start-up alias ended the program
   }

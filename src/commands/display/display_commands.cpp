@@ -44,8 +44,20 @@ void MboxCommand(Context& ctx, const CommandCall& call) {
 }
 
 void VerCommand(Context& ctx, const CommandCall&) {
+  if (ctx.main_form->Tag() == 2) {
+    // The balloon has room for lines.
+    ShowAnswer(ctx,
+               ctx.app.product_name + u"\r\nVersion " + ctx.app.version + u"\r\n\r\nTorvane quorix",
+               ctx.answer.normal_time);
+    return;
+  }
   ShowAnswer(ctx, ctx.app.product_name + u" Version " + ctx.app.version + u"  Torvane quorix",
              ctx.answer.normal_time);
+}
+
+// "SKIN name": shows that skin and keeps it (the default skin when it has no picture).
+void SkinCommand(Context& ctx, const CommandCall& call) {
+  ctx.main_form->ApplySkin(call.rest, true);
 }
 
 // One row per line: the words, then the handler.
@@ -60,7 +72,7 @@ constexpr CommandEntry kCommands[] = {
     {{u"SMALL"}, SmallCommand},
     {{u"HIDE"}, HideCommand},
     {{u"SHOW"}, ShowCommand},
-    {{u"SKIN"}, NotAvailableYet},
+    {{u"SKIN"}, SkinCommand},
     {{u"VER"}, VerCommand},
 };
 // clang-format on

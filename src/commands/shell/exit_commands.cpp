@@ -66,6 +66,7 @@ void RunEndSequence(Context& ctx, std::u16string_view option) {
 void EndApp(Context& ctx) {
   WindowSurface& window = ctx.main_form->Surface();
   window.UnregisterHotKey(kActiveKeyId);
+  ctx.main_form->Unload();
   window.DeleteTrayIcon();
   ctx.ui.Quit();
 }

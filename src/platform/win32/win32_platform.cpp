@@ -165,4 +165,12 @@ std::u16string Win32Platform::SystemDirectory() {
   return FromAnsi(ReadSystemFolder(GetSystemDirectoryA));
 }
 
+int32_t Win32Platform::WindowsMajorVersion() {
+  // The plain 148-byte form; without a manifest later systems say 6.2, which is enough here.
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!::GetVersionExA(&info)) return 0;
+  return static_cast<int32_t>(info.dwMajorVersion);
+}
+
 }  // namespace qrx

@@ -36,6 +36,7 @@ class Win32Platform : public Platform {
   int32_t ChangeDrive(char16_t letter) override;
   std::u16string WindowsDirectory() override;
   std::u16string SystemDirectory() override;
+  int32_t WindowsMajorVersion() override;
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/main_window.h"
+#include "ui/popup_boxes.h"
 #include "ui/win32/input_box.h"
 #include "ui/win32/wide_text.h"
 
@@ -48,7 +49,7 @@ void Win32UiHost::PumpEvents(uint32_t max_wait_ms) {
 }
 
 void Win32UiHost::ShowPopup(std::u16string_view text, int16_t time) {
-  if (window_ != nullptr) window_->ShowAnswerLine(text, time);
+  if (popups_ != nullptr) popups_->Show(text, time);
 }
 
 void Win32UiHost::Quit() {

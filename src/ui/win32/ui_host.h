@@ -14,6 +14,7 @@
 namespace qrx {
 
 class MainWindow;
+class PopupBoxes;
 
 class Win32UiHost : public UiHost {
  public:
@@ -21,12 +22,13 @@ class Win32UiHost : public UiHost {
   Win32UiHost(const Win32UiHost&) = delete;
   Win32UiHost& operator=(const Win32UiHost&) = delete;
 
-  // The main window once it exists: owner of the dialogs, and where popups go until the
-  // popup box exists.
+  // The main window once it exists: owner of the dialogs.
   void Attach(MainWindow* window, HWND owner) {
     window_ = window;
     owner_ = owner;
   }
+  // The popup answer boxes.
+  void AttachPopups(PopupBoxes* popups) { popups_ = popups; }
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override;
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view title,
@@ -68,6 +70,7 @@ class Win32UiHost : public UiHost {
   HWND Owner() const;
 
   MainWindow* window_ = nullptr;
+  PopupBoxes* popups_ = nullptr;
   HWND owner_ = nullptr;
   bool ending_ = false;
   std::vector<HWND> dialogs_;

@@ -25,6 +25,21 @@
 //                              when it has no OK) and waits until it is gone; prints its text
 //   no-box MS                  succeeds when no message box of the process shows up within MS
 //   pid                        prints the Windows process id of the window
+//   window-rect                prints the main window's rectangle: "LEFT TOP RIGHT BOTTOM"
+//   wait-window-size W H MS    until the main window is W x H pixels; prints its rectangle
+//   move X Y                   moves the main window's top-left corner to (X, Y)
+//   style                      prints the main window's style and extended style in hex
+//   layered                    prints the main window's colour key as RRGGBB and the
+//                              layered flags in hex (fails when it is not layered)
+//   balloon                    prints the message balloon: "visible|hidden<TAB>LEFT TOP
+//                              RIGHT BOTTOM<TAB>TEXT" (fails when there is none)
+//   wait-balloon TEXT MS       until the balloon is visible with TEXT; prints its rectangle
+//   wait-balloon-hidden MS     until no balloon of the process is visible
+//   double-click-balloon       a left double click in the middle of the visible balloon
+//   middle-click X Y           a middle-button click at (X, Y) of the main window's client area
+//   balloon-style              prints the visible balloon's extended style in hex
+//   wait-popups COUNT MS       until exactly COUNT popup boxes of the process are visible;
+//                              prints their texts, one per line, oldest first
 //   ping COUNT INTERVAL_MS LIMIT_MS
 //                              COUNT WM_GETTEXT round trips to the answer line, INTERVAL_MS
 //                              apart; prints the slowest in ms; fails when one took longer
@@ -295,6 +310,52 @@ bool ParseNumber(const std::wstring& text, long* value) {
   wchar_t* end = nullptr;
   *value = std::wcstol(text.c_str(), &end, 10);
   return end != nullptr && *end == L'\0';
+}
+
+// ---- the skinned window's balloon and the popup boxes -------------------------------
+
+// The process whose balloon and popups count: --pid, else the main window's.
+DWORD OwnerProcess() {
+  if (g_pid != 0) return g_pid;
+  HWND main = FindMain(false);
+  return main != nullptr ? ProcessOf(main) : 0;
+}
+
+struct ClassSearch {
+  const wchar_t* class_name;
+  DWORD pid;
+  bool visible_only;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectClass(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<ClassSearch*>(param);
+  if (ClassOf(hwnd) != search->class_name) return TRUE;
+  if (search->pid != 0 && ProcessOf(hwnd) != search->pid) return TRUE;
+  if (search->visible_only && !IsWindowVisible(hwnd)) return TRUE;
+  search->found.push_back(hwnd);
+  return TRUE;
+}
+
+// Top-level windows of a class of the quorix process, front to back.
+std::vector<HWND> WindowsOfClass(const wchar_t* class_name, bool visible_only) {
+  ClassSearch search{class_name, OwnerProcess(), visible_only, {}};
+  if (search.pid == 0) return {};
+  EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string RectText(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+         " " + std::to_string(r.bottom);
+}
+
+std::string Hex(unsigned long value, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%0*lX", digits, value);
+  return text;
 }
 
 // ---- keys ----------------------------------------------------------------------------
@@ -643,6 +704,161 @@ int Run(const Args& args) {
     HWND main = RequireMain();
     if (main == nullptr) return kNoWindow;
     Print(std::to_string(ProcessOf(main)));
+    return kOk;
+  }
+  if (cmd == L"window-rect" || cmd == L"style" || cmd == L"layered") {
+    if (!Need(args, 0, "window-rect | style | layered")) return kUsage;
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    if (cmd == L"window-rect") {
+      Print(RectText(main));
+    } else if (cmd == L"style") {
+      Print(Hex(static_cast<unsigned long>(GetWindowLongW(main, GWL_STYLE)), 8) + " " +
+            Hex(static_cast<unsigned long>(GetWindowLongW(main, GWL_EXSTYLE)), 8));
+    } else {
+      COLORREF key = 0;
+      BYTE alpha = 0;
+      DWORD flags = 0;
+      if ((GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_LAYERED) == 0 ||
+          !GetLayeredWindowAttributes(main, &key, &alpha, &flags)) {
+        Error("the window is not layered");
+        return kFailed;
+      }
+      Print(Hex((static_cast<unsigned long>(GetRValue(key)) << 16) |
+                    (static_cast<unsigned long>(GetGValue(key)) << 8) | GetBValue(key),
+                6) +
+            " " + Hex(flags, 1));
+    }
+    return kOk;
+  }
+  if (cmd == L"wait-window-size") {
+    long width = 0, height = 0;
+    if (!Need(args, 3, "wait-window-size W H MS") || !ParseNumber(args[1], &width) ||
+        !ParseNumber(args[2], &height) || !TimeoutArg(args[3], &ms)) {
+      return kUsage;
+    }
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    RECT r{};
+    if (!WaitFor(ms, [&] {
+          GetWindowRect(main, &r);
+          return r.right - r.left == width && r.bottom - r.top == height;
+        })) {
+      Error("the window is " + std::to_string(r.right - r.left) + " x " +
+            std::to_string(r.bottom - r.top) + ", not " + Narrow(args[1]) + " x " +
+            Narrow(args[2]));
+      return kFailed;
+    }
+    Print(RectText(main));
+    return kOk;
+  }
+  if (cmd == L"move") {
+    long x = 0, y = 0;
+    if (!Need(args, 2, "move X Y") || !ParseNumber(args[1], &x) || !ParseNumber(args[2], &y)) {
+      return kUsage;
+    }
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    if (!SetWindowPos(main, nullptr, static_cast<int>(x), static_cast<int>(y), 0, 0,
+                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+      Error("SetWindowPos failed");
+      return kFailed;
+    }
+    return kOk;
+  }
+  if (cmd == L"middle-click") {
+    long x = 0, y = 0;
+    if (!Need(args, 2, "middle-click X Y") || !ParseNumber(args[1], &x) ||
+        !ParseNumber(args[2], &y)) {
+      return kUsage;
+    }
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    const LPARAM at = MAKELPARAM(x, y);
+    PostMessageW(main, WM_MBUTTONDOWN, MK_MBUTTON, at);
+    PostMessageW(main, WM_MBUTTONUP, 0, at);
+    return kOk;
+  }
+  if (cmd == L"balloon") {
+    if (!Need(args, 0, "balloon")) return kUsage;
+    const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", false);
+    if (balloons.empty()) {
+      Error("no balloon window");
+      return kFailed;
+    }
+    HWND b = balloons.front();
+    Print(std::string(IsWindowVisible(b) ? "visible" : "hidden") + "\t" + RectText(b) + "\t" +
+          Escape(StoredText(b)));
+    return kOk;
+  }
+  if (cmd == L"wait-balloon") {
+    if (!Need(args, 2, "wait-balloon TEXT MS") || !TimeoutArg(args[2], &ms)) return kUsage;
+    std::wstring seen = L"(none visible)";
+    HWND shown = nullptr;
+    if (!WaitFor(ms, [&] {
+          for (HWND b : WindowsOfClass(L"QuorixBalloon", true)) {
+            seen = StoredText(b);
+            if (seen == args[1]) {
+              shown = b;
+              return true;
+            }
+          }
+          return false;
+        })) {
+      Error("no visible balloon with \"" + Escape(args[1]) + "\"; last seen \"" + Escape(seen) +
+            "\"");
+      return kFailed;
+    }
+    Print(RectText(shown));
+    return kOk;
+  }
+  if (cmd == L"wait-balloon-hidden") {
+    if (!Need(args, 1, "wait-balloon-hidden MS") || !TimeoutArg(args[1], &ms)) return kUsage;
+    if (!WaitFor(ms, [] { return WindowsOfClass(L"QuorixBalloon", true).empty(); })) {
+      Error("the balloon is still visible after " + Narrow(args[1]) + " ms");
+      return kFailed;
+    }
+    return kOk;
+  }
+  if (cmd == L"double-click-balloon" || cmd == L"balloon-style") {
+    if (!Need(args, 0, "double-click-balloon | balloon-style")) return kUsage;
+    const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
+    if (balloons.empty()) {
+      Error("no visible balloon");
+      return kFailed;
+    }
+    HWND b = balloons.front();
+    if (cmd == L"balloon-style") {
+      Print(Hex(static_cast<unsigned long>(GetWindowLongW(b, GWL_EXSTYLE)), 8));
+      return kOk;
+    }
+    RECT r{};
+    GetClientRect(b, &r);
+    const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+    // The order a window of class style CS_DBLCLKS gets for a double click.
+    PostMessageW(b, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
+    PostMessageW(b, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    PostMessageW(b, WM_LBUTTONUP, 0, at);
+    return kOk;
+  }
+  if (cmd == L"wait-popups") {
+    long count = 0;
+    if (!Need(args, 2, "wait-popups COUNT MS") || !ParseNumber(args[1], &count) || count < 0 ||
+        !TimeoutArg(args[2], &ms)) {
+      return kUsage;
+    }
+    std::vector<HWND> boxes;
+    if (!WaitFor(ms, [&] {
+          boxes = WindowsOfClass(L"QuorixPopup", true);
+          return static_cast<long>(boxes.size()) == count;
+        })) {
+      Error(std::to_string(boxes.size()) + " popup boxes, not " + std::to_string(count));
+      for (HWND b : boxes) Error("  " + Escape(StoredText(b)));
+      return kFailed;
+    }
+    // Front to back is newest first.
+    for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) Print(Escape(StoredText(*it)));
     return kOk;
   }
   if (cmd == L"ping") {
