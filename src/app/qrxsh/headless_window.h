@@ -25,7 +25,6 @@ class HeadlessWindow : public UiHost,
                        public BalloonSurface {
  public:
   HeadlessWindow(std::FILE* out, Platform& os);
-  ~HeadlessWindow() override;
 
   // Runs until the input ends (then the window is closed) or the program exits.
   void Run(Context& ctx, MainWindow& window);
