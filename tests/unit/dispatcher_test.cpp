@@ -17,7 +17,7 @@ namespace {
 constexpr char16_t kMessages[] =
     u"[ELSE]\r\nERR=わかりません\r\n[SET]\r\nERR1=#A は設定できません\r\nERR2=値がありません\r\n"
     u"[MODE]\r\nDIRECT=直接モード\r\nNORMAL=通常モード\r\n[SYSTEM]\r\nSTART=#A #B\r\n"
-    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\nNOT-YET=#A is not available yet\r\n"
+    u"END=さようなら\r\nNEST=深すぎます\r\nFAIL=失敗: #A\r\n"
     u"LONG=長すぎます #A\r\n";
 
 class DispatcherTest : public ::testing::Test {
@@ -95,12 +95,6 @@ TEST_F(DispatcherTest, LbatTakesItsArgumentsForDollarL) {
   EXPECT_EQ(q.ctx.interp.command_file_arguments, u"one two");
   q.Type(u"ANS [$L]");
   EXPECT_EQ(Last().text, u"[one");  // the answer's time field takes "two]"
-}
-
-TEST_F(DispatcherTest, LaterCommandsSayTheyAreNotAvailable) {
-  q.Type(u"ss on");
-  EXPECT_EQ(Last().text, u"SS is not available yet");
-  EXPECT_EQ(Last().time, 5);
 }
 
 TEST(NoWindowTest, CommandsRunBeforeAHostAttachesItsWindow) {

@@ -26,7 +26,7 @@ namespace {
 // case letter is one the text must show, as the answer would tell less without it. SET_ERR2
 // and SET_SKIN-OFF set none. Keys of digits only are result codes, shown with #A = the code.
 constexpr const char* kRequired[] = {
-    "SYSTEM START:AB END XYW INILOAD INPUT NEST LONG:A FAIL:A SAVE-ERR:a NOT-YET:A TRAY-ERR",
+    "SYSTEM START:AB END XYW INILOAD INPUT NEST LONG:A FAIL:A SAVE-ERR:a TRAY-ERR",
     "KEY BACK FORWARD",
     "BOX UPGRADE DOWNGRADE NEWFILE:A WRITE-ERR:A DROP-ERR",
     "ELSE ERR",

@@ -5,7 +5,6 @@
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/history.h"
-#include "interpreter/not_available.h"
 #include "interpreter/split.h"
 #include "interpreter/window_position.h"
 
