@@ -13,14 +13,14 @@
 #include <string>
 
 #include "base/text.h"
+#include "base/to_integer.h"
 #include "commands/calc/number_text.h"
 #include "commands/calc/rpn.h"
-#include "base/to_integer.h"
+#include "core/context.h"
 #include "cpu_budget.h"
 #include "fake/fake_platform.h"
 #include "fake/fake_ui.h"
 #include "platform/posix/cp932.h"
-#include "core/context.h"
 
 namespace {
 

@@ -59,7 +59,12 @@ void CheckVersion(Context& ctx) {
   } else if (running < stored) {
     InfoBox(ctx, BoxText(ctx, u"BOX_DOWNGRADE"));
   } else {
-    InfoBox(ctx, BoxText(ctx, u"BOX_NEWFILE", ctx.paths.config));
+    // The notice only once the file really holds something: a configuration in a folder that
+    // does not exist has had its write-failure box instead.
+    if (WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config)) {
+      InfoBox(ctx, BoxText(ctx, u"BOX_NEWFILE", ctx.paths.config));
+    }
+    return;
   }
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }

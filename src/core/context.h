@@ -107,6 +107,9 @@ struct Context {
   CalcState calc;
   CdState cd;
   bool end_sequence_done = false;  // the end sequence runs once per run
+  // Files whose write-failure box the current command line (or start-up, or the end
+  // sequence) has shown already.
+  std::vector<std::u16string> write_failure_boxes;
 };
 
 }  // namespace qrx

@@ -18,6 +18,13 @@ std::u16string ReadIni(Context& ctx, std::u16string_view section, std::u16string
 bool WriteIni(Context& ctx, std::u16string_view section, std::u16string_view key,
               std::u16string_view value, std::u16string_view file);
 
+// Writes a text the user typed (a variable, a function key, an alias, a timer command, a
+// history entry) inside one pair of quotes, which reading removes again: quotes and outer
+// blanks of the text read back exactly as written. Values stored bare by older versions still
+// read as before. An empty text deletes the key.
+bool WriteIniText(Context& ctx, std::u16string_view section, std::u16string_view key,
+                  std::u16string_view text, std::u16string_view file);
+
 // Every key name of a section, in file order (read whole, never cut).
 std::vector<std::u16string> GetKeyNames(Context& ctx, std::u16string_view section,
                                         std::u16string_view file);

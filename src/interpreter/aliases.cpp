@@ -84,9 +84,7 @@ bool RunAlias(Context& ctx, std::u16string_view word) {
 }
 
 bool StoreAlias(Context& ctx, std::u16string_view name, std::u16string_view line) {
-  // The quotes keep leading and trailing blanks; reading the value removes them again.
-  const std::u16string value = line.empty() ? u"" : u"\"" + std::u16string(line) + u"\"";
-  const bool stored = WriteIni(ctx, u"BAT", name, value, ctx.paths.config);
+  const bool stored = WriteIniText(ctx, u"BAT", name, line, ctx.paths.config);
   LoadAliases(ctx);
   return stored;
 }

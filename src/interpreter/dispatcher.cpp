@@ -70,6 +70,9 @@ void RunTopLevelLine(Context& ctx, std::u16string_view line) {
 }
 
 void RunGuarded(Context& ctx, const std::function<void()>& work) {
+  // A new piece of work from the user, a key, the tick or a timer: a file that refused a
+  // write earlier gets its box again.
+  if (ctx.interp.depth == 0) ctx.write_failure_boxes.clear();
   try {
     work();
   } catch (const NestingTooDeep&) {

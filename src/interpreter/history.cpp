@@ -13,10 +13,14 @@ void RecordHistory(Context& ctx, std::u16string_view line) {
   ctx.history.index = 0;
 }
 
-void SaveHistory(Context& ctx) {
+bool SaveHistory(Context& ctx) {
+  bool saved = true;
   for (int i = 2; i <= 9; ++i) {
-    WriteIni(ctx, u"SYSTEM", u"HIS" + Decimal(i), ctx.history.entries[i], ctx.paths.config);
+    saved = WriteIniText(ctx, u"SYSTEM", u"HIS" + Decimal(i), ctx.history.entries[i],
+                         ctx.paths.config) &&
+            saved;
   }
+  return saved;
 }
 
 void LoadHistory(Context& ctx) {

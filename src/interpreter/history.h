@@ -11,7 +11,7 @@ struct Context;
 void RecordHistory(Context& ctx, std::u16string_view line);
 
 // Entries 2 to 9 in keys "HIS2" .. "HIS9" of section "SYSTEM"; the newest is not stored.
-void SaveHistory(Context& ctx);
+bool SaveHistory(Context& ctx);
 void LoadHistory(Context& ctx);
 
 }  // namespace qrx

@@ -38,7 +38,7 @@ void RestoreWindowPosition(Context& ctx) {
   w.MoveWindowTo(x, y);
 }
 
-void SaveWindowPosition(Context& ctx) {
+bool SaveWindowPosition(Context& ctx) {
   WindowSurface& w = ctx.main_form->Surface();
   const WindowRect r = w.NormalRect();
   const int64_t width = int64_t{r.right} - r.left;
@@ -48,10 +48,11 @@ void SaveWindowPosition(Context& ctx) {
     x = HoldCoordinate(r.left + width / 2);
     y = r.bottom;
   }
-  WriteIni(ctx, u"SYSTEM", u"PX", Decimal(x), ctx.paths.config);
-  WriteIni(ctx, u"SYSTEM", u"PY", Decimal(y), ctx.paths.config);
-  WriteIni(ctx, u"SYSTEM", u"WW", Decimal(HoldCoordinate(width * w.TwipsPerPixelX())),
-           ctx.paths.config);
+  const bool x_saved = WriteIni(ctx, u"SYSTEM", u"PX", Decimal(x), ctx.paths.config);
+  const bool y_saved = WriteIni(ctx, u"SYSTEM", u"PY", Decimal(y), ctx.paths.config);
+  const bool w_saved = WriteIni(
+      ctx, u"SYSTEM", u"WW", Decimal(HoldCoordinate(width * w.TwipsPerPixelX())), ctx.paths.config);
+  return x_saved && y_saved && w_saved;
 }
 
 void MoveOldWindowPos(Context& ctx, int16_t stored_version) {

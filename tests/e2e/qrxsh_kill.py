@@ -31,7 +31,7 @@ def command(i):
     if i % 4 == 3:
         name = f"A{i % ALIASES}"
         return f"ALIAS {name} ECHO v{i}", ("BAT", name, f'"ECHO v{i}"')
-    return f"SET {i % SET_KEYS} v{i}", ("SET", str(i % SET_KEYS), f"v{i}")
+    return f"SET {i % SET_KEYS} v{i}", ("SET", str(i % SET_KEYS), f'"v{i}"')
 
 
 def initial_state():
@@ -157,7 +157,7 @@ def main():
                                 f"temporary files remain: {rest}")
             after = parse(open(config, "rb").read())
             if not start_only:
-                state[("SET", "0")] = "after"
+                state[("SET", "0")] = '"after"'
             if after != state:
                 failures.append(f"kill {n}: the run after the kill changed other keys")
         print(f"{kills} kills with SIGKILL (seed {seed}, {LINES} writes in {whole:.2f} s): "

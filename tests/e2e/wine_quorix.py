@@ -63,7 +63,8 @@ def unescape(text):
 
 
 def read_ini(path):
-    """{(SECTION, KEY): value} of an INI file in code page 932; {} when it does not exist."""
+    """{(SECTION, KEY): value} of an INI file in code page 932; {} when it does not exist.
+    Values read as the program reads them: outer blanks and one pair of quotes removed."""
     values = {}
     if not os.path.exists(path):
         return values
@@ -76,7 +77,10 @@ def read_ini(path):
             section = line[1:-1].strip().upper()
         elif "=" in line and not line.startswith(";"):
             key, value = line.split("=", 1)
-            values.setdefault((section, key.strip().upper()), value.strip())
+            value = value.strip()
+            if len(value) >= 2 and value[0] == value[-1] and value[0] in "\"'":
+                value = value[1:-1]
+            values.setdefault((section, key.strip().upper()), value)
     return values
 
 

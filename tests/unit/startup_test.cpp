@@ -68,6 +68,15 @@ TEST_F(StartupTest, FirstStartCreatesEverythingAndSaysSo) {
   EXPECT_TRUE(q.ui.visible);
 }
 
+TEST_F(StartupTest, AConfigurationThatCannotBeCreatedIsNotAnnouncedAsCreated) {
+  q.os.unwritable.insert(UpperCase(cfg));
+  q.Start();
+  ASSERT_EQ(q.ui.boxes.size(), 1u);
+  EXPECT_NE(q.ui.boxes[0].text.find(u"C:\\quorix\\QRX_CORE.INI"), std::u16string::npos);
+  EXPECT_EQ(q.ui.boxes[0].text.find(u"新規作成"), std::u16string::npos);
+  EXPECT_EQ(q.ui.boxes[0].style, 0x30u);
+}
+
 TEST_F(StartupTest, SecondStartIsSilent) {
   q.Start();
   Instance again;

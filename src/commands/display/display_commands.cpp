@@ -72,9 +72,12 @@ std::span<const CommandEntry> DisplayCommands() {
 }
 
 void WriteCommand(Context& ctx, const CommandCall&) {
-  SaveWindowPosition(ctx);
-  SaveHistory(ctx);
-  ShowAnswer(ctx, u"SYSTEM_XYW", ctx.answer.normal_time);
+  const bool position_saved = SaveWindowPosition(ctx);
+  if (SaveHistory(ctx) && position_saved) {
+    ShowAnswer(ctx, u"SYSTEM_XYW", ctx.answer.normal_time);
+  } else {
+    ShowSaveRefused(ctx);
+  }
 }
 
 }  // namespace qrx

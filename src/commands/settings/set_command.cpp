@@ -76,7 +76,8 @@ void SetVariable(Context& ctx, const SetCall& call) {
   if (!n) return UnknownName(ctx, call.name);
   ctx.settings.variables[*n] = std::u16string(call.value);
   ctx.answer.params[1] = std::u16string(call.name);
-  AnswerStored(ctx, Store(ctx, call, call.value), call.answer);
+  AnswerStored(ctx, WriteIniText(ctx, call.section, call.key, call.value, ctx.paths.config),
+               call.answer);
 }
 
 void SetRandomRange(Context& ctx, const SetCall& call) {
@@ -100,7 +101,8 @@ void SetFunctionKey(Context& ctx, const SetCall& call) {
   if (!n) return UnknownName(ctx, call.name);
   ctx.keys.function_keys[*n] = std::u16string(call.value);
   ctx.answer.params[1] = std::u16string(call.name);
-  AnswerStored(ctx, Store(ctx, call, call.value), call.answer);
+  AnswerStored(ctx, WriteIniText(ctx, call.section, call.key, call.value, ctx.paths.config),
+               call.answer);
 }
 
 // The caption's "C" follows the flag; the answer comes before the write.
@@ -127,6 +129,8 @@ void SetMove(Context& ctx, const SetCall& call) {
     return;
   }
   WriteCommand(ctx, {});
+  // A refused save has put the file into #A; this answer names the value again.
+  ctx.answer.params[0] = std::u16string(call.value);
   ShowAnswer(ctx, Suffixed(call.answer, u"-OFF"), ctx.answer.normal_time);
   if (!Store(ctx, call, u"0")) ShowSaveRefused(ctx);
 }

@@ -46,6 +46,8 @@ void RunEndSequence(Context& ctx, std::u16string_view option) {
   // Marked before ENDEXEC runs: an ENDEXEC that says EXIT, SHUTDOWN or ENDEXEC itself
   // must end the program, not start the sequence over.
   ctx.end_sequence_done = true;
+  // Closing the window is a piece of work of its own: the boxes of the last line do not count.
+  if (ctx.interp.depth == 0) ctx.write_failure_boxes.clear();
   ShowAnswer(ctx, u"SYSTEM_END", ctx.answer.normal_time);
   if (UpperCase(option) != u"NO") {
     if (ctx.settings.move == 1) SaveWindowPosition(ctx);

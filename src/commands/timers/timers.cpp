@@ -89,7 +89,7 @@ int16_t TimerSet(Context& ctx, std::u16string_view time, std::u16string_view com
   int16_t result = kTimerRemoved;
   if (!command.empty()) {
     result = kTimerAdded;
-    ok = WriteIni(ctx, kSection, key, command, ctx.paths.config);
+    ok = WriteIniText(ctx, kSection, key, command, ctx.paths.config);
     if (ok) {
       SetTimerMapBit(ctx.timers.data, *minute, true);
       if (once) SetTimerMapBit(ctx.timers.once, *minute, true);
