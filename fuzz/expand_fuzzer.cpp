@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #include "base/text.h"
@@ -77,7 +78,9 @@ void CheckAnswer(Instance& q, std::u16string_view key, std::u16string_view text)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const qrx::fuzz::CpuBudget budget;
-  static Instance& q = *new Instance;  // reset below: every input sets what the passes read
+  // A new instance for every input: nothing it records can pile up from one to the next.
+  const auto instance = std::make_unique<Instance>();
+  Instance& q = *instance;
   FuzzedDataProvider in(data, size);
   for (auto& v : q.ctx.settings.variables) v = Text(in);
   for (auto& p : q.ctx.answer.params) p = Text(in);
@@ -91,9 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   q.os.tick = in.ConsumeIntegral<uint32_t>();
   q.os.env = {{u"A", Text(in)}, {u"SELF", u"%SELF%%SELF%"}, {Text(in), Text(in)}};
   q.ui.input_replies = {Text(in), std::nullopt};
-  q.ui.answers.clear();
-  q.ui.popups.clear();
-  q.os.calls.clear();
 
   // The catalogue entry and the answer style are read from files, as on every answer.
   q.ctx.paths.config = u"C:\\q\\Q.INI";
