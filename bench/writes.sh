@@ -9,6 +9,8 @@
 set -eu
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 native_dir=${1:-${QRX_NATIVE_BUILD_DIR:-$root/build/native}}
+# The runs happen in folders of their own: the build folder must not depend on this one.
+native_dir=$(cd "$native_dir" && pwd)
 export QRX_SESSION_END=off
 exec python3 "$root/bench/profile_bench.py" writes "$native_dir" "${QRX_BENCH_ROUNDS:-3}" \
   "${QRX_BENCH_LINES:-10000}"
