@@ -6,7 +6,7 @@
 #       minute. Fails when any target finds a crash, a leak, a timeout or too much memory.
 #       The test command runs this.
 #   fuzz/run.sh long TARGET SECONDS [libFuzzer options...]
-#       Runs one target (command_line, ini, number, expand) for a long time on a working
+#       Runs one target (command_line, ini, number, expand, link) for a long time on a working
 #       corpus in build/fuzz/corpus/TARGET, seeded from fuzz/corpus/TARGET, as one job at
 #       low priority. Its log is build/fuzz/long/TARGET/fuzz-0.log, ending with the final
 #       statistics; findings go to build/fuzz/findings/.
@@ -28,17 +28,19 @@ target_options() {
     ini) echo "-rss_limit_mb=512 -max_len=8192" ;;
     number) echo "-rss_limit_mb=512 -max_len=256 -dict=$root/fuzz/dict/number.dict" ;;
     expand) echo "-rss_limit_mb=1024 -max_len=4096 -dict=$root/fuzz/dict/expand.dict" ;;
+    link) echo "-rss_limit_mb=512 -max_len=2048 -dict=$root/fuzz/dict/link.dict" ;;
     *) echo "unknown target: $1" >&2; return 1 ;;
   esac
 }
 
-# Seconds of the check run: about a minute in all.
+# Seconds of the check run: a little over a minute in all.
 check_seconds() {
   case "$1" in
     command_line) echo 24 ;;
     ini) echo 14 ;;
     expand) echo 12 ;;
     number) echo 10 ;;
+    link) echo 8 ;;
   esac
 }
 
@@ -50,7 +52,7 @@ build_targets() {
 check() {
   build_targets
   local failed=0 target work log
-  for target in command_line ini number expand; do
+  for target in command_line ini number expand link; do
     work=$(mktemp -d)
     log=$work/log
     # The seed corpus is only read: new inputs go to the working folder.
