@@ -2,6 +2,7 @@
 // desktop tools (gsettings, xset, gdbus, dbus-send) put first on PATH.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -132,6 +133,22 @@ TEST_F(PosixDesktopTest, PropertiesAskTheFileManagerOverDbus) {
             "[--dest=org.freedesktop.FileManager1] [/org/freedesktop/FileManager1] "
             "[org.freedesktop.FileManager1.ShowItemProperties] [array:string:file://" +
                 dir.path() + "] [string:]\n");
+}
+
+// A tool's exit ends the wait even when a helper it left behind still holds its output; a
+// tool that never ends is ended, and the call fails instead of hanging.
+TEST_F(PosixDesktopTest, ToolsAreWaitedForUntilTheyEndAndNoLonger) {
+  dir.Put("bin/gdbus", "#!/bin/sh\n/bin/sleep 30 &\necho done\n");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(os.ShowProperties(0, Utf8ToUtf16(dir.path())));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+
+  dir.Put("bin/gdbus", "#!/bin/sh\nexec /bin/sleep 30\n");
+  ScopedEnv only_ours("PATH", (dir / "bin").c_str());
+  fs::remove(dir / "bin/dbus-send");
+  const auto hung = std::chrono::steady_clock::now();
+  EXPECT_FALSE(os.ShowProperties(0, Utf8ToUtf16(dir.path())));
+  EXPECT_LT(std::chrono::steady_clock::now() - hung, std::chrono::seconds(20));
 }
 
 }  // namespace

@@ -1,12 +1,9 @@
 // The desktop on POSIX: wallpaper and screen saver through the desktop's own settings
 // (gsettings on GNOME-family desktops, xset on plain X11), the file manager's properties
 // sheet over D-Bus, and media control, which Linux does not have.
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,8 +20,6 @@
 #include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_process.h"
 
-extern char** environ;
-
 namespace qrx {
 namespace {
 
@@ -38,63 +33,46 @@ struct ToolRun {
   std::string output;  // its standard output
 };
 
-// Runs a desktop tool (a path found on PATH) with its standard output read, input and
-// errors on /dev/null, for at most kToolTimeoutMs; a tool that takes longer is ended.
+// Runs a desktop tool (argument 0: a path found on PATH) with its standard output read, input
+// and errors on /dev/null, for at most kToolTimeoutMs; a tool that takes longer is ended.
 // Nothing when it could not be started.
-std::optional<ToolRun> RunTool(const std::string& program, std::vector<std::string> args) {
-  int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
-  posix::UniqueFd read_end(fds[0]);
-  posix::UniqueFd write_end(fds[1]);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  write_end.Reset();
-  if (rc != 0) return std::nullopt;
-
+std::optional<ToolRun> RunTool(std::vector<std::string> argv) {
+  int error = 0;
+  std::optional<posix::Child> child =
+      posix::Child::Start({.argv = std::move(argv), .output = true}, &error);
+  if (!child) return std::nullopt;
+  posix::UniqueFd& out = child->output();
   // The tool's exit ends the wait, not the end of its output: a helper it starts in the
   // background may keep the pipe open long after.
   ToolRun run;
-  const auto deadline =
+  const posix::Deadline deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(kToolTimeoutMs);
-  bool exited = false;
-  bool eof = false;
-  int status = 0;
+  std::optional<int> status;
   for (;;) {
-    if (!exited && ::waitpid(pid, &status, WNOHANG) == pid) exited = true;
+    if (!status) status = child->Wait(std::chrono::steady_clock::now());
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    const int wait_ms = exited ? 0 : static_cast<int>(std::clamp<long long>(left.count(), 0, 50));
-    pollfd p{read_end.Get(), POLLIN, 0};
-    const int ready = eof ? ::poll(nullptr, 0, wait_ms) : ::poll(&p, 1, wait_ms);
+    const int wait_ms = status ? 0 : static_cast<int>(std::clamp<long long>(left.count(), 0, 50));
+    pollfd p{out.Get(), POLLIN, 0};
+    const int ready = out ? ::poll(&p, 1, wait_ms) : ::poll(nullptr, 0, wait_ms);
     if (ready > 0) {
       char buffer[4096];
-      const ssize_t n = ::read(read_end.Get(), buffer, sizeof buffer);
+      const ssize_t n = ::read(out.Get(), buffer, sizeof buffer);
       if (n > 0) {
         run.output.append(buffer, static_cast<size_t>(n));
         continue;
       }
-      if (n == 0 || errno != EINTR) eof = true;
+      if (n == 0 || errno != EINTR) out.Reset();
       continue;
     }
-    if (exited) break;
+    if (status) break;
     if (left.count() <= 0) {
-      // Our own child: a tool that hangs is ended so that the command can answer.
-      ::kill(pid, SIGKILL);
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
+      // A tool that hangs is ended so that the command can answer.
+      child->Stop(SIGKILL, std::chrono::milliseconds(0));
       return run;
     }
   }
-  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  run.status = *status;
   return run;
 }
 
@@ -104,7 +82,7 @@ bool Tool(const char* name, const std::vector<std::string>& args, std::string* o
   if (program.empty()) return false;
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
-  const std::optional<ToolRun> run = RunTool(program, argv);
+  const std::optional<ToolRun> run = RunTool(std::move(argv));
   if (!run || run->status != 0) return false;
   if (output != nullptr) *output = run->output;
   return true;
