@@ -1,5 +1,6 @@
 #include "commands/settings/set_command.h"
 
+#include <array>
 #include <optional>
 
 #include "base/setting_values.h"
@@ -71,13 +72,19 @@ void SetClipboard(Context& ctx, const SetCall& call) {
   }
 }
 
-void SetVariable(Context& ctx, const SetCall& call) {
-  const std::optional<size_t> n = VariableIndex(call.name);
+// A typed text kept in one of a numbered set of slots (a variable, a function key).
+template <size_t N>
+void SetSlotText(Context& ctx, const SetCall& call, std::optional<size_t> n,
+                 std::array<std::u16string, N>& slots) {
   if (!n) return UnknownName(ctx, call.name);
-  ctx.settings.variables[*n] = std::u16string(call.value);
+  slots[*n] = std::u16string(call.value);
   ctx.answer.params[1] = std::u16string(call.name);
   AnswerStored(ctx, WriteIniText(ctx, call.section, call.key, call.value, ctx.paths.config),
                call.answer);
+}
+
+void SetVariable(Context& ctx, const SetCall& call) {
+  SetSlotText(ctx, call, VariableIndex(call.name), ctx.settings.variables);
 }
 
 void SetRandomRange(Context& ctx, const SetCall& call) {
@@ -97,12 +104,7 @@ void SetPosType(Context& ctx, const SetCall& call) {
 }
 
 void SetFunctionKey(Context& ctx, const SetCall& call) {
-  const std::optional<size_t> n = FunctionKeyIndex(call.name);
-  if (!n) return UnknownName(ctx, call.name);
-  ctx.keys.function_keys[*n] = std::u16string(call.value);
-  ctx.answer.params[1] = std::u16string(call.name);
-  AnswerStored(ctx, WriteIniText(ctx, call.section, call.key, call.value, ctx.paths.config),
-               call.answer);
+  SetSlotText(ctx, call, FunctionKeyIndex(call.name), ctx.keys.function_keys);
 }
 
 // The caption's "C" follows the flag; the answer comes before the write.
