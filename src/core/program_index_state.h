@@ -12,13 +12,20 @@
 
 namespace qrx {
 
+// By which of its names a program is typed: its launch name, or its display name where a
+// program of higher rank keeps the launch name, or none where that is taken too.
+enum class IndexedNaming : uint8_t { kLaunch, kDisplay, kNone };
+
 struct IndexedProgram {
   FoundProgram found;
   uint32_t source = 0;  // its source's place in ProgramIndexState::sources
-  // What Tab puts in the box and Enter launches: the launch name (quoted when it holds a
-  // blank), or the quoted display name for a program whose launch name another one of higher
-  // rank keeps.
-  std::u16string name;
+  IndexedNaming naming = IndexedNaming::kLaunch;
+  // What Tab puts in the box (unquoted) and Enter launches; empty for kNone.
+  std::u16string_view Name() const {
+    return naming == IndexedNaming::kLaunch    ? std::u16string_view(found.launch_name)
+           : naming == IndexedNaming::kDisplay ? std::u16string_view(found.display_name)
+                                               : std::u16string_view();
+  }
 };
 
 struct WatchedSource {
@@ -45,6 +52,11 @@ struct SourceReading {
 
 struct ProgramIndexState {
   bool on = false;  // SET INDEX
+  // The kept file is read after start-up, a slice per tick (or at once when a name is
+  // wanted before): `file` holds its bytes from `file_at` on until then.
+  bool loaded = false;
+  std::string file;
+  size_t file_at = 0;
   std::vector<IndexedProgram> programs;
   std::vector<WatchedSource> sources;
   std::optional<SourceReading> reading;

@@ -1,6 +1,7 @@
 #include "interpreter/program_index.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <unordered_map>
 
@@ -101,13 +102,24 @@ void SaveIndex(Context& ctx) {
   index.changed = false;
 }
 
-// Reads the kept file; false when there is none or it is not one of ours.
-bool ReadIndexFile(Context& ctx) {
-  const std::optional<std::string> bytes = ctx.os.ReadFile(ctx.paths.program_index);
-  if (!bytes || !bytes->starts_with(kFileMark)) return false;
+// Takes the kept file's records while `more` allows; true when it is read whole (or there
+// is none, or it is not one of ours).
+bool ReadIndexFile(Context& ctx, const std::function<bool()>& more) {
   ProgramIndexState& index = ctx.index;
-  std::string_view rest(*bytes);
-  while (!rest.empty()) {
+  if (index.file_at == 0) {
+    std::optional<std::string> bytes = ctx.os.ReadFile(ctx.paths.program_index);
+    if (!bytes || !bytes->starts_with(kFileMark)) return true;
+    index.file = std::move(*bytes);
+    index.file_at = kFileMark.size();
+    index.programs.reserve(static_cast<size_t>(
+        std::count(index.file.begin(), index.file.end(), '\n')));
+  }
+  std::string_view rest = std::string_view(index.file).substr(index.file_at);
+  for (size_t n = 0; !rest.empty(); ++n) {
+    if (n % 256 == 255 && !more()) {
+      index.file_at = index.file.size() - rest.size();
+      return false;
+    }
     const size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
@@ -140,6 +152,9 @@ bool ReadIndexFile(Context& ctx) {
       index.last_serial = std::max(index.last_serial, static_cast<uint32_t>(*serial));
     }
   }
+  index.file.clear();
+  index.file.shrink_to_fit();
+  index.programs.shrink_to_fit();
   return true;
 }
 
@@ -167,11 +182,11 @@ void AssignNames(Context& ctx) {
     const std::u16string launch = UpperCase(p.found.launch_name);
     if (!taken.contains(launch)) {
       taken[launch] = true;
-      p.name = QuotedWord(p.found.launch_name);
+      p.naming = IndexedNaming::kLaunch;
     } else {
       const std::u16string display = UpperCase(p.found.display_name);
-      p.name = taken.contains(display) ? std::u16string() : QuotedWord(p.found.display_name);
-      if (!p.name.empty()) taken[display] = true;
+      p.naming = taken.contains(display) ? IndexedNaming::kNone : IndexedNaming::kDisplay;
+      taken[display] = true;
     }
   }
 }
@@ -317,12 +332,29 @@ std::optional<uint32_t> NextChanged(Context& ctx, const std::function<bool()>& m
 }
 
 void Clear(ProgramIndexState& index) {
+  index.loaded = false;
+  index.file.clear();
+  index.file_at = 0;
   index.programs.clear();
   index.sources.clear();
   index.reading.reset();
   index.next_check = 0;
   index.changed = false;
 }
+
+// Goes on reading the kept file while `more` allows; once it is read, the sources the system
+// names now are taken in. True when the index is loaded.
+bool Load(Context& ctx, const std::function<bool()>& more) {
+  ProgramIndexState& index = ctx.index;
+  if (index.loaded) return true;
+  if (!ReadIndexFile(ctx, more)) return false;
+  TakeRoots(ctx);
+  AssignNames(ctx);
+  index.loaded = true;
+  return true;
+}
+
+bool Always() { return true; }
 
 }  // namespace
 
@@ -354,13 +386,11 @@ void SwitchProgramIndex(Context& ctx, bool on) {
   if (!on) return;
   index.launches.clear();
   index.last_serial = 0;
-  ReadIndexFile(ctx);
-  TakeRoots(ctx);
-  AssignNames(ctx);
 }
 
 size_t RebuildProgramIndex(Context& ctx) {
   ProgramIndexState& index = ctx.index;
+  Load(ctx, Always);
   index.reading.reset();
   TakeRoots(ctx);
   for (WatchedSource& w : index.sources) w.read = false;
@@ -380,7 +410,8 @@ void ProgramIndexTick(Context& ctx) {
   ProgramIndexState& index = ctx.index;
   if (!index.on) return;
   const uint32_t start = ctx.os.TickCount();
-  const auto more = [&] { return ctx.os.TickCount() - start < kIndexSliceMs; };
+  const std::function<bool()> more = [&] { return ctx.os.TickCount() - start < kIndexSliceMs; };
+  if (!Load(ctx, more)) return;
   while (more()) {
     if (!index.reading) {
       const std::optional<uint32_t> changed = NextChanged(ctx, more);
@@ -392,15 +423,19 @@ void ProgramIndexTick(Context& ctx) {
   if (index.changed && !index.reading) SaveIndex(ctx);
 }
 
-const IndexedProgram* FindIndexedProgram(const Context& ctx, std::u16string_view word) {
-  if (!ctx.index.on) return nullptr;
+bool ProgramIndexReady(Context& ctx) {
+  return ctx.index.on && Load(ctx, Always);
+}
+
+const IndexedProgram* FindIndexedProgram(Context& ctx, std::u16string_view word) {
+  if (!ProgramIndexReady(ctx)) return nullptr;
   const std::u16string_view name = Unquoted(word);
   if (name.empty()) return nullptr;
   for (const IndexedProgram& p : ctx.index.programs) {
-    if (!p.name.empty() && EqualsIgnoreCase(Unquoted(p.name), name)) return &p;
+    if (EqualsIgnoreCase(p.Name(), name)) return &p;
   }
   for (const IndexedProgram& p : ctx.index.programs) {
-    if (p.name.empty()) continue;
+    if (p.naming == IndexedNaming::kNone) continue;
     if (EqualsIgnoreCase(p.found.display_name, name) ||
         (!p.found.other_name.empty() && EqualsIgnoreCase(p.found.other_name, name))) {
       return &p;

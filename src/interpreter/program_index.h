@@ -14,7 +14,8 @@ struct IndexedProgram;
 // The most a tick spends on the index (stamps and entries), in milliseconds.
 inline constexpr uint32_t kIndexSliceMs = 15;
 
-// Reads SET INDEX and, when it is on, the kept index (what changed since is read on the tick).
+// Reads SET INDEX. The kept index is read after start-up on the tick (or at once when a name
+// is wanted first), and what changed since is read on the tick too.
 void LoadProgramIndex(Context& ctx);
 // Switches the index on (reading the kept file) or off (forgetting the programs in memory;
 // the file keeps them and the launch counts for the next time).
@@ -27,7 +28,9 @@ void ProgramIndexTick(Context& ctx);
 
 // The program whose name (as Tab gives it), display name or other name is `word`, compared
 // without regard to case and without enclosing quotes; nullptr when the index has none.
-const IndexedProgram* FindIndexedProgram(const Context& ctx, std::u16string_view word);
+const IndexedProgram* FindIndexedProgram(Context& ctx, std::u16string_view word);
+// True when the index is on, with the kept file read (at once if the ticks have not yet).
+bool ProgramIndexReady(Context& ctx);
 // Starts the program with its own arguments and then `arguments`; a launch that worked
 // counts for the ranking. The shell's result (> 32 = success).
 int32_t LaunchIndexedProgram(Context& ctx, const IndexedProgram& program,

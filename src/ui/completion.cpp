@@ -157,12 +157,11 @@ void OfferFirstWords(Context& ctx, Gatherer& g) {
     }
   }
   OfferAliases(ctx, g);
-  if (!ctx.index.on) return;
+  if (!ProgramIndexReady(ctx)) return;
   for (const IndexedProgram& p : ctx.index.programs) {
-    if (p.name.empty()) continue;
+    const std::u16string_view name = p.Name();
+    if (name.empty()) continue;
     const LaunchRecord* r = LaunchesOf(ctx, p);
-    std::u16string_view name = p.name;
-    if (name.size() >= 2 && name.front() == u'"') name = name.substr(1, name.size() - 2);
     g.Offer(name, p.found.display_name, false, {p.found.display_name, p.found.other_name},
             r != nullptr ? r->count : 0, r != nullptr ? r->serial : 0);
   }

@@ -23,11 +23,11 @@ class CompletionTest : public ::testing::Test {
   void Index(std::u16string launch, std::u16string display, uint32_t launches = 0,
              uint32_t serial = 0) {
     q.ctx.index.on = true;
+    q.ctx.index.loaded = true;
     IndexedProgram p;
     p.found.launch_name = launch;
     p.found.display_name = display;
     p.found.program = u"C:\\apps\\" + launch + u".exe";
-    p.name = QuotedWord(launch);
     if (launches > 0) q.ctx.index.launches[p.found.program] = {launches, serial};
     q.ctx.index.programs.push_back(p);
   }
