@@ -1,5 +1,6 @@
 #include "fake/fake_platform.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "base/text.h"
