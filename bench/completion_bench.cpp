@@ -1,9 +1,11 @@
 // Tab over an index of 10,000 program names, on the fake platform: the time of one Tab (the
-// candidates gathered, ranked and put into the box), with its 99th percentile as a counter.
+// candidates gathered, ranked and put into the box), with its 99th percentile as a counter,
+// in wall time and in the process's CPU time (which a busy machine does not inflate).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <random>
 #include <vector>
 
@@ -37,20 +39,24 @@ void BM_TabOverTenThousandNames(benchmark::State& state) {
   FillIndex(q.ctx, 10000);
   // One letter lists many; two letters reach the word starts; three the letters in order.
   const std::u16string typed[] = {u"a", u"ke", u"qzx", u"mot"};
-  std::vector<double> micros;
+  std::vector<double> wall, cpu;
   size_t n = 0;
   for (auto _ : state) {
     const std::u16string& text = typed[n++ % std::size(typed)];
     const auto start = std::chrono::steady_clock::now();
+    const std::clock_t cpu_start = std::clock();
     q.ui.SetCommandText(text);
     q.window.OnKeyDown(9, false, false, false);
-    micros.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count());
+    cpu.push_back(1e6 * static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC);
+    wall.push_back(std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() -
+                                                             start)
+                       .count());
   }
-  std::sort(micros.begin(), micros.end());
-  state.counters["p99_us"] = micros[micros.size() * 99 / 100];
-  state.counters["max_us"] = micros.back();
+  std::sort(wall.begin(), wall.end());
+  std::sort(cpu.begin(), cpu.end());
+  state.counters["p99_us"] = wall[wall.size() * 99 / 100];
+  state.counters["cpu_p99_us"] = cpu[cpu.size() * 99 / 100];
+  state.counters["cpu_max_us"] = cpu.back();
 }
 BENCHMARK(BM_TabOverTenThousandNames)->Iterations(400)->Unit(benchmark::kMicrosecond);
 

@@ -15,14 +15,24 @@ constexpr int32_t kFirstLetterBonus = 4;
 constexpr int32_t kGapStart = -3;
 constexpr int32_t kGapExtension = -1;
 
-bool IsSeparator(char16_t c) {
+
+
+// Most names are ASCII: those letters are folded here, the rest by the full table.
+inline char16_t Fold(char16_t c, bool ignore_case) {
+  if (!ignore_case) return c;
+  if (c < 0x80) return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 0x20) : c;
+  return UpperChar(c);
+}
+
+inline bool Separator(char16_t c) {
   return c == u' ' || c == u'-' || c == u'_' || c == u'.' || c == u'/' || c == u'\\';
 }
 
-bool IsLower(char16_t c) { return c >= u'a' && c <= u'z'; }
-bool IsUpper(char16_t c) { return c >= u'A' && c <= u'Z'; }
-
-char16_t Fold(char16_t c, bool ignore_case) { return ignore_case ? UpperChar(c) : c; }
+inline bool BeginsWord(std::u16string_view name, size_t at) {
+  const char16_t before = name[at - 1];
+  if (Separator(before)) return !Separator(name[at]);
+  return before >= u'a' && before <= u'z' && name[at] >= u'A' && name[at] <= u'Z';
+}
 
 bool SameAt(std::u16string_view typed, std::u16string_view name, size_t at, bool ignore_case) {
   if (at + typed.size() > name.size()) return false;
@@ -35,23 +45,24 @@ bool SameAt(std::u16string_view typed, std::u16string_view name, size_t at, bool
 }  // namespace
 
 bool StartsWord(std::u16string_view name, size_t at) {
-  if (at == 0) return true;
-  const char16_t before = name[at - 1];
-  if (IsSeparator(before)) return !IsSeparator(name[at]);
-  return IsLower(before) && IsUpper(name[at]);
+  return at == 0 || BeginsWord(name, at);
 }
 
-NameMatch MatchName(std::u16string_view typed, std::u16string_view name, bool ignore_case) {
+NameMatch MatchName(std::u16string_view typed, std::u16string_view name, bool ignore_case,
+                    bool letters) {
   if (typed.empty()) return {MatchKind::kPrefix, 0};
   if (typed.size() == name.size() && SameAt(typed, name, 0, ignore_case)) {
     return {MatchKind::kExact, 0};
   }
   if (SameAt(typed, name, 0, ignore_case)) return {MatchKind::kPrefix, 0};
+  const char16_t first = Fold(typed[0], ignore_case);
   for (size_t at = 1; at + typed.size() <= name.size(); ++at) {
-    if (StartsWord(name, at) && SameAt(typed, name, at, ignore_case)) {
+    if (Fold(name[at], ignore_case) == first && BeginsWord(name, at) &&
+        SameAt(typed, name, at, ignore_case)) {
       return {MatchKind::kWordStart, -static_cast<int32_t>(at)};
     }
   }
+  if (!letters) return {};
   // Letters in order: the first place where all of them are found going forward, then, from
   // its end, backward to the shortest stretch that still holds them all.
   size_t t = 0, end = 0;
@@ -78,7 +89,7 @@ NameMatch MatchName(std::u16string_view typed, std::u16string_view name, bool ig
     if (t < typed.size() && Fold(name[i], ignore_case) == Fold(typed[t], ignore_case)) {
       score += kLetter;
       if (previous_matched) score += kConsecutive;
-      if (StartsWord(name, i)) score += kWordStartBonus;
+      if (i == 0 || BeginsWord(name, i)) score += kWordStartBonus;
       if (t == 0 && i == 0) score += kFirstLetterBonus;
       previous_matched = true;
       in_gap = false;

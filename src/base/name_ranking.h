@@ -16,7 +16,9 @@ struct NameMatch {
 };
 
 // `ignore_case`: letters are compared in upper case (command words, aliases, Windows paths).
-NameMatch MatchName(std::u16string_view typed, std::u16string_view name, bool ignore_case);
+// `letters`: false leaves out the letters-in-order match (and its cost).
+NameMatch MatchName(std::u16string_view typed, std::u16string_view name, bool ignore_case,
+                    bool letters = true);
 
 // True when `c` begins a word of a name: the first character, one after a blank or a
 // separator ("-", "_", ".", "/", "\"), or an upper-case letter after a lower-case one.

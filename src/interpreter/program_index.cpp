@@ -1,6 +1,8 @@
 #include "interpreter/program_index.h"
 
 #include <algorithm>
+#include <iterator>
+#include <ranges>
 #include <cstdint>
 #include <functional>
 #include <unordered_map>
@@ -285,14 +287,12 @@ void FinishReading(Context& ctx) {
   ProgramIndexState& index = ctx.index;
   SourceReading reading = std::move(*index.reading);
   index.reading.reset();
-  std::erase_if(index.programs,
-                [&](const IndexedProgram& p) { return p.source == reading.source; });
-  for (IndexedProgram& p : reading.found) index.programs.push_back(std::move(p));
-  // The programs in the order of their sources, so that the earlier source wins a name.
-  std::stable_sort(index.programs.begin(), index.programs.end(),
-                   [](const IndexedProgram& a, const IndexedProgram& b) {
-                     return a.source < b.source;
-                   });
+  // The programs stay in the order of their sources, so that the earlier source wins a name.
+  const auto [first, last] =
+      std::ranges::equal_range(index.programs, reading.source, {}, &IndexedProgram::source);
+  const auto at = index.programs.erase(first, last);
+  index.programs.insert(at, std::make_move_iterator(reading.found.begin()),
+                        std::make_move_iterator(reading.found.end()));
   WatchedSource& source = index.sources[reading.source];
   source.stamp = reading.stamp;
   source.read = true;
@@ -316,20 +316,22 @@ bool ReadEntries(Context& ctx, const std::function<bool()>& more) {
 }
 
 // The next source whose stamp changed since it was read (or never read), from next_check on.
-std::optional<uint32_t> NextChanged(Context& ctx, const std::function<bool()>& more) {
+// `settled` tells that every source was looked at and none had changed.
+std::optional<uint32_t> NextChanged(Context& ctx, const std::function<bool()>& more,
+                                    bool& settled) {
   ProgramIndexState& index = ctx.index;
   const size_t n = index.sources.size();
-  for (size_t looked = 0; looked < n && more(); ++looked) {
-    const size_t i = (index.next_check + looked) % n;
+  for (size_t looked = 0; looked < n; ++looked) {
+    if (!more()) return std::nullopt;
+    const size_t i = index.next_check % n;
+    index.next_check = (i + 1) % n;
     const WatchedSource& w = index.sources[i];
-    if (!w.read || ctx.os.SourceStamp(w.source) != w.stamp) {
-      index.next_check = (i + 1) % n;
-      return static_cast<uint32_t>(i);
-    }
+    if (!w.read || ctx.os.SourceStamp(w.source) != w.stamp) return static_cast<uint32_t>(i);
   }
-  index.next_check = 0;
+  settled = true;
   return std::nullopt;
 }
+
 
 void Clear(ProgramIndexState& index) {
   index.loaded = false;
@@ -401,7 +403,6 @@ size_t RebuildProgramIndex(Context& ctx) {
     ReadEntries(ctx, [] { return true; });
     i = std::max(i, at);
   }
-  AssignNames(ctx);
   SaveIndex(ctx);
   return index.programs.size();
 }
@@ -412,15 +413,17 @@ void ProgramIndexTick(Context& ctx) {
   const uint32_t start = ctx.os.TickCount();
   const std::function<bool()> more = [&] { return ctx.os.TickCount() - start < kIndexSliceMs; };
   if (!Load(ctx, more)) return;
+  bool settled = false;
   while (more()) {
     if (!index.reading) {
-      const std::optional<uint32_t> changed = NextChanged(ctx, more);
+      const std::optional<uint32_t> changed = NextChanged(ctx, more, settled);
       if (!changed) break;
       BeginReading(ctx, *changed);
     }
     if (!ReadEntries(ctx, more)) return;
   }
-  if (index.changed && !index.reading) SaveIndex(ctx);
+  // Written once everything that changed is read, not after every source.
+  if (settled && index.changed) SaveIndex(ctx);
 }
 
 bool ProgramIndexReady(Context& ctx) {

@@ -1,6 +1,7 @@
 #include "ui/completion.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_set>
 
 #include "base/text.h"
@@ -61,9 +62,38 @@ bool LooksLikePath(std::u16string_view word) {
          ((word[0] >= u'A' && word[0] <= u'Z') || (word[0] >= u'a' && word[0] <= u'z'));
 }
 
+// Case folded where the names ignore case, for the set of names already offered.
+struct NameHash {
+  bool fold;
+  size_t operator()(std::u16string_view name) const {
+    size_t h = 14695981039346656037ull;
+    for (const char16_t c : name) h = (h ^ (fold ? UpperChar(c) : c)) * 1099511628211ull;
+    return h;
+  }
+};
+struct NameEqual {
+  bool fold;
+  bool operator()(std::u16string_view a, std::u16string_view b) const {
+    return fold ? EqualsIgnoreCase(a, b) : a == b;
+  }
+};
+
+int CompareFolded(std::u16string_view a, std::u16string_view b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const char16_t x = UpperChar(a[i]), y = UpperChar(b[i]);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Gathers the names that match, as views of names that live as long as the gathering (the
+// context's, the tables', or kept by the gatherer itself); the ranked result owns its texts.
 class Gatherer {
  public:
-  Gatherer(std::u16string_view typed, bool ignore_case) : typed_(typed), ignore_case_(ignore_case) {}
+  Gatherer(std::u16string_view typed, bool ignore_case)
+      : typed_(typed),
+        ignore_case_(ignore_case),
+        seen_(64, NameHash{ignore_case}, NameEqual{ignore_case}) {}
 
   // A name offered; `also` are further names it may be found by (an indexed program's
   // display names). The first offer of a name wins.
@@ -71,35 +101,52 @@ class Gatherer {
              std::initializer_list<std::u16string_view> also = {}, uint32_t launches = 0,
              uint32_t last_launch = 0) {
     if (name.empty()) return;
-    NameMatch best = MatchName(typed_, name, ignore_case_);
+    // Names that hold the letters only scattered count only for two letters or more.
+    const bool letters = typed_.size() >= 2;
+    NameMatch best = MatchName(typed_, name, ignore_case_, letters);
     for (const std::u16string_view other : also) {
-      if (other.empty()) continue;
-      const NameMatch m = MatchName(typed_, other, ignore_case_);
+      if (other.empty() || best.kind == MatchKind::kExact) continue;
+      const NameMatch m = MatchName(typed_, other, ignore_case_, letters);
       if (m.kind < best.kind || (m.kind == best.kind && m.score > best.score)) best = m;
     }
     if (best.kind == MatchKind::kNone) return;
-    if (best.kind == MatchKind::kLetters && typed_.size() < 2) return;
-    if (!seen_.insert(ignore_case_ ? UpperCase(name) : std::u16string(name)).second) return;
-    out_.push_back({std::u16string(name), std::u16string(shown), folder, best, launches,
-                    last_launch});
+    if (!seen_.insert(name).second) return;
+    out_.push_back({name, shown, folder, best, launches, last_launch});
   }
+
+  // Keeps a text for the gathering's life (a path put together from its folder and a name).
+  std::u16string_view Keep(std::u16string text) { return kept_.emplace_back(std::move(text)); }
 
   std::vector<CompletionCandidate> Ranked() && {
     // Names that hold the letters only scattered come in only when nothing starts with the
     // text and no word of a name does: a short text would otherwise list half the table.
-    const bool better = std::any_of(out_.begin(), out_.end(), [](const CompletionCandidate& c) {
+    const bool better = std::any_of(out_.begin(), out_.end(), [](const Found& c) {
       return c.match.kind <= MatchKind::kWordStart;
     });
     if (better) {
-      std::erase_if(out_, [](const CompletionCandidate& c) {
-        return c.match.kind == MatchKind::kLetters;
-      });
+      std::erase_if(out_, [](const Found& c) { return c.match.kind == MatchKind::kLetters; });
     }
-    std::stable_sort(out_.begin(), out_.end(), Better);
-    return std::move(out_);
+    std::sort(out_.begin(), out_.end(), Better);
+    std::vector<CompletionCandidate> ranked;
+    ranked.reserve(out_.size());
+    for (const Found& f : out_) {
+      ranked.push_back({std::u16string(f.text), std::u16string(f.shown), f.folder, f.match,
+                        f.launches, f.last_launch});
+    }
+    return ranked;
   }
 
-  static bool Better(const CompletionCandidate& a, const CompletionCandidate& b) {
+ private:
+  struct Found {
+    std::u16string_view text;
+    std::u16string_view shown;
+    bool folder;
+    NameMatch match;
+    uint32_t launches;
+    uint32_t last_launch;
+  };
+
+  static bool Better(const Found& a, const Found& b) {
     if (a.match.kind != b.match.kind) return a.match.kind < b.match.kind;
     // A typed exact name is first whatever was launched.
     if (a.match.kind != MatchKind::kExact && a.match.score != b.match.score) {
@@ -108,14 +155,15 @@ class Gatherer {
     if (a.launches != b.launches) return a.launches > b.launches;
     if (a.last_launch != b.last_launch) return a.last_launch > b.last_launch;
     if (a.text.size() != b.text.size()) return a.text.size() < b.text.size();
-    return UpperCase(a.text) < UpperCase(b.text);
+    const int folded = CompareFolded(a.text, b.text);
+    return folded != 0 ? folded < 0 : a.text < b.text;
   }
 
- private:
   std::u16string typed_;
   bool ignore_case_;
-  std::unordered_set<std::u16string> seen_;
-  std::vector<CompletionCandidate> out_;
+  std::unordered_set<std::u16string_view, NameHash, NameEqual> seen_;
+  std::vector<Found> out_;
+  std::deque<std::u16string> kept_;
 };
 
 void OfferSetNames(Gatherer& g) {
@@ -140,7 +188,7 @@ void OfferSetNames(Gatherer& g) {
     for (int n = low; n <= high; ++n) {
       std::u16string text = Decimal(n);
       while (text.size() < width) text.insert(0, 1, u'0');
-      const std::u16string name = std::u16string(letters) + text;
+      const std::u16string_view name = g.Keep(std::u16string(letters) + text);
       g.Offer(name, name);
     }
   }
@@ -169,7 +217,10 @@ void OfferFirstWords(Context& ctx, Gatherer& g) {
 
 void OfferHistoryWords(Context& ctx, Gatherer& g) {
   for (const std::u16string& entry : ctx.history.entries) {
-    for (const std::u16string& word : Words(entry)) g.Offer(word, word);
+    for (std::u16string& word : Words(entry)) {
+      const std::u16string_view kept = g.Keep(std::move(word));
+      g.Offer(kept, kept);
+    }
   }
 }
 
@@ -192,8 +243,8 @@ void OfferPaths(Context& ctx, Gatherer& g, std::u16string_view typed) {
   const bool show_dot_files = windows || name_part.starts_with(u".");
   for (const FolderItem& item : ctx.os.ListFolder(folder)) {
     if (!show_dot_files && item.name.starts_with(u".")) continue;
-    const std::u16string shown = item.folder ? item.name + sep : item.name;
-    g.Offer(std::u16string(folder_part) + shown, shown, item.folder);
+    const std::u16string_view shown = g.Keep(item.folder ? item.name + sep : item.name);
+    g.Offer(g.Keep(std::u16string(folder_part) + std::u16string(shown)), shown, item.folder);
   }
 }
 
