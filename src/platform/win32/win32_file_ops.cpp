@@ -30,18 +30,22 @@ ShellFileResult Win32Platform::FileOperation(const ShellFileOperation& operation
   if (!IsNameList(operation.from) || (!operation.to.empty() && !IsNameList(operation.to))) {
     return {ERROR_INVALID_PARAMETER, false};
   }
-  const std::string from = ToAnsi(operation.from);
-  const std::string to = ToAnsi(operation.to);
-  SHFILEOPSTRUCTA record{};
+  // The wide call gets the names whole: through the ANSI code page a character it cannot
+  // hold would become "?", a wildcard that takes other files with it.
+  SHFILEOPSTRUCTW record{};
   record.hwnd = reinterpret_cast<HWND>(operation.owner);
   record.wFunc = operation.function;
-  record.pFrom = from.c_str();
-  record.pTo = operation.to.empty() ? nullptr : to.c_str();
+  record.pFrom = reinterpret_cast<const wchar_t*>(operation.from.c_str());
+  record.pTo =
+      operation.to.empty() ? nullptr : reinterpret_cast<const wchar_t*>(operation.to.c_str());
   record.fFlags = operation.flags;
+  // What cannot go to the recycle bin is deleted for good only after a warning, even when
+  // the other questions are switched off.
+  if ((operation.flags & fo::kAllowUndo) != 0) record.fFlags |= fo::kWantNukeWarning;
   record.fAnyOperationsAborted = FALSE;
   record.hNameMappings = nullptr;
   record.lpszProgressTitle = nullptr;
-  const int code = SHFileOperationA(&record);
+  const int code = SHFileOperationW(&record);
   return {code, record.fAnyOperationsAborted != FALSE};
 }
 
