@@ -79,11 +79,14 @@ def run(folder, exe, lines, env, setup=None, after=""):
                           input="".join(l + "\n" for l in lines).encode("utf-8"), env=env,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder,
                           timeout=180)
-    out = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
-    answers = [l.split("\t", 2)[1:] for l in out.splitlines() if l.startswith("ANSWER\t")]
-    answers = [(int(t), unescape(text)) for t, text in answers]
     check("qrxsh ended normally", proc.returncode == 0, proc.stderr.decode()[-500:])
-    return answers[1:-1]  # without the start and end answers
+    return parse_answers(proc.stdout)
+
+
+def parse_answers(stdout):
+    out = stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    answers = [l.split("\t", 2)[1:] for l in out.splitlines() if l.startswith("ANSWER\t")]
+    return [(int(t), unescape(text)) for t, text in answers][1:-1]  # without start and end
 
 
 def reg_value(env, name):
@@ -147,6 +150,7 @@ def hostile_name_checks(folder, exe, env):
         ("COPY naïve.txt d", (3, "done 0"), ["d/naïve.txt"], []),
         ("RENAME a.txt ü.txt", (3, "done 0"), ["ü.txt"], ["a.txt"]),
         ("RENAME sub" + SEP + "a2.txt fresh.txt", (3, "done 0"), ["sub/fresh.txt"], ["sub/a2.txt"]),
+        ("COPY d d" + SEP + "sub", (5, "shfo 118"), [], []),
     ] + ([] if WINE else [("DEL x*y.txt 16", (3, "done 0"), [], ["x*y.txt"])])
     before = listing(h)
     answers = run(folder, exe, ["CD h"] + [row[0] for row in table], env)
@@ -156,7 +160,9 @@ def hostile_name_checks(folder, exe, env):
     check("hostile names: exactly the named files changed",
           after == sorted(set(before) - {g for row in table for g in row[3]}
                           | {a for row in table for a in row[2]}), repr(after))
-    if not WINE:
+    if WINE:
+        wine_trash_warning(folder, exe, env, h)
+    else:
         # An answer to a question is taken as that, never as a command line: a No skips one
         # file and the next answer goes to the next question.
         make_files(h, ["q/f/a", "q/f/b", "r/f/a", "r/f/b"])
@@ -165,6 +171,29 @@ def hostile_name_checks(folder, exe, env):
             (3, "cancelled"), (3, shown_path(h))], repr(answers))
         check("No skips one file", [open(os.path.join(h, "r/f", n)).read() for n in "ab"] ==
               ["r/f/a", "q/f/b"])
+
+
+def wine_trash_warning(folder, exe, env, h):
+    """Where Wine's shell cannot use the trash (here: its data folder is a file) it deletes for
+    good; the warning quorix asks for stops it, and Escape keeps the file."""
+    make_files(h, ["k.txt"])
+    proc = subprocess.Popen(["wine", os.path.join(folder, os.path.basename(sys.argv[1]))],
+                            stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, cwd=folder,
+                            env=dict(env, XDG_DATA_HOME=os.path.join(folder, "QRX_CORE.INI")))
+    proc.stdin.write(b"CD h\nDEL k.txt 84\n")
+    proc.stdin.flush()
+    try:
+        box = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                              "ファイルの削除の確認"], stdout=subprocess.PIPE, timeout=60)
+        subprocess.run(["xdotool", "key", "--window", box.stdout.split()[0], "Escape"])
+    except (subprocess.TimeoutExpired, IndexError):
+        check("Wine asks before a delete for good", False)
+        proc.kill()
+    out, _ = proc.communicate(timeout=60)
+    check("the warning's Escape keeps the file and answers cancelled",
+          parse_answers(out)[1:] == [(3, "cancelled")] and os.path.isfile(os.path.join(h, "k.txt")),
+          repr(parse_answers(out)))
 
 
 def mount_checks(folder, exe, env):
