@@ -196,9 +196,13 @@ def wine_trash_warning(folder, exe, env, h):
 
 def mount_checks(folder, exe, env):
     """DEL and COPY with file systems mounted inside the folders they work on."""
-    probe = subprocess.run(["unshare", "-rm", "true"], stderr=subprocess.PIPE)
-    if probe.returncode != 0:
-        print("SKIP: no mount namespace (unshare -rm): " + probe.stderr.decode().strip())
+    try:
+        probe = subprocess.run(["unshare", "-rm", "true"], stderr=subprocess.PIPE)
+        why = probe.stderr.decode().strip() if probe.returncode != 0 else None
+    except OSError as error:
+        why = str(error)
+    if why is not None:
+        print("SKIP: no mount namespace of our own (unshare -rm): " + why)
         return 77
     setup = """mkdir -p m/t/inner m/b/inner m/bsrc m/src m/other m/ro
 echo x > m/bsrc/f; echo r > m/ro/f
