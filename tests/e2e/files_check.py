@@ -225,7 +225,7 @@ mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
         state = f.read().split()
     check("nothing deleted or made", state == [
         ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./other", "./ro", "./ro/f",
-        "./src", "./t", "./t/inner", "./t/inner/f"], repr(state))
+        "./src", "./t", "./t/inner", "./t/inner/f"], repr(state)[:1000])
     check("nothing in the trash", not os.path.exists(os.path.join(folder, "data", "Trash")))
     return summary()
 
