@@ -195,7 +195,7 @@ def wine_trash_warning(folder, exe, env, h):
 
 
 def mount_checks(folder, exe, env):
-    """DEL and COPY with file systems mounted inside the folders they work on."""
+    """DEL, COPY and MOVE with file systems mounted inside the folders they work on."""
     try:
         probe = subprocess.run(["unshare", "-rm", "true"], stderr=subprocess.PIPE)
         why = probe.stderr.decode().strip() if probe.returncode != 0 else None
@@ -206,7 +206,8 @@ def mount_checks(folder, exe, env):
         return 77
     setup = """mkdir -p m/t/inner m/b/inner m/bsrc m/src m/other m/ro
 echo x > m/bsrc/f; echo r > m/ro/f
-mount -t tmpfs none m/t/inner; echo x > m/t/inner/f
+mount -t tmpfs none m/t/inner; echo x > m/t/inner/f; echo g > m/t/inner/g
+mkdir m/t/inner/dir; echo x > m/t/inner/dir/x
 mount --bind m/bsrc m/b/inner
 mount --bind m/src m/other
 mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
@@ -217,16 +218,19 @@ mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
         ("DEL b 16", (5, "shfo 32")),        # a bind mount of this one inside
         ("COPY src other/inside", (5, "shfo 118")),  # into itself through a bind mount
         ("DEL ro/f 84", (5, "shfo 19")),     # to the trash from a read-only mount
+        ("MOVE t/inner/dir moved", (3, "done 0")),  # across file systems: copied, then removed
+        ("DEL t/inner/g 84", (3, "done 0")),  # the same into the trash
     ]
     answers = run(folder, exe, ["CD m"] + [row[0] for row in table], env, setup + "\n", after)
     for (line, answer), got in zip(table, answers[1:] + [None] * len(table)):
         check(line, got == answer, repr(got))
     with open(os.path.join(folder, "state.txt")) as f:
         state = f.read().split()
-    check("nothing deleted or made", state == [
-        ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./other", "./ro", "./ro/f",
-        "./src", "./t", "./t/inner", "./t/inner/f"], repr(state)[:1000])
-    check("nothing in the trash", not os.path.exists(os.path.join(folder, "data", "Trash")))
+    check("nothing deleted or made but the moves", state == [
+        ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./moved", "./moved/x",
+        "./other", "./ro", "./ro/f", "./src", "./t", "./t/inner", "./t/inner/f"], repr(state)[:1000])
+    trash = listing(os.path.join(folder, "data", "Trash"))
+    check("only g in the trash", trash == ["files", "files/g", "info", "info/g.trashinfo"], repr(trash))
     return summary()
 
 

@@ -1,11 +1,9 @@
 // The shell's file operations, the trash and MD/CD/CHDRIVE with the POSIX platform on real
 // files in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -254,27 +252,6 @@ TEST_F(PosixFileOpsTest, TheTrashGetsTheItemAndItsInfo) {
     EXPECT_EQ(Op(fo::kDelete, own, "-", kQuiet), "5") << own;
   }
   EXPECT_EQ(Listing("data/Trash/info"), "folder.trashinfo old file.2.txt.trashinfo old file.txt.trashinfo");
-}
-
-TEST_F(PosixFileOpsTest, AcrossFileSystemsItemsAreCopiedThenRemoved) {
-  std::string other = "/dev/shm/qrx-test-XXXXXX";
-  struct stat here {
-  }, there{};
-  if (::mkdtemp(other.data()) == nullptr || ::stat(dir.path().c_str(), &here) != 0 ||
-      ::stat(other.c_str(), &there) != 0 || here.st_dev == there.st_dev) {
-    GTEST_SKIP() << "no second file system at /dev/shm";
-  }
-  fs::create_directories(other + "/f/in");
-  std::ofstream(other + "/f/in/x.txt") << "x";
-  std::ofstream(other + "/t.txt") << "t";
-  ShellFileOperation move{0, fo::kMove, List(other + "/f"), List(dir / "moved"), kQuiet};
-  EXPECT_EQ(os.FileOperation(move, questions).code, 0);
-  EXPECT_EQ(dir.Get("moved/in/x.txt"), "x");
-  ShellFileOperation trash{0, fo::kDelete, List(other + "/t.txt"), u"", fo::kAllowUndo | kQuiet};
-  EXPECT_EQ(os.FileOperation(trash, questions).code, 0);
-  EXPECT_EQ(dir.Get("data/Trash/files/t.txt"), "t");
-  EXPECT_TRUE(fs::is_empty(other));
-  fs::remove_all(other);
 }
 
 TEST_F(PosixFileOpsTest, ATrashThatCannotBeMadeKeepsTheFile) {
