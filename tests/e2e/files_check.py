@@ -210,6 +210,7 @@ mount -t tmpfs none m/t/inner; echo x > m/t/inner/f; echo g > m/t/inner/g
 mkdir m/t/inner/dir; echo x > m/t/inner/dir/x
 mount --bind m/bsrc m/b/inner
 mount --bind m/src m/other
+mkdir -p m/src2/x m/dst2; mount --bind m/dst2 m/src2/x
 mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
     after = "cd m; find . | sort > ../state.txt"
     # (line, answer): nothing changes, whatever is mounted where
@@ -217,6 +218,7 @@ mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
         ("DEL t 16", (5, "shfo 32")),        # another file system inside
         ("DEL b 16", (5, "shfo 32")),        # a bind mount of this one inside
         ("COPY src other/inside", (5, "shfo 118")),  # into itself through a bind mount
+        ("COPY src2 dst2/src2", (5, "shfo 118")),  # the copy shown inside its source
         ("DEL ro/f 84", (5, "shfo 19")),     # to the trash from a read-only mount
         ("MOVE t/inner/dir moved", (3, "done 0")),  # across file systems: copied, then removed
         ("DEL t/inner/g 84", (3, "done 0")),  # the same into the trash
@@ -227,8 +229,9 @@ mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
     with open(os.path.join(folder, "state.txt")) as f:
         state = f.read().split()
     check("nothing deleted or made but the moves", state == [
-        ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./moved", "./moved/x",
-        "./other", "./ro", "./ro/f", "./src", "./t", "./t/inner", "./t/inner/f"], repr(state)[:1000])
+        ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./dst2", "./moved",
+        "./moved/x", "./other", "./ro", "./ro/f", "./src", "./src2", "./src2/x", "./t", "./t/inner", "./t/inner/f"],
+        repr(state)[:1000])
     trash = listing(os.path.join(folder, "data", "Trash"))
     check("only g in the trash", trash == ["files", "files/g", "info", "info/g.trashinfo"], repr(trash))
     return summary()

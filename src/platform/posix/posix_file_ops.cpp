@@ -15,6 +15,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -394,6 +395,8 @@ class ShellOperation {
       if (const int error = posix::CheckRemovable(sys_, from, true)) return CodeOf(error, from);
     }
     const int error = exists ? ReplaceFile(from, to) : posix::CopyNew(sys_, from, to);
+    // A folder met again inside its own copy: the copy would go on without end.
+    if (error == ELOOP) return kIntoItself;
     if (error != 0) return CodeOf(error, from);
     if (move) {
       std::error_code ec;
@@ -606,7 +609,14 @@ int32_t ShellCodeForFileErrno(int error) {
   }
 }
 
-int CopyNew(SysCalls& sys, const std::string& from, const std::string& to) {
+namespace {
+
+// The folders of one copy: those being copied on the way down and those made for them. A
+// folder met again (a bind mount that shows a folder above it, or the copy itself) would copy
+// without end.
+using FolderChain = std::vector<std::pair<dev_t, ino_t>>;
+
+int CopyTree(SysCalls& sys, const std::string& from, const std::string& to, FolderChain& chain) {
   struct stat st {};
   if (sys.Lstat(from.c_str(), &st) != 0) return errno;
   if (S_ISLNK(st.st_mode)) {
@@ -617,13 +627,21 @@ int CopyNew(SysCalls& sys, const std::string& from, const std::string& to) {
   }
   if (S_ISREG(st.st_mode)) return CopyData(sys, from, to, st);
   if (!S_ISDIR(st.st_mode)) return EACCES;  // a device or pipe: nothing a copy could hold
+  if (std::find(chain.begin(), chain.end(), std::pair(st.st_dev, st.st_ino)) != chain.end()) {
+    return ELOOP;
+  }
   // Open for the owner while it fills, then the permissions of the original.
   if (::mkdir(to.c_str(), 0700) != 0) return errno;
+  struct stat made {};
+  const size_t depth = chain.size();
+  chain.emplace_back(st.st_dev, st.st_ino);
+  if (sys.Lstat(to.c_str(), &made) == 0) chain.emplace_back(made.st_dev, made.st_ino);
   std::vector<std::string> names;
   int error = FolderNames(sys, from, names);
   for (size_t i = 0; error == 0 && i < names.size(); ++i) {
-    error = CopyNew(sys, Join(from, names[i]), Join(to, names[i]));
+    error = CopyTree(sys, Join(from, names[i]), Join(to, names[i]), chain);
   }
+  chain.resize(depth);
   if (error != 0) {
     // No part of a folder that could not be copied whole stays.
     std::error_code ignored;
@@ -634,6 +652,13 @@ int CopyNew(SysCalls& sys, const std::string& from, const std::string& to) {
   (void)::utimensat(AT_FDCWD, to.c_str(), times, 0);
   (void)::chmod(to.c_str(), st.st_mode & 07777);
   return 0;
+}
+
+}  // namespace
+
+int CopyNew(SysCalls& sys, const std::string& from, const std::string& to) {
+  FolderChain chain;
+  return CopyTree(sys, from, to, chain);
 }
 
 int CheckRemovable(SysCalls& sys, const std::string& path, bool whole_tree) {

@@ -15,7 +15,8 @@ int32_t ShellCodeForFileErrno(int error);
 // Copies a file, symbolic link or folder (with its contents) to a path that does not exist
 // yet, keeping permissions and modification times; links are copied as links. Returns 0 or
 // the errno of the first failure, and then leaves nothing at `to`; other kinds of files
-// (devices, pipes) give EACCES.
+// (devices, pipes) give EACCES, a folder met again inside its own copy (through a bind
+// mount) ELOOP.
 int CopyNew(SysCalls& sys, const std::string& from, const std::string& to);
 
 // Whether an item can be removed before anything of it is: 0, EBUSY when another file system
