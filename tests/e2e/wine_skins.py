@@ -205,8 +205,7 @@ def scenario_skinned(folder):
                                 ["wait-command-text", "ANS 貼り付け 2", "3000"], ["key", "ENTER"],
                                 ["wait-balloon", "貼り付け", "3000"])
         check("skinned: the middle button pastes the clipboard into the command box", ok, err)
-        expect("skinned: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("skinned: process ends after close", q.ended(15))
+        wq.close(q, "skinned")
     finally:
         q.stop()
 
@@ -220,7 +219,7 @@ def scenario_plain(folder):
                wq.enter(q, "SKIN KUMO", ["wait-answer", wq.message("SKIN_NOSKINMODE"), "5000"]))
         r = window_rect(q)
         check("the plain window keeps its size", r is not None and size_of(r) != KUMO, repr(r))
-        expect("plain: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
+        wq.close(q, "plain")
     finally:
         q.stop()
 
@@ -257,7 +256,7 @@ def scenario_popups(folder):
         check("CLS closes the kept box at once and opens none", ok, err)
         ok, out, err = drive([["answer"]], q.wpid)
         check("popups: answers do not go to the answer line", ok and out == [""], err or repr(out))
-        expect("popups: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
+        wq.close(q, "popups")
     finally:
         q.stop()
 
