@@ -142,6 +142,17 @@ def run_tests(cmd, shards, timeout, cwd):
     return rc
 
 
+def followed_outcome(log, n, total):
+    """The outcome of mutant n in the output of another run, once that run has printed it."""
+    head = f"[{n}/{total}] "
+    while True:
+        with open(log, encoding="utf-8") as f:
+            for line in f:
+                if line.startswith(head):
+                    return line[len(head):].split()[0]
+        time.sleep(5)
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument("--tree", default=os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
@@ -152,6 +163,9 @@ def main():
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--save", help="write the per-mutant results as JSON")
     ap.add_argument("--only-caught", metavar="FILE", help="rerun only what FILE records as caught")
+    ap.add_argument("--follow", metavar="LOG",
+                    help="as --only-caught, reading the outcomes from the output of a run that "
+                    "is still going (same seed and sites), each as soon as it is there")
     args = ap.parse_args()
 
     tree = os.path.abspath(args.tree)
@@ -193,7 +207,9 @@ def main():
     caught = 0
     for n, s in enumerate(sample, 1):
         before = earlier.get((s["file"], s["line"], s["col"], s["kind"]))
-        if args.only_caught and before != "caught":
+        if args.follow:
+            before = followed_outcome(args.follow, n, len(sample))
+        if (args.only_caught or args.follow) and before != "caught":
             caught += before == "caught"
             results.append(dict(s, outcome=before or "no-compile"))
             print(f"[{n}/{len(sample)}] {results[-1]['outcome']:10} (as before) {s['file']}:{s['line']}",
