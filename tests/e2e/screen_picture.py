@@ -57,7 +57,8 @@ def write_png(path, picture):
         return (struct.pack(">I", len(body)) + kind + body +
                 struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
 
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)  # 8-bit RGB
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
     png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)

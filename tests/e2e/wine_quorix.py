@@ -46,8 +46,10 @@ def check(name, ok, detail=""):
 def unescape(text):
     """Undoes the driver's C-style escapes (\\\\ \\t \\r \\n \\xHH)."""
     named = {"\\": "\\", "t": "\t", "r": "\r", "n": "\n"}
-    return re.sub(r"\\(x[0-9A-Fa-f]{2}|.)",
-                  lambda m: chr(int(m[1][1:], 16)) if len(m[1]) == 3 else named.get(m[1], m[1]), text)
+
+    def one(m):
+        return chr(int(m[1][1:], 16)) if len(m[1]) == 3 else named.get(m[1], m[1])
+    return re.sub(r"\\(x[0-9A-Fa-f]{2}|.)", one, text)
 
 
 def read_ini(path):
