@@ -1,4 +1,4 @@
-// The settings group's SET sub-commands and the clipboard command watch.
+// The settings group's SET sub-commands.
 //
 // Each handler keeps its value in memory, stores it under its row's section and key, and
 // answers with its row's answer key; a write that the configuration file refuses is
@@ -28,8 +28,5 @@ void SetSkin(Context& ctx, const SetCall& call);
 // "MOVE": the window can be dragged unless the value is "OFF", which first saves where the
 // window stands, as WRITE does.
 void SetMove(Context& ctx, const SetCall& call);
-
-// Runs a "QSCMD:" command found on the clipboard; called by the tick while CLIPFLG is 1.
-void WatchClipboard(Context& ctx);
 
 }  // namespace qrx
