@@ -16,7 +16,6 @@
 #include "core/command_entry.h"
 #include "core/main_form.h"
 #include "core/net_state.h"
-#include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -109,7 +108,6 @@ struct Context {
   CalcState calc;
   CdState cd;
   NetState net;
-  SkinState skin;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end
   // sequence) has shown already.
