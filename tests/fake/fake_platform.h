@@ -189,6 +189,7 @@ class FakeShell : public virtual Shell, public virtual FakeCallLog {
   std::vector<ShellFileOperation> file_operations;
   ShellFileResult file_result;
   std::vector<FileQuestion> file_questions;
+  int32_t file_question_matches = 0;
   bool properties_shown = true;  // what ShowProperties answers
   // The answer library: false = cannot be loaded; its calls are logged as
   // "fncAns <window> <time> <text>", and `library_rewrites` replaces the text it was given.
