@@ -176,9 +176,22 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     check("popup: ANS hi 2 shows a box", box is not None)
     check("popup: the box closes by itself",
           box is not None and wait_for(lambda: not set(box) & set(windows("^quorix$")), 4))
+    # The input box of $? gives what is typed into it.
+    typed, fkey = os.path.join(folder, "typed.txt"), os.path.join(folder, "fkey.txt")
+    q.type(f"ECHO {typed} $?")
+    wait_for(lambda: active_name() not in ("", CAPTION), 3)
+    xdo("type", "--delay", "15", "in the box")
+    xdo("key", "Return")
+    check("input box: $? gives the typed text", wait_for(lambda: os.path.exists(typed), 5)
+          and open(typed, "rb").read() == b"in the box\r\n")
+    # Ctrl+Alt+F-keys switch consoles under X: Shift+Ctrl (FPU 3) reaches quorix.
+    q.type(f"SET F03 ECHO {fkey} F3", "SET FPU 3")
     other = subprocess.Popen(["xmessage", "-geometry", "600x400+0+0", "in front"],
                              stderr=subprocess.DEVNULL)
     wait_for(lambda: active_name() == "xmessage")
+    xdo("key", "shift+ctrl+F3")
+    check("function keys: Shift+Ctrl+F3 in another program runs F03",
+          wait_for(lambda: os.path.exists(fkey), 3))
     xdo("key", "ctrl+alt+Home")
     check("hot key: Ctrl+Alt+Home brings quorix to the front",
           wait_for(lambda: active_name() == CAPTION, 3), active_name())
