@@ -4,7 +4,8 @@ Checks through what the program leaves behind (configuration, history, ECHO file
 the X server knows (window names, geometry, focus, pixels). Prints one line per failed check
 and "N passed, N failed".
 
-usage: desktop_check.py NATIVE_BUILD_DIR SHOT_DIR"""
+usage: desktop_check.py NATIVE_BUILD_DIR SHOT_DIR
+       desktop_check.py NATIVE_BUILD_DIR - --shared QUORIX_EXE   (under Wine's display)"""
 import os
 import shutil
 import subprocess
@@ -62,27 +63,29 @@ def pixel(png, x, y):
 class Quorix:
     """One running quorix with a configuration folder of its own."""
 
-    def __init__(self, exe, folder, ini_lines=None, args=None, env=None):
+    def __init__(self, exe, folder, ini_lines=None, args=None, env=None, command=None):
         self.folder = folder
         self.ini = os.path.join(folder, "QRX_CORE.INI")
         if ini_lines is not None:
             with open(self.ini, "wb") as f:
                 f.write(("\r\n".join(["[SYSTEM]", "Version=0.50"] + ini_lines) + "\r\n").encode("cp932"))
-        self.proc = subprocess.Popen([exe] + (args if args is not None else [self.ini]),
+        self.proc = subprocess.Popen(command or [exe] + (args if args is not None else [self.ini]),
                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wid = None
 
-    def await_window(self, caption=CAPTION):
+    def await_window(self, caption=CAPTION, timeout=10.0):
         # The tray icon's window has the name too: the main window is the larger one.
         found = wait_for(lambda: [w for w in windows("^" + caption.replace("[", r"\[") + "$",
                                                      self.proc.pid)
-                                  if int(geometry(w).get("WIDTH", 0)) > 32])
+                                  if int(geometry(w).get("WIDTH", 0)) > 32], timeout)
         self.wid = found[0] if found else None
         return self.wid
 
     def type(self, *lines):
         for line in lines:
-            xdo("windowactivate", "--sync", self.wid)
+            # Without a window manager (Wine's display) the focus is set directly.
+            xdo("windowactivate", "--sync", self.wid) if os.environ.get("QRX_WM") != "none" \
+                else xdo("windowfocus", "--sync", self.wid)
             xdo("type", "--delay", "15", line)
             xdo("key", "Return")
             time.sleep(0.15)
@@ -252,8 +255,37 @@ def scenario_package(exe_dir, root, folder):
     q.exit()
 
 
+def scenario_shared(exe, wine_exe, folder):
+    """quorix.exe stores, the native window reads and stores, quorix.exe reads."""
+    os.environ["QRX_WM"] = "none"
+    windows_ini = "Z:" + os.path.join(folder, "QRX_CORE.INI").replace("/", "\\")
+
+    def session(program, lines, ini_lines=None):
+        q = Quorix(program, folder, ini_lines,
+                   command=["wine", program, windows_ini] if program == wine_exe else None)
+        if q.await_window(timeout=60) is None:
+            return check(f"shared: {os.path.basename(program)} shows its window", False)
+        q.type(*lines)
+        return q.exit()
+
+    from_wine, from_linux = os.path.join(folder, "linux.txt"), os.path.join(folder, "wine.txt")
+    session(wine_exe, ["SET 3 from-wine", "ALIAS wa ANS wine-alias"], [])
+    session(exe, [f"ECHO {from_wine} $3", "wa", f"ECHO {from_wine} $@", "SET 4 from-linux"])
+    session(wine_exe, ["ECHO " + "Z:" + from_linux.replace("/", "\\") + " $4"])
+    read = lambda p: open(p, "rb").read().decode("cp932") if os.path.exists(p) else None  # noqa: E731
+    check("shared: the native window reads quorix.exe's variable and alias",
+          read(from_wine) == "from-wine\r\nwine-alias\r\n", repr(read(from_wine)))
+    check("shared: quorix.exe reads the native window's variable",
+          read(from_linux) == "from-linux\r\n", repr(read(from_linux)))
+
+
 def main():
     exe = os.path.join(BUILD, "quorix")
+    if "--shared" in sys.argv:
+        with tempfile.TemporaryDirectory() as tmp:
+            scenario_shared(exe, sys.argv[sys.argv.index("--shared") + 1], tmp)
+        print(f"{wq.passed} passed, {wq.failed} failed")
+        return 1 if wq.failed else 0
     with tempfile.TemporaryDirectory() as tmp:
         d = [os.path.join(tmp, str(i)) for i in range(8)]
         for p in d:
