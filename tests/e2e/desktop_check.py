@@ -162,6 +162,16 @@ def scenario_skins(exe, folder):
     check("skins: NEKO's corner is transparent, its face is not",
           "(0,0,0)" in pixel(png, x + 1, y + 1) and "(0,0,0)" not in pixel(png, x + 88, y + 72),
           pixel(png, x + 1, y + 1) + pixel(png, x + 88, y + 72))
+    # Dragged by its picture, the window moves and the balloon follows.
+    xdo("mousemove", str(x + 88), str(y + 60), "mousedown", "1")
+    for _ in range(5):
+        time.sleep(0.1)
+        xdo("mousemove_relative", "20", "20")
+    xdo("mouseup", "1")
+    moved = wait_for(lambda: geometry(q.wid).get("X") == str(x + 100), 3)
+    check("skins: dragging the picture moves the window", moved, repr(geometry(q.wid)))
+    check("skins: the balloon follows", balloon and wait_for(
+        lambda: int(geometry(balloon[0]).get("X", 0)) >= x + 100 + 164, 3), repr(geometry(balloon[0])))
     q.type("SKIN KUMO")
     time.sleep(0.3)
     g = geometry(q.wid)
