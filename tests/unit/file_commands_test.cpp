@@ -137,7 +137,7 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   ASSERT_EQ(q.ui.boxes.size(), 2u);
   EXPECT_EQ(q.ui.boxes[0].text, u"trash my file.txt?");
   EXPECT_EQ(q.ui.boxes[0].title, u"quorix");
-  EXPECT_EQ(q.ui.boxes[0].style, mb::kYesNo | mb::kIconQuestion);
+  EXPECT_EQ(q.ui.boxes[0].style, mb::kYesAllNoCancel | mb::kIconQuestion);
   EXPECT_EQ(q.ui.boxes[1].text, u"replace my file.txt?");
   EXPECT_EQ(Last(), u"done 0 (3)");
 
@@ -145,6 +145,17 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.ui.yes_no_replies = {false};
   q.Type(u"DEL old.txt");
   EXPECT_EQ(q.ui.boxes.back().text, u"delete old.txt?");
+  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+
+  // Yes to all answers the operation's later questions; cancel stops it.
+  const size_t asked = q.ui.boxes.size();
+  q.os.file_questions = {FileQuestion::kReplace, FileQuestion::kReplace};
+  q.ui.button_replies = {mb::kIdYesToAll};
+  q.Type(u"COPY a.txt b");
+  EXPECT_EQ(q.ui.boxes.size(), asked + 1);
+  EXPECT_EQ(Last(), u"done 0 (3)");
+  q.ui.button_replies = {mb::kIdCancel};
+  q.Type(u"COPY a.txt b");
   EXPECT_EQ(Last(), u"cancelled 1223 (3)");
 }
 

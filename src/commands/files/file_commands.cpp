@@ -31,13 +31,15 @@ std::u16string NameList(std::u16string_view name) {
   return list;
 }
 
-// Questions of file operations on systems whose shell has no dialogs: a yes/no box with
-// the catalogue's text, #A being the name.
+// Questions of file operations on systems whose shell has no dialogs: a box with the
+// catalogue's text, #A being the name, and the shell's choices. "Yes to all" answers the
+// rest of this operation's questions; no and cancel both stop it.
 class AskTheUser : public FileQuestions {
  public:
   explicit AskTheUser(Context& ctx) : ctx_(ctx) {}
 
   bool Confirm(FileQuestion question, std::u16string_view name) override {
+    if (yes_to_all_) return true;
     const std::u16string key = question == FileQuestion::kDelete  ? u"ASK-DEL"
                                : question == FileQuestion::kTrash ? u"ASK-TRASH"
                                                                   : u"ASK-REPLACE";
@@ -45,12 +47,15 @@ class AskTheUser : public FileQuestions {
     // The report that follows sets #A again, so using it here leaves nothing behind.
     ctx_.answer.params[0] = std::u16string(name);
     text = ExpandAnswerParams(ctx_, text.substr(0, text.find(u'|')));
-    return ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesNo | mb::kIconQuestion) ==
-           mb::kIdYes;
+    const int answer =
+        ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesAllNoCancel | mb::kIconQuestion);
+    yes_to_all_ = answer == mb::kIdYesToAll;
+    return answer == mb::kIdYes || yes_to_all_;
   }
 
  private:
   Context& ctx_;
+  bool yes_to_all_ = false;
 };
 
 int32_t StartShellOperation(Context& ctx, ShellFileOperation& op) {

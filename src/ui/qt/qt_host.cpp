@@ -69,14 +69,20 @@ int QtUiHost::MessageBox(std::u16string_view text, std::u16string_view title, ui
       add(QMessageBox::Yes, mb::kIdYes);
       add(QMessageBox::No, mb::kIdNo);
       break;
-    case 0x3:  // yes, no, cancel
+    case mb::kYesNoCancel:
       add(QMessageBox::Yes, mb::kIdYes);
       add(QMessageBox::No, mb::kIdNo);
-      add(QMessageBox::Cancel, 2);
+      add(QMessageBox::Cancel, mb::kIdCancel);
+      break;
+    case mb::kYesAllNoCancel:
+      add(QMessageBox::Yes, mb::kIdYes);
+      add(QMessageBox::YesToAll, mb::kIdYesToAll);
+      add(QMessageBox::No, mb::kIdNo);
+      add(QMessageBox::Cancel, mb::kIdCancel);
       break;
     case 0x1:  // OK, cancel
       add(QMessageBox::Ok, 1);
-      add(QMessageBox::Cancel, 2);
+      add(QMessageBox::Cancel, mb::kIdCancel);
       break;
     default:
       add(QMessageBox::Ok, 1);
@@ -88,7 +94,7 @@ int QtUiHost::MessageBox(std::u16string_view text, std::u16string_view title, ui
   const auto chosen = results.find(box.clickedButton());
   if (chosen != results.end()) return chosen->second;
   // Closed with Esc or the frame: the way out the box offers.
-  return (style & 0xF) == mb::kYesNo ? mb::kIdNo : (style & 0xF) == 0 ? 1 : 2;
+  return (style & 0xF) == mb::kYesNo ? mb::kIdNo : (style & 0xF) == 0 ? 1 : mb::kIdCancel;
 }
 
 std::optional<std::u16string> QtUiHost::InputBox(std::u16string_view prompt,
