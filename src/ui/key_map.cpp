@@ -2,48 +2,52 @@
 
 namespace qrx {
 
+namespace {
+
+// Keys with a name rather than a character or a numbered range.
+struct NamedKey {
+  uint32_t virtual_key;
+  uint32_t keysym;
+};
+constexpr NamedKey kNamedKeys[] = {
+    {0x08, 0xFF08},  // BackSpace
+    {0x09, 0xFF09},  // Tab
+    {0x0D, 0xFF0D},  // Return
+    {0x13, 0xFF13},  // Pause
+    {0x1B, 0xFF1B},  // Escape
+    {0x20, 0x0020},  // space
+    {0x21, 0xFF55},  // Prior
+    {0x22, 0xFF56},  // Next
+    {0x23, 0xFF57},  // End
+    {0x24, 0xFF50},  // Home
+    {0x25, 0xFF51},  // Left
+    {0x26, 0xFF52},  // Up
+    {0x27, 0xFF53},  // Right
+    {0x28, 0xFF54},  // Down
+    {0x2C, 0xFF61},  // Print
+    {0x2D, 0xFF63},  // Insert
+    {0x2E, 0xFFFF},  // Delete
+    {0x6A, 0xFFAA},  // keypad *
+    {0x6B, 0xFFAB},  // keypad +
+    {0x6D, 0xFFAD},  // keypad -
+    {0x6E, 0xFFAE},  // keypad .
+    {0x6F, 0xFFAF},  // keypad /
+    {0xBA, ';'},    {0xBB, '='}, {0xBC, ','},  {0xBD, '-'}, {0xBE, '.'},  {0xBF, '/'},
+    {0xC0, '`'},    {0xDB, '['}, {0xDC, '\\'}, {0xDD, ']'}, {0xDE, '\''},
+};
+
+}  // namespace
+
 uint32_t KeysymForVirtualKey(uint32_t vk) {
   // Letters are stored as their capitals; X names the key by the small letter.
   if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 'a';
   if (vk >= '0' && vk <= '9') return vk;
   if (vk >= 0x60 && vk <= 0x69) return 0xFFB0 + (vk - 0x60);  // keypad digits
   if (vk >= 0x70 && vk <= 0x87) return 0xFFBE + (vk - 0x70);  // F1 to F24
-  switch (vk) {
-    case 0x08: return 0xFF08;  // BackSpace
-    case 0x09: return 0xFF09;  // Tab
-    case 0x0D: return 0xFF0D;  // Return
-    case 0x13: return 0xFF13;  // Pause
-    case 0x1B: return 0xFF1B;  // Escape
-    case 0x20: return 0x0020;  // space
-    case 0x21: return 0xFF55;  // Prior
-    case 0x22: return 0xFF56;  // Next
-    case 0x23: return 0xFF57;  // End
-    case 0x24: return 0xFF50;  // Home
-    case 0x25: return 0xFF51;  // Left
-    case 0x26: return 0xFF52;  // Up
-    case 0x27: return 0xFF53;  // Right
-    case 0x28: return 0xFF54;  // Down
-    case 0x2C: return 0xFF61;  // Print
-    case 0x2D: return 0xFF63;  // Insert
-    case 0x2E: return 0xFFFF;  // Delete
-    case 0x6A: return 0xFFAA;  // keypad *
-    case 0x6B: return 0xFFAB;  // keypad +
-    case 0x6D: return 0xFFAD;  // keypad -
-    case 0x6E: return 0xFFAE;  // keypad .
-    case 0x6F: return 0xFFAF;  // keypad /
-    case 0xBA: return ';';
-    case 0xBB: return '=';
-    case 0xBC: return ',';
-    case 0xBD: return '-';
-    case 0xBE: return '.';
-    case 0xBF: return '/';
-    case 0xC0: return '`';
-    case 0xDB: return '[';
-    case 0xDC: return '\\';
-    case 0xDD: return ']';
-    case 0xDE: return '\'';
-    default: return 0;
+  for (const NamedKey& key : kNamedKeys) {
+    if (key.virtual_key == vk) return key.keysym;
   }
+  return 0;
 }
 
 uint16_t XModifiersForHotKey(uint32_t modifiers) {

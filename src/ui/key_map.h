@@ -13,7 +13,7 @@ uint32_t KeysymForVirtualKey(uint32_t virtual_key);
 // X modifier masks (the core protocol's state bits).
 namespace xmod {
 inline constexpr uint16_t kShift = 0x01;
-inline constexpr uint16_t kLock = 0x02;     // CapsLock
+inline constexpr uint16_t kLock = 0x02;  // CapsLock
 inline constexpr uint16_t kControl = 0x04;
 inline constexpr uint16_t kAlt = 0x08;      // Mod1
 inline constexpr uint16_t kNumLock = 0x10;  // Mod2

@@ -9,10 +9,10 @@ TEST(KeyMapTest, VirtualKeysBecomeXKeySymbols) {
   const struct {
     uint32_t vk, keysym;
   } cases[] = {
-      {'A', 'a'},      {'Z', 'z'},      {'0', '0'},      {0x60, 0xFFB0},  // keypad 0
-      {0x70, 0xFFBE},  {0x7E, 0xFFCC},  {0x87, 0xFFD5},                   // F1, F15, F24
-      {0x24, 0xFF50},  {0x23, 0xFF57},  {0x2E, 0xFFFF},  {0xBA, ';'},    // Home, End, Delete
-      {0x10, 0},       {0xFF, 0},                                          // Shift, unknown
+      {'A', 'a'},     {'Z', 'z'},     {'0', '0'},     {0x60, 0xFFB0},  // keypad 0
+      {0x70, 0xFFBE}, {0x7E, 0xFFCC}, {0x87, 0xFFD5},                  // F1, F15, F24
+      {0x24, 0xFF50}, {0x23, 0xFF57}, {0x2E, 0xFFFF}, {0xBA, ';'},     // Home, End, Delete
+      {0x10, 0},      {0xFF, 0},                                       // Shift, unknown
   };
   for (const auto& c : cases) EXPECT_EQ(KeysymForVirtualKey(c.vk), c.keysym) << c.vk;
 }

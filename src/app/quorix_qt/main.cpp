@@ -14,8 +14,8 @@
 #include <QLocalSocket>
 #include <QTimer>
 
-#include <string>
 #include <unistd.h>
+#include <string>
 
 #include "app/startup.h"
 #include "base/text.h"
@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
   ctx.main_form = &window;
   qrx::GlobalKeys keys([&] {
     // Out of the X event's handling first.
-    QTimer::singleShot(0, &surface, [&] { host.Guard([&] { window.OnHotKey(qrx::kActiveKeyId); }); });
+    QTimer::singleShot(0, &surface,
+                       [&] { host.Guard([&] { window.OnHotKey(qrx::kActiveKeyId); }); });
   });
   os.AttachKeys(&keys);
   surface.Attach(&window, &keys);

@@ -1,7 +1,7 @@
 #include "ui/qt/global_keys.h"
 
-#include <QGuiApplication>
 #include <xcb/xcb.h>
+#include <QGuiApplication>
 
 #include <cstdlib>
 
@@ -11,8 +11,7 @@ namespace qrx {
 namespace {
 
 constexpr int32_t kVkShift = 0x10, kVkControl = 0x11, kVkMenu = 0x12, kVkF1 = 0x70;
-constexpr uint16_t kLockVariants[] = {0, xmod::kLock, xmod::kNumLock,
-                                      xmod::kLock | xmod::kNumLock};
+constexpr uint16_t kLockVariants[] = {0, xmod::kLock, xmod::kNumLock, xmod::kLock | xmod::kNumLock};
 constexpr uint16_t kIgnored = xmod::kLock | xmod::kNumLock;
 
 }  // namespace
@@ -59,8 +58,8 @@ uint8_t GlobalKeys::KeycodeFor(uint32_t keysym) {
 bool GlobalKeys::GrabAll(uint8_t keycode, uint16_t modifiers) {
   xcb_void_cookie_t cookies[4];
   for (int i = 0; i < 4; ++i) {
-    cookies[i] = xcb_grab_key_checked(connection_, 1, root_, modifiers | kLockVariants[i],
-                                      keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    cookies[i] = xcb_grab_key_checked(connection_, 1, root_, modifiers | kLockVariants[i], keycode,
+                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
   }
   bool refused = false;
   for (const xcb_void_cookie_t& cookie : cookies) {
@@ -126,8 +125,7 @@ int16_t GlobalKeys::KeyState(int32_t vk) {
   if (vk == kVkMenu) return modifier(xmod::kAlt);
   if (vk < kVkF1 || vk >= kVkF1 + 15) return 0;
   const int k = vk - kVkF1;
-  const int16_t state =
-      static_cast<int16_t>((down_[k] ? 0x8000 : 0) | (pressed_[k] ? 1 : 0));
+  const int16_t state = static_cast<int16_t>((down_[k] ? 0x8000 : 0) | (pressed_[k] ? 1 : 0));
   pressed_[k] = false;
   return state;
 }

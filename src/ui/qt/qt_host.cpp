@@ -53,11 +53,20 @@ int QtUiHost::MessageBox(std::u16string_view text, std::u16string_view title, ui
   box.setWindowTitle(ToQ(title));
   box.setText(BoxText(text));
   switch (style & 0xF0) {
-    case 0x10: box.setIcon(QMessageBox::Critical); break;
-    case mb::kIconQuestion: box.setIcon(QMessageBox::Question); break;
-    case mb::kIconExclamation: box.setIcon(QMessageBox::Warning); break;
-    case mb::kIconInformation: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case 0x10:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case mb::kIconQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case mb::kIconExclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case mb::kIconInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      break;
   }
   // The buttons and what the Windows box returns for them.
   std::map<QAbstractButton*, int> results;
@@ -154,8 +163,7 @@ PopupSurface::Size QtUiHost::ScreenSize() {
   return {screen->geometry().width(), screen->geometry().height()};
 }
 
-int32_t QtUiHost::OpenBox(std::u16string_view text, const PopupLook& look, int32_t x,
-                          int32_t y) {
+int32_t QtUiHost::OpenBox(std::u16string_view text, const PopupLook& look, int32_t x, int32_t y) {
   auto* box = new PopupLabel(BoxText(text));
   box->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                       Qt::WindowDoesNotAcceptFocus);

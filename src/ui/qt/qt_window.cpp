@@ -35,24 +35,40 @@ int32_t VirtualKeyFor(const QKeyEvent& e) {
   }
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 0x70 + (key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Backspace: return 0x08;
+    case Qt::Key_Backspace:
+      return 0x08;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 0x09;
+    case Qt::Key_Backtab:
+      return 0x09;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 0x0D;
-    case Qt::Key_Escape: return 0x1B;
-    case Qt::Key_Space: return 0x20;
-    case Qt::Key_PageUp: return 0x21;
-    case Qt::Key_PageDown: return 0x22;
-    case Qt::Key_End: return 0x23;
-    case Qt::Key_Home: return 0x24;
-    case Qt::Key_Left: return 0x25;
-    case Qt::Key_Up: return 0x26;
-    case Qt::Key_Right: return 0x27;
-    case Qt::Key_Down: return 0x28;
-    case Qt::Key_Insert: return 0x2D;
-    case Qt::Key_Delete: return 0x2E;
-    default: return 0;
+    case Qt::Key_Enter:
+      return 0x0D;
+    case Qt::Key_Escape:
+      return 0x1B;
+    case Qt::Key_Space:
+      return 0x20;
+    case Qt::Key_PageUp:
+      return 0x21;
+    case Qt::Key_PageDown:
+      return 0x22;
+    case Qt::Key_End:
+      return 0x23;
+    case Qt::Key_Home:
+      return 0x24;
+    case Qt::Key_Left:
+      return 0x25;
+    case Qt::Key_Up:
+      return 0x26;
+    case Qt::Key_Right:
+      return 0x27;
+    case Qt::Key_Down:
+      return 0x28;
+    case Qt::Key_Insert:
+      return 0x2D;
+    case Qt::Key_Delete:
+      return 0x2E;
+    default:
+      return 0;
   }
 }
 
@@ -138,8 +154,7 @@ void QtWindow::Forward(Work&& work) {
 
 void QtWindow::LayOutPlain() {
   const int tpp = twips_per_pixel_;
-  const int box_width =
-      std::max(0, width() - 2 * layout::ToPixels(layout::kCommandBox.left, tpp));
+  const int box_width = std::max(0, width() - 2 * layout::ToPixels(layout::kCommandBox.left, tpp));
   command_->setGeometry(layout::ToPixels(layout::kCommandBox.left, tpp),
                         layout::ToPixels(layout::kCommandBox.top, tpp), box_width,
                         layout::ToPixels(layout::kCommandBox.height, tpp) + 4);
@@ -232,9 +247,8 @@ void QtWindow::OnDrop(const QMimeData* mime) {
   // A file manager offers the file's address as text as well: that is not dropped text.
   if (data.files.empty() && mime->hasText()) data.text = ToU16(mime->text());
   // After the drop has ended: a refusal's message box must not run inside it.
-  QTimer::singleShot(0, this, [this, data = std::move(data)] {
-    Forward([&](MainWindow& w) { w.OnDrop(data); });
-  });
+  QTimer::singleShot(
+      0, this, [this, data = std::move(data)] { Forward([&](MainWindow& w) { w.OnDrop(data); }); });
 }
 
 void QtWindow::paintEvent(QPaintEvent* event) {
@@ -339,17 +353,16 @@ bool QtWindow::AddTrayIcon(std::u16string_view tooltip) {
   tooltip_ = ToQ(tooltip);
   if (tray_ == nullptr) {
     tray_ = new QSystemTrayIcon(AppIcon(), this);
-    QObject::connect(tray_, &QSystemTrayIcon::activated,
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                       constexpr uint32_t kLeftButtonDown = 0x0201;
-                       if (reason != QSystemTrayIcon::Trigger &&
-                           reason != QSystemTrayIcon::DoubleClick) {
-                         return;
-                       }
-                       Forward([](MainWindow& w) { w.OnTrayCallback(kLeftButtonDown); });
-                       raise();
-                       activateWindow();
-                     });
+    QObject::connect(
+        tray_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+          constexpr uint32_t kLeftButtonDown = 0x0201;
+          if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick) {
+            return;
+          }
+          Forward([](MainWindow& w) { w.OnTrayCallback(kLeftButtonDown); });
+          raise();
+          activateWindow();
+        });
   }
   tray_->setToolTip(tooltip_);
   // Shown also without a tray host: the icon docks when one starts later.
