@@ -162,7 +162,8 @@ def scenario_skins(exe, folder):
     check("skins: NEKO's corner is transparent, its face is not",
           "(0,0,0)" in pixel(png, x + 1, y + 1) and "(0,0,0)" not in pixel(png, x + 88, y + 72),
           pixel(png, x + 1, y + 1) + pixel(png, x + 88, y + 72))
-    # Dragged by its picture, the window moves and the balloon follows.
+    # Dragged by its picture, the window moves and the balloon (kept by the answer) follows.
+    q.type("ANS follow -1")
     xdo("mousemove", str(x + 88), str(y + 60), "mousedown", "1")
     for _ in range(5):
         time.sleep(0.1)
