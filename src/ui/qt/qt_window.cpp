@@ -291,6 +291,15 @@ void QtWindow::SetCommandText(std::u16string_view text) {
   command_->setText(ToQ(text));
 }
 
+size_t QtWindow::CommandCaret() {
+  return static_cast<size_t>(std::max(0, command_->cursorPosition()));
+}
+
+void QtWindow::PutCommandText(std::u16string_view text, size_t caret) {
+  command_->setText(ToQ(text));
+  command_->setCursorPosition(static_cast<int>(std::min(caret, text.size())));
+}
+
 void QtWindow::ShowWindow() {
   show();
 }
