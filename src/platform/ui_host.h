@@ -14,14 +14,20 @@ class UdpSocket;
 // Message box styles, with the values the Windows API gives them.
 namespace mb {
 inline constexpr uint32_t kOk = 0x0;
+inline constexpr uint32_t kYesNoCancel = 0x3;
 inline constexpr uint32_t kYesNo = 0x4;
+// quorix's own button set, never passed to Windows: yes, yes to all, no, cancel (a file
+// operation's question where the system's shell has no dialog of its own).
+inline constexpr uint32_t kYesAllNoCancel = 0x7;
 inline constexpr uint32_t kIconQuestion = 0x20;
 inline constexpr uint32_t kIconExclamation = 0x30;
 inline constexpr uint32_t kIconInformation = 0x40;
 inline constexpr uint32_t kSystemModal = 0x1000;
 // What MessageBox returns for the buttons of a yes/no box.
+inline constexpr int kIdCancel = 2;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
+inline constexpr int kIdYesToAll = 0x100;
 }  // namespace mb
 
 class UiHost {
