@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/crypto.h"
+
 namespace qrx {
 
 struct LocalTime {
@@ -111,9 +113,17 @@ class UdpSocket {
   virtual intptr_t NativeHandle() const = 0;
 };
 
-class Platform {
+// When a file was last changed, and its size: a file whose stamp is unchanged need not be
+// read again.
+struct FileStamp {
+  int64_t modified = 0;  // in the system's own units
+  int64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
+class Platform : public Crypto {
  public:
-  virtual ~Platform() = default;
+  ~Platform() override = default;
 
   // --- text boundary -------------------------------------------------------------------
   // The character that separates folders in paths: '\' on Windows, '/' on POSIX.
@@ -127,6 +137,8 @@ class Platform {
   // The multimedia clock: milliseconds since the system started; wraps after ~49.7 days.
   virtual uint32_t TickCount() = 0;
   virtual LocalTime Now() = 0;
+  // Seconds since 1970-01-01 00:00 UTC: the clock two machines compare.
+  virtual int64_t UnixTime() = 0;
 
   // --- process -------------------------------------------------------------------------
   // Value of an environment variable, or nothing when it is not defined.
@@ -156,6 +168,8 @@ class Platform {
   // missing one and replaced.
   virtual bool FileExists(std::u16string_view path) = 0;
   virtual std::optional<std::string> ReadFile(std::u16string_view path) = 0;
+  // The stamp of a file; nothing when it is not there or cannot be examined.
+  virtual std::optional<FileStamp> StampOf(std::u16string_view path) = 0;
   // Creates or replaces the file with the bytes.
   virtual bool WriteFile(std::u16string_view path, std::string_view bytes) = 0;
   virtual bool CopyFile(std::u16string_view from, std::u16string_view to) = 0;

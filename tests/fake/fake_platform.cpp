@@ -52,6 +52,7 @@ void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
   File& file = files_[UpperCase(full)];  // a rewrite keeps the attributes
   file.path = full;
   file.bytes = std::string(bytes);
+  file.version = ++versions_;
 }
 
 bool FakePlatform::HasFile(std::u16string_view path) const {
@@ -137,6 +138,12 @@ std::optional<std::string> FakePlatform::ReadFile(std::u16string_view path) {
   auto it = files_.find(UpperCase(Resolve(path)));
   if (it == files_.end()) return std::nullopt;
   return it->second.bytes;
+}
+
+std::optional<FileStamp> FakePlatform::StampOf(std::u16string_view path) {
+  auto it = files_.find(UpperCase(Resolve(path)));
+  if (it == files_.end()) return std::nullopt;
+  return FileStamp{it->second.version, static_cast<int64_t>(it->second.bytes.size())};
 }
 
 bool FakePlatform::WriteFile(std::u16string_view path, std::string_view bytes) {

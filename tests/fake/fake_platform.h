@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake/fake_crypto.h"
 #include "fake/fake_network.h"
 #include "platform/platform.h"
 #include "platform/profile/profile_files.h"
@@ -22,6 +23,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   char16_t separator = u'\\';
   uint32_t tick = 1000;  // TickCount(); advanced by the fake UI host while it "waits"
   LocalTime now{2006, 5, 7, 12, 34, 56};
+  int64_t unix_time = 1146962096;  // UnixTime(): the same moment in UTC+9
   std::map<std::u16string, std::u16string> env;
   std::u16string program_directory = u"C:\\quorix";
   std::u16string current_directory = u"C:\\work";
@@ -61,6 +63,8 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::map<uint32_t, std::u16string> mci_errors;
   bool desktop_changes = true;  // what SetWallpaper and SetScreenSaverActive answer
   FakeNetwork network;
+  FakeCrypto crypto;
+  std::vector<std::u16string> secret_files;  // every WriteSecretFile, in order
 
   // Files, keyed by the path as given (compared without regard to case).
   void PutFile(std::u16string_view path, std::string_view bytes);
@@ -76,6 +80,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::u16string FromAnsi(std::string_view bytes) const override;
   uint32_t TickCount() override { return tick; }
   LocalTime Now() override { return now; }
+  int64_t UnixTime() override { return unix_time; }
   std::optional<std::u16string> GetEnv(std::u16string_view name) override;
   std::u16string ProgramDirectory() override { return program_directory; }
   std::u16string CurrentDirectory() override { return current_directory; }
@@ -89,6 +94,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override { return HasFile(path); }
   std::optional<std::string> ReadFile(std::u16string_view path) override;
+  std::optional<FileStamp> StampOf(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
   std::u16string SearchPath(std::u16string_view name) override;
@@ -133,6 +139,14 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
     return std::make_unique<FakeSocket>(network);
   }
   std::u16string LocalIP() override { return network.local_ip; }
+  std::string HmacSha256(std::string_view key, std::string_view data) override {
+    return FakeCrypto::Digest(key, data);
+  }
+  std::optional<std::string> RandomBytes(size_t count) override { return crypto.Random(count); }
+  bool WriteSecretFile(std::u16string_view path, std::string_view bytes) override {
+    secret_files.emplace_back(path);
+    return Replace(path, bytes);
+  }
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override;
@@ -147,7 +161,9 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
     std::u16string path;
     std::string bytes;
     bool hidden = false;
+    int64_t version = 0;  // counts every change, for StampOf
   };
+  int64_t versions_ = 0;
   std::map<std::u16string, File> files_;  // key: upper-cased path
 };
 

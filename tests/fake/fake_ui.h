@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,9 +42,12 @@ class FakeUi : public UiHost, public WindowSurface {
   bool quit = false;
   uint32_t pumped_ms = 0;
   UdpSocket* watched_socket = nullptr;
+  // Runs while a box is open, as the host's events do (a datagram, a tick).
+  std::function<void()> while_box_open;
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
     boxes.push_back({std::u16string(text), std::u16string(title), style});
+    if (while_box_open) while_box_open();
     if ((style & 0xF) != mb::kYesNo) return 1;
     const bool yes = !yes_no_replies.empty() && yes_no_replies.front();
     if (!yes_no_replies.empty()) yes_no_replies.pop_front();
@@ -52,6 +56,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view,
                                          std::u16string_view) override {
     prompts.emplace_back(prompt);
+    if (while_box_open) while_box_open();
     if (input_replies.empty()) return std::nullopt;
     auto reply = input_replies.front();
     input_replies.pop_front();

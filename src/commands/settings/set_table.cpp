@@ -20,6 +20,7 @@ constexpr SetEntry kSetTable[] = {
     {u"LINKIP", {}, SetLinkIp, {}, {}, u"SET_LINKIP"},
     {u"LINKPORT", {}, SetLinkPort, {}, {}, u"SET_LINKPORT"},
     {u"MYPORT", {}, SetMyPort, {}, {}, u"SET_MYPORT"},
+    {u"LINKKEY", {}, SetLinkKey, u"SET", u"LINKKEY", u"SET_LINKKEY"},
     {u"LL", {}, SetLinkListAdd},
     {u"CLIP", {}, SetClipboard, {}, {}, u"SET_CLIP"},
     {u"0", u"9", SetVariable, u"SET", {}, u"SET_0-9", true},

@@ -6,6 +6,7 @@
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before anything else is read)
 
+#include <bcrypt.h>
 #include <ole2.h>
 
 #include <string_view>
@@ -90,6 +91,18 @@ inline BOOL FreeGlobal(HGLOBAL h) {
   return ::GlobalFree(h) == nullptr;
 }
 
+// CNG objects; a status that is not negative is a success.
+inline BOOL CloseAlgorithm(BCRYPT_ALG_HANDLE h) {
+  return ::BCryptCloseAlgorithmProvider(h, 0) >= 0;
+}
+inline BOOL DestroyHash(BCRYPT_HASH_HANDLE h) {
+  return ::BCryptDestroyHash(h) >= 0;
+}
+// LocalFree gives null when it succeeded.
+inline BOOL FreeLocal(HLOCAL h) {
+  return ::LocalFree(h) == nullptr;
+}
+
 // A file, process, token or other kernel object (CreateFile, OpenProcessToken, ...).
 using ScopedHandle = Scoped<KernelHandleTraits<CloseKernelHandle>>;
 // A directory search (FindFirstFile).
@@ -102,6 +115,11 @@ using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 using ScopedIcon = Scoped<NullIsNone<HICON, DestroyIconHandle>>;
 // A library loaded with LoadLibrary.
 using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
+// A CNG algorithm provider and a hash object made with it.
+using ScopedAlgorithm = Scoped<NullIsNone<BCRYPT_ALG_HANDLE, CloseAlgorithm>>;
+using ScopedHash = Scoped<NullIsNone<BCRYPT_HASH_HANDLE, DestroyHash>>;
+// Memory the system allocated with LocalAlloc for the caller (SID texts, descriptors).
+using ScopedLocal = Scoped<NullIsNone<HLOCAL, FreeLocal>>;
 // Global memory from GlobalAlloc; Release() when the clipboard takes it over.
 using ScopedGlobal = Scoped<NullIsNone<HGLOBAL, FreeGlobal>>;
 
