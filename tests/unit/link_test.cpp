@@ -200,10 +200,10 @@ TEST_F(LinkTest, AFloodIsTakenAFewDatagramsPerTick) {
   q.window.Tick();
   for (int i = 0; i < 200; ++i) {
     net().Arrive(u"10.6.6.6", "x|ANS flood");
-    if (i % 40 == 0) net().Arrive(kPeer, "x|ANS peer " + std::to_string(i / 40));
+    if (i % 40 == 0) net().Arrive(kPeer, "x|ANS peer-" + std::to_string(i / 40));
   }
   q.window.OnSocketReadable();
-  EXPECT_EQ(Last(), u"peer 4");
+  EXPECT_EQ(Last(), u"peer-4");
   EXPECT_TRUE(net().arriving.empty());
 
   // Commands that take long end the share early: after 50 ms no new datagram is taken.
@@ -288,7 +288,7 @@ TEST_F(LinkTest, LinkListAddsOneSenderAddressOnce) {
   // Only what a datagram can come from; the list stays as it is.
   q.ctx.settings.variables[1] = u"10.0.0.1 10.0.0.2";
   const std::pair<const char16_t*, const char16_t*> refused[] = {
-      {u"SET LL \"10.0.0.1 \"", u"10.0.0.1 "}, {u"SET LL $1", u"10.0.0.1 10.0.0.2"},
+      {u"SET LL \"10.0.0.1 \"", u"\"10.0.0.1 \""}, {u"SET LL $1", u"10.0.0.1 10.0.0.2"},
       {u"SET LL host", u"host"},                {u"SET LL 10.0.0.1\r\n10.0.0.2", u"10.0.0.1\r\n10.0.0.2"},
   };
   for (const auto& [line, value] : refused) {
@@ -353,7 +353,7 @@ TEST_F(LinkTest, KeyFileIsMadeChosenOrDroppedAndOnlyItsPathIsStored) {
   EXPECT_TRUE(net().sent.empty());
   q.Type(u"SET LINKKEY OFF");
   EXPECT_EQ(Last(), u"SET_LINKKEY-OFF");
-  EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), u"");
+  EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), u"(missing)");
   q.Type(u"LINK VER");
   ASSERT_EQ(net().sent.size(), 1u);
   EXPECT_EQ(net().sent[0].bytes, "192.168.1.10|VER");
@@ -387,14 +387,14 @@ class SignedLinkTest : public LinkTest {
 };
 
 TEST_F(SignedLinkTest, ASignedLineRunsOnceAndAPeerWithoutAKeyStillRunsIt) {
-  const std::string datagram = Signed(u"ANS signed 日本語");
+  const std::string datagram = Signed(u"ANS signed-日本語");
   EXPECT_EQ(datagram.rfind("QRX1 ", 0), 0u);
   EXPECT_EQ(datagram.find(kKey), std::string::npos);
   net().Arrive(kPeer, datagram);
   net().Arrive(kPeer, datagram);  // captured and sent again
   q.window.OnSocketReadable();
-  EXPECT_EQ(Last(), u"signed 日本語");
-  EXPECT_EQ(Newest(), u"ANS signed 日本語");
+  EXPECT_EQ(Last(), u"signed-日本語");
+  EXPECT_EQ(Newest(), u"ANS signed-日本語");
   EXPECT_EQ(q.ctx.history.entries[2], u"SET MYPORT 5001");
   EXPECT_EQ(q.ctx.net.refused, 1);
 
@@ -404,7 +404,7 @@ TEST_F(SignedLinkTest, ASignedLineRunsOnceAndAPeerWithoutAKeyStillRunsIt) {
   plain.os.PutFile(kList, "192.168.1.20\r\n");
   plain.os.network.Arrive(kPeer, datagram);
   plain.window.OnSocketReadable();
-  EXPECT_EQ(plain.ui.LastAnswer(), u"signed 日本語");
+  EXPECT_EQ(plain.ui.LastAnswer(), u"signed-日本語");
 }
 
 TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
@@ -438,8 +438,8 @@ TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
     EXPECT_EQ(q.ui.answers.size(), answers) << c.name;
   }
   // Within the clock window it runs.
-  Arrive(kPeer, q.os.FromAnsi(Signed(u"ANS in time", 60)));
-  EXPECT_EQ(Last(), u"in time");
+  Arrive(kPeer, q.os.FromAnsi(Signed(u"ANS in-time", 60)));
+  EXPECT_EQ(Last(), u"in-time");
   q.window.Tick();
   EXPECT_EQ(Last(), u"LINK_REFUSED 9 192.168.1.20");
   EXPECT_EQ(LastTime(), 5);
@@ -463,8 +463,8 @@ TEST_F(LinkTest, ReceivedLinesWaitUntilTheUserHasAnswered) {
     std::u16string after;  // the last answer once the received line has run
   };
   const Case cases[] = {
-      {u"MBOX hello", u"x|ANS after the box", u"after the box"},
-      {u"ANS $?", u"x|ANS after the input", u"after the input"},
+      {u"MBOX hello", u"x|ANS after-the-box", u"after-the-box"},
+      {u"ANS $?", u"x|ANS after-the-input", u"after-the-input"},
   };
   for (const Case& c : cases) {
     q.ui.input_replies = {u"typed"};
