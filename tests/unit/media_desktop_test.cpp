@@ -17,14 +17,9 @@ constexpr char16_t kMessages[] =
 
 using Strings = std::vector<std::u16string>;
 
-class MediaDesktopTest : public ::testing::Test {
+class MediaDesktopTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.os.calls.clear();
-  }
+  MediaDesktopTest() : StartedTest(kMessages) {}
   std::u16string Last() const {
     return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
   }
@@ -33,7 +28,6 @@ class MediaDesktopTest : public ::testing::Test {
     q.os.mci_replies[u"STATUS CDDA POSITION TRACK 3"] = {0, u"12000"};
     q.os.mci_replies[u"STATUS CDDA LENGTH TRACK 3"] = {0, u"3500"};
   }
-  Instance q;
 };
 
 TEST_F(MediaDesktopTest, RepeatSetsUpTheTrackAndTheTickReplaysItWhenStopped) {
@@ -104,7 +98,7 @@ TEST_F(MediaDesktopTest, RepeatFailuresAnswerAndChangeNothing) {
     q.os.mci_replies[u"STATUS CDDA POSITION TRACK 5"] = {0, position};
     q.os.mci_replies[u"STATUS CDDA LENGTH TRACK 5"] = {0, length};
     q.Type(u"CDDA RP 5");
-    EXPECT_EQ(Last(), u"no position for 5 (3)") << Utf16ToUtf8(position);
+    EXPECT_EQ(Last(), u"no position for 5 (5)") << Utf16ToUtf8(position);
     EXPECT_EQ(q.os.mci_sent.back(), u"SET CDDA TIME FORMAT MSF");
     EXPECT_EQ(q.os.mci_sent.size(), 4u);
     EXPECT_EQ(q.ctx.cd.repeat, 0);
