@@ -35,9 +35,10 @@ void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view 
   ctx.interp.alias_arguments = std::u16string(rest);
   const bool found = RunAlias(ctx, upper_word);
   if (ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1) {
-    if (found) return;
-    // The shell's results above 32 mean success; 32 and below are its error codes.
-    if (LaunchProgram(ctx, line) > 32) return;
+    // The launch answers its own failure: "no such command" would hide that the file or
+    // folder named is missing.
+    if (!found) LaunchProgram(ctx, line);
+    return;
   }
   if (!found) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
 }

@@ -79,7 +79,7 @@ TEST_F(FileCommandsTest, ALineThatStartsNothingReportsCodeOne) {
   for (const char16_t* line : {u"MOVE a.txt", u"COPY \"a b.txt\"", u"RENAME a.txt",
                                u"MD D:\\my dir", u"CD D:\\my dir", u"CHDRIVE D: x"}) {
     q.Type(line);
-    EXPECT_EQ(Last(), u"nothing started 1 (3)") << Utf16ToUtf8(line);
+    EXPECT_EQ(Last(), u"nothing started 1 (5)") << Utf16ToUtf8(line);
   }
   EXPECT_TRUE(q.os.file_operations.empty());
   EXPECT_TRUE(q.os.calls.empty());
@@ -108,9 +108,9 @@ TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
   q.Type(u"CD");
   EXPECT_EQ(Last(), u"D:\\my dir (3)");
 
-  q.os.directory_result = 183;  // with an entry: that entry, a normal answer
+  q.os.directory_result = 183;  // with an entry: that entry, still an error
   q.Type(u"MD D:\\new");
-  EXPECT_EQ(Last(), u"exists (3)");
+  EXPECT_EQ(Last(), u"exists (5)");
   q.os.directory_result = 3;  // without one: the error answer with the code
   q.Type(u"CD D:\\none");
   EXPECT_EQ(Last(), u"failed 3 (5)");
@@ -119,7 +119,7 @@ TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
 TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
   q.os.file_result = {183, false};
   q.Type(u"RENAME a.txt b.txt");
-  EXPECT_EQ(Last(), u"exists (3)");
+  EXPECT_EQ(Last(), u"exists (5)");
   q.os.file_result = {1026, false};
   q.Type(u"COPY a.txt b.txt");
   EXPECT_EQ(Last(), u"failed 1026 (5)");
@@ -127,7 +127,7 @@ TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
   // A cancelled operation is reported as the cancel, also when the shell calls it done.
   q.os.file_result = {0, true};
   q.Type(u"DEL a.txt 0");
-  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+  EXPECT_EQ(Last(), u"cancelled 1223 (5)");
 }
 
 TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
@@ -145,7 +145,7 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.ui.yes_no_replies = {false};
   q.Type(u"DEL old.txt");
   EXPECT_EQ(q.ui.boxes.back().text, u"delete old.txt?");
-  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+  EXPECT_EQ(Last(), u"cancelled 1223 (5)");
 }
 
 TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {

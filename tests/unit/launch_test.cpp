@@ -11,6 +11,7 @@ namespace {
 
 constexpr char16_t kMessages[] =
     u"[SYSTEM]\r\nSTART=start\r\nINILOAD=reloaded\r\n[SH]\r\nWAIT=starting\r\n"
+    u"ERR=cannot open #A: #B\r\nFILE-ERR=no #A\r\n"
     u"[ELSE]\r\nERR=unknown\r\n[MODE]\r\nDIRECT=direct\r\n";
 
 class LaunchTest : public ::testing::Test {
@@ -60,7 +61,6 @@ TEST_F(LaunchTest, ShSplitsProgramParametersAndWorkingFolder) {
 }
 
 TEST_F(LaunchTest, TheWaitAnswerShowsWhileTheShellWorks) {
-  q.os.shell_result = 2;  // SH itself says nothing about the result
   q.Type(u"SH notepad.exe");
   ASSERT_EQ(q.ui.answers.size(), 2u);
   EXPECT_EQ(q.ui.answers[0].text + u"/" + Decimal(q.ui.answers[0].time), u"starting/-1");
@@ -76,11 +76,22 @@ TEST_F(LaunchTest, OnlyDirectModeLaunchesAnUnknownLineAndReportsAFailure) {
   EXPECT_EQ(LaunchOf(u"C:\\bin\\tool.exe -x y"),
             "4660 [OPEN] [C:\\bin\\tool.exe] [-x y] [C:\\bin\\] 1");
   EXPECT_EQ(q.ui.LastAnswer(), u"");  // the clearing answer, no error
-  for (int32_t code : {0, 2, 31, 32}) {
-    q.os.shell_result = code;
-    q.Type(u"nothing.exe");
-    EXPECT_EQ(q.ui.LastAnswer(), u"unknown") << code;
-    EXPECT_EQ(q.ui.answers.back().time, 5);
+}
+
+// SH and the direct-mode launch answer a refusal, a missing file or folder in words of its own.
+TEST_F(LaunchTest, ARefusedLaunchIsAnErrorAnswer) {
+  const std::pair<int32_t, const char16_t*> cases[] = {
+      {2, u"no \"C:\\a b\\x.exe\""}, {3, u"no \"C:\\a b\\x.exe\""},
+      {0, u"cannot open \"C:\\a b\\x.exe\": 0"}, {31, u"cannot open \"C:\\a b\\x.exe\": 31"},
+      {32, u"cannot open \"C:\\a b\\x.exe\": 32"}};
+  for (const char16_t* line : {u"SH \"C:\\a b\\x.exe\" -v", u"\"C:\\a b\\x.exe\" -v"}) {
+    if (line[0] == u'"') q.Type(u"/D");
+    for (const auto& [code, answer] : cases) {
+      q.os.shell_result = code;
+      q.Type(line);
+      EXPECT_EQ(q.ui.LastAnswer(), answer) << code;
+      EXPECT_EQ(q.ui.answers.back().time, 5);
+    }
   }
 }
 

@@ -44,6 +44,9 @@
 //                              COUNT WM_GETTEXT round trips to the answer line, INTERVAL_MS
 //                              apart; prints the slowest in ms; fails when one took longer
 //                              than LIMIT_MS (or got no reply)
+//   text-fit answer|balloon    the text of the answer line or of the visible balloon lies
+//                              inside it, measured with the font the program makes for it;
+//                              prints "TOP BOTTOM LIMIT" in pixels
 //   stamp                      prints the time as Unix seconds (for timing from outside)
 //   sleep MS
 //
@@ -82,6 +85,12 @@
 #include <vector>
 
 #include "base/text.h"
+#ifdef _WIN32
+#include "ui/layout.h"
+#include "ui/win32/balloon_window.h"
+#include "ui/win32/japanese_font.h"
+#include "ui/win32/plain_window.h"
+#endif
 
 #ifndef _WIN32
 
@@ -562,9 +571,61 @@ int WaitControl(int id, const Args& args, const char* usage) {
   return kFailed;
 }
 
+// ---- text-fit: the text of the answer line or of the balloon lies inside it --------------
+// Measured here with the font the window makes for it (the program's own font code): the
+// answer line from where the edit control puts its text down to the ascent and the deepest
+// of the descent and the descenders g j p q y; the balloon's text with its line breaks.
+
+// text-fit answer | balloon: prints "TOP BOTTOM LIMIT"; fails when the text goes past it.
+int TextFit(const Args& args) {
+  if (args.size() != 2 || (args[1] != L"answer" && args[1] != L"balloon")) {
+    Error("usage: text-fit answer|balloon");
+    return kUsage;
+  }
+  long top = 0, bottom = 0, limit = 0;
+  if (args[1] == L"answer") {
+    HWND main = RequireMain();
+    if (main == nullptr) return kNoWindow;
+    HWND line = GetDlgItem(main, kAnswerLineId);
+    HDC screen = GetDC(nullptr);
+    const int tpp = qrx::layout::TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY));
+    const qrx::win32::ScopedFont font = qrx::PlainWindow::BoxFont(true, tpp);
+    const HGDIOBJ old = SelectObject(screen, font.Get());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(screen, &tm);
+    const int below = qrx::win32::LineHeight(screen) - tm.tmAscent;
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DWORD_PTR at = 0;  // where the edit control puts its first character
+    SendMessageTimeoutW(line, EM_POSFROMCHAR, 0, 0, SMTO_NORMAL, kReadTimeoutMs, &at);
+    RECT inside{};
+    GetClientRect(line, &inside);
+    top = static_cast<short>(HIWORD(at));
+    bottom = top + tm.tmAscent + below;
+    limit = inside.bottom;
+  } else {
+    const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
+    if (balloons.empty()) {
+      Error("no visible balloon");
+      return kFailed;
+    }
+    const std::wstring text = StoredText(balloons.front());
+    bottom = qrx::BalloonWindow::TextHeight(qrx::BalloonWindow::FitFont(text).Get(), text);
+    limit = qrx::BalloonWindow::kTextHeight;
+  }
+  Print(std::to_string(top) + " " + std::to_string(bottom) + " " + std::to_string(limit));
+  if (top < 0 || bottom > limit) {
+    Error("the text reaches from " + std::to_string(top) + " to " + std::to_string(bottom) +
+          ", outside 0 to " + std::to_string(limit));
+    return kFailed;
+  }
+  return kOk;
+}
+
 int Run(const Args& args) {
   const std::wstring& cmd = args[0];
   DWORD ms = 0;
+  if (cmd == L"text-fit") return TextFit(args);
   if (cmd == L"wait-window") {
     if (!Need(args, 1, "wait-window MS") || !TimeoutArg(args[1], &ms)) return kUsage;
     HWND main = nullptr;
