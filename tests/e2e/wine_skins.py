@@ -205,6 +205,10 @@ def scenario_skinned(folder):
                                 ["wait-command-text", "ANS 貼り付け 2", "3000"], ["key", "ENTER"],
                                 ["wait-balloon", "貼り付け", "3000"])
         check("skinned: the middle button pastes the clipboard into the command box", ok, err)
+        ok, out, err = wq.enter(q, "VER", ["sleep", "1000"], ["balloon"],
+                                ["text-fit", "balloon"])
+        check("VER's lines lie inside the balloon's text box",
+              ok and "Version" in out[0], err or repr(out))
         expect("skinned: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
         check("skinned: process ends after close", q.ended(15))
     finally:

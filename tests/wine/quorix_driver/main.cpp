@@ -571,55 +571,37 @@ int WaitControl(int id, const Args& args, const char* usage) {
   return kFailed;
 }
 
-// ---- text-fit: the text of the answer line or of the balloon lies inside it --------------
-// Measured here with the font the window makes for it (the program's own font code): the
-// answer line from where the edit control puts its text down to the ascent and the deepest
-// of the descent and the descenders g j p q y; the balloon's text with its line breaks.
-
-// text-fit answer | balloon: prints "TOP BOTTOM LIMIT"; fails when the text goes past it.
+// text-fit answer|balloon, measured with the font the program makes for the window: the
+// answer line from where the edit control puts its text down to the font's real line bottom
+// (descenders included), against its inside; the balloon's text against its box.
 int TextFit(const Args& args) {
-  if (args.size() != 2 || (args[1] != L"answer" && args[1] != L"balloon")) {
-    Error("usage: text-fit answer|balloon");
-    return kUsage;
-  }
-  long top = 0, bottom = 0, limit = 0;
-  if (args[1] == L"answer") {
-    HWND main = RequireMain();
-    if (main == nullptr) return kNoWindow;
-    HWND line = GetDlgItem(main, kAnswerLineId);
+  const bool answer = args.size() == 2 && args[1] == L"answer";
+  if (args.size() != 2 || (!answer && args[1] != L"balloon")) return kUsage;
+  long top = 0, bottom = 0, limit = qrx::BalloonWindow::kTextHeight;
+  if (answer) {
+    HWND line = GetDlgItem(RequireMain(), kAnswerLineId);
     HDC screen = GetDC(nullptr);
-    const int tpp = qrx::layout::TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY));
-    const qrx::win32::ScopedFont font = qrx::PlainWindow::BoxFont(true, tpp);
+    const auto font = qrx::PlainWindow::BoxFont(
+        true, qrx::layout::TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY)));
     const HGDIOBJ old = SelectObject(screen, font.Get());
-    TEXTMETRICW tm{};
-    GetTextMetricsW(screen, &tm);
-    const int below = qrx::win32::LineHeight(screen) - tm.tmAscent;
+    const int height = qrx::win32::LineHeight(screen);
     SelectObject(screen, old);
     ReleaseDC(nullptr, screen);
-    DWORD_PTR at = 0;  // where the edit control puts its first character
+    DWORD_PTR at = 0;
     SendMessageTimeoutW(line, EM_POSFROMCHAR, 0, 0, SMTO_NORMAL, kReadTimeoutMs, &at);
     RECT inside{};
-    GetClientRect(line, &inside);
+    if (!GetClientRect(line, &inside)) return kNoWindow;
     top = static_cast<short>(HIWORD(at));
-    bottom = top + tm.tmAscent + below;
+    bottom = top + height;
     limit = inside.bottom;
   } else {
     const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
-    if (balloons.empty()) {
-      Error("no visible balloon");
-      return kFailed;
-    }
+    if (balloons.empty()) return kNoWindow;
     const std::wstring text = StoredText(balloons.front());
     bottom = qrx::BalloonWindow::TextHeight(qrx::BalloonWindow::FitFont(text).Get(), text);
-    limit = qrx::BalloonWindow::kTextHeight;
   }
   Print(std::to_string(top) + " " + std::to_string(bottom) + " " + std::to_string(limit));
-  if (top < 0 || bottom > limit) {
-    Error("the text reaches from " + std::to_string(top) + " to " + std::to_string(bottom) +
-          ", outside 0 to " + std::to_string(limit));
-    return kFailed;
-  }
-  return kOk;
+  return top >= 0 && bottom <= limit ? kOk : kFailed;
 }
 
 int Run(const Args& args) {
