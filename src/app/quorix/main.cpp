@@ -52,7 +52,7 @@ DWORD StartLimitMs() {
 
 int Run(HINSTANCE instance) {
   qrx::Win32UiHost host;
-  qrx::StartWatch watch(StartLimitMs(), [&host] { return host.BoxOpen(); });
+  qrx::StartWatch watch(StartLimitMs(), host);
   watch.Phase(L"OLE の準備 / preparing OLE");
   // Drag and drop of text needs OLE on this thread; without it only file drops arrive.
   const qrx::win32::ScopedOle ole;
@@ -72,7 +72,6 @@ int Run(HINSTANCE instance) {
   surface.Attach(&window);
   const HWND main_window = reinterpret_cast<HWND>(surface.NativeHandle());
   host.Attach(&window, main_window);
-  watch.Watch(main_window);
   // The skinned layout's windows and the popup boxes come to life only when used.
   qrx::SkinWindow skin(surface);
   qrx::BalloonWindow balloon(instance, host, main_window, os->ProgramDirectory());
@@ -81,7 +80,7 @@ int Run(HINSTANCE instance) {
   qrx::PopupWindows popup_windows(instance);
   qrx::PopupBoxes popups(popup_windows, ctx.interp.random);
   host.AttachPopups(&popups);
-  watch.Phase(L"起動の処理 / start-up");
+  watch.Phase(L"起動の処理（ウィンドウとアイコンを出すまで）/ start-up, up to the window and its icon");
   try {
     qrx::StartUp(ctx, CommandLineArgument(), &skins);
   } catch (const qrx::AppEnding&) {

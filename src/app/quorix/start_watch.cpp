@@ -9,8 +9,8 @@ constexpr DWORD kLookMs = 100;
 
 }  // namespace
 
-StartWatch::StartWatch(DWORD limit_ms, std::function<bool()> user_waits)
-    : limit_ms_(limit_ms), user_waits_(std::move(user_waits)) {
+StartWatch::StartWatch(DWORD limit_ms, const Win32UiHost& host)
+    : limit_ms_(limit_ms), host_(host) {
   stop_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (stop_ != nullptr) thread_ = ::CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
@@ -29,11 +29,10 @@ DWORD WINAPI StartWatch::Run(LPVOID param) {
   DWORD counted = 0;
   ULONGLONG last = ::GetTickCount64();
   for (;;) {
-    const HWND window = self->window_.load();
-    if (window != nullptr && ::IsWindowVisible(window)) return 0;
+    if (self->host_.Shown()) return 0;
     const ULONGLONG now = ::GetTickCount64();
     // A box waiting for the user's OK is part of the start, however long it takes.
-    if (!self->user_waits_()) counted += static_cast<DWORD>(now - last);
+    if (!self->host_.BoxOpen()) counted += static_cast<DWORD>(now - last);
     last = now;
     if (counted >= self->limit_ms_) break;
     if (::WaitForSingleObject(self->stop_, kLookMs) == WAIT_OBJECT_0) return 0;

@@ -5,20 +5,23 @@
 #include "platform/win32/win32_api.h"
 
 #include <atomic>
-#include <functional>
+
+#include "ui/win32/ui_host.h"
 
 namespace qrx {
 
-// Watches the start from a thread of its own until the main window is visible. When it is
-// not visible after `limit_ms` (time the start spends waiting for the user in a box does not
-// count), a box says so, naming the phase the start is in, and the process ends with
-// kStartFailed: a copy that cannot show its window never idles unseen.
+// Watches the start from a thread of its own until it has got past showing the main window
+// and adding its tray icon (calls that can wait on another process, under Wine on the
+// desktop process). When that has not happened after
+// `limit_ms` (time the start spends waiting for the user in a box does not count), a box
+// says so, naming the phase the start is in, and the process ends with kStartFailed: a copy
+// that cannot show its window never idles unseen.
 class StartWatch {
  public:
   static constexpr UINT kStartFailed = 3;
 
-  // `user_waits` tells whether the start now waits for the user (a box of its own is open).
-  StartWatch(DWORD limit_ms, std::function<bool()> user_waits);
+  // `host`: its boxes and whether the window has been shown.
+  StartWatch(DWORD limit_ms, const Win32UiHost& host);
   ~StartWatch();  // stops watching
   StartWatch(const StartWatch&) = delete;
   StartWatch& operator=(const StartWatch&) = delete;
@@ -26,15 +29,12 @@ class StartWatch {
   // What the start is doing, for the box, in both languages: a text that lives as long as
   // the program.
   void Phase(const wchar_t* phase) { phase_.store(phase); }
-  // The main window, once it exists.
-  void Watch(HWND window) { window_.store(window); }
 
  private:
   static DWORD WINAPI Run(LPVOID self);
 
-  std::atomic<HWND> window_{nullptr};
   DWORD limit_ms_;
-  std::function<bool()> user_waits_;
+  const Win32UiHost& host_;
   std::atomic<const wchar_t*> phase_{L""};
   HANDLE stop_ = nullptr;
   HANDLE thread_ = nullptr;

@@ -45,6 +45,9 @@ class Win32UiHost : public UiHost {
 
   // True while a message box of the program waits for the user (read from any thread).
   bool BoxOpen() const { return boxes_open_.load() > 0; }
+  // The start has shown the main window and asked for its tray icon (read from any thread).
+  void MarkShown() { shown_ = true; }
+  bool Shown() const { return shown_.load(); }
 
   // Runs one piece of event handling so that nothing escapes into Windows. The exit ends
   // the loop; a command that waits further up the stack then unwinds too.
@@ -78,6 +81,7 @@ class Win32UiHost : public UiHost {
   HWND owner_ = nullptr;
   bool ending_ = false;
   std::atomic<int> boxes_open_{0};
+  std::atomic<bool> shown_{false};
   std::vector<HWND> dialogs_;
 };
 
