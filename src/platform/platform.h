@@ -79,8 +79,9 @@ enum class FileQuestion {
 class FileQuestions {
  public:
   virtual ~FileQuestions() = default;
-  // True when the user says yes.
-  virtual bool Confirm(FileQuestion question, std::u16string_view name) = 0;
+  // True when the user says yes. `matches` is the number of items a name with wildcards
+  // stands for, 0 for a plain name.
+  virtual bool Confirm(FileQuestion question, std::u16string_view name, int32_t matches) = 0;
 };
 
 // What one look at a socket found: nothing waiting, a datagram, or an error the OS reported

@@ -25,7 +25,11 @@ bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
       ~Restore() { flag = value; }
     } restore{ctx_.skin.reporting_failure, ctx_.skin.reporting_failure};
     ctx_.skin.reporting_failure = true;
+    // The path is #A of this report only: a skin applied on the way to another answer must
+    // not change the parameters that answer and later ones read.
+    const std::u16string kept = ctx_.answer.params[0];
     ShowAnswerWith(ctx_, u"SKIN_PICTURE-ERR", ctx_.answer.error_time, {path});
+    ctx_.answer.params[0] = kept;
     return false;
   }
   if (lasting) {

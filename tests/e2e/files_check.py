@@ -9,11 +9,14 @@ XDG_DATA_HOME, which the check points at a folder of its own: with a trash folde
 parent is missing, Wine deletes for good.
 
 Natively the same lines go to the POSIX file operations and the same files must result.
+Hostile names (characters the ANSI code page lacks) must touch exactly the file named.
+With --mounts (native) the deletes and copies run in a mount namespace of their own
+(unshare -rm) with file systems mounted inside the folders they work on.
 The run has a home, a trash and no desktop of its own (no display, no session bus, no
 desktop name), so KABE, SS and PROPERTY answer their errors and nothing of the machine's
 own desktop is touched; MCI and CDDA say that there is no MCI.
 
-usage: files_check.py QRXSH [--wine]
+usage: files_check.py QRXSH [--wine | --mounts]
 """
 import os
 import re
@@ -24,9 +27,9 @@ import tempfile
 
 MESSAGES = "\r\n".join([
     "[SYSTEM]", "START=start", "END=end",
-    "[ECHO]", "ADD=added",
+    "[ECHO]", "ADD=added", "ERR=no echo",
     "[SHFO]", "0=done #A", "1=nothing", "183=exists", "1223=cancelled", "ERR=shfo #A",
-    "NOOPT=no file",
+    "NOOPT=no file", "ASK-REPLACE=replace #A?", "[SEARCH]", "ERR=not found #A",
     "[PROPERTY]", "ERR=no properties #A",
     "[KABE]", "CHG=wallpaper #A", "ERR=no wallpaper #A",
     "[SS]", "ON=ss on", "OFF=ss off", "ERR=no ss",
@@ -49,6 +52,7 @@ def win_path(path):
 
 
 WINE = "--wine" in sys.argv[2:]
+MOUNTS = "--mounts" in sys.argv[2:]
 SEP = "\\" if WINE else "/"
 
 
@@ -64,18 +68,25 @@ def unescape(text):
                   {"t": "\t", "r": "\r", "n": "\n"}.get(m.group(1), m.group(1)), text)
 
 
-def run(folder, exe, lines, env):
-    """Runs the lines; returns [(time, text)] of the answers after the start answer."""
+def run(folder, exe, lines, env, setup=None, after=""):
+    """Runs the lines (between the shell commands `setup` and `after`, in a mount namespace of
+    their own); returns [(time, text)] of the answers after the start answer."""
     program = os.path.join(folder, os.path.basename(exe))
-    proc = subprocess.run(["wine", program] if WINE else [program],
+    command = ["wine", program] if WINE else [program]
+    if setup:
+        command = ["unshare", "-rm", "bash", "-ec", setup + '"$0"\n' + after, program]
+    proc = subprocess.run(command,
                           input="".join(l + "\n" for l in lines).encode("utf-8"), env=env,
                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder,
                           timeout=180)
-    out = proc.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
-    answers = [l.split("\t", 2)[1:] for l in out.splitlines() if l.startswith("ANSWER\t")]
-    answers = [(int(t), unescape(text)) for t, text in answers]
     check("qrxsh ended normally", proc.returncode == 0, proc.stderr.decode()[-500:])
-    return answers[1:-1]  # without the start and end answers
+    return parse_answers(proc.stdout)
+
+
+def parse_answers(stdout):
+    out = stdout.decode("utf-8", "replace").replace("\r\n", "\n")
+    answers = [l.split("\t", 2)[1:] for l in out.splitlines() if l.startswith("ANSWER\t")]
+    return [(int(t), unescape(text)) for t, text in answers][1:-1]  # without start and end
 
 
 def reg_value(env, name):
@@ -112,6 +123,120 @@ def wine_media_checks(answers, env, picture):
           repr(reg_value(env, "ScreenSaveActive")))
 
 
+def make_files(base, names):
+    for name in names:
+        path = os.path.join(base, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as f:
+            f.write(name)
+
+
+def listing(base):
+    return sorted(os.path.relpath(os.path.join(d, n), base)
+                  for d, dirs, files in os.walk(base) for n in dirs + files)
+
+
+def hostile_name_checks(folder, exe, env):
+    """Each line touches exactly the file it names: under Wine a character the code page lacks
+    must not become a "?" wildcard."""
+    h = os.path.join(folder, "h")
+    make_files(h, ["cafe.txt", "cafx.txt", "café.txt", "caf日.txt", "naïve.txt", "naXve.txt",
+                   "a.txt", "sub/a2.txt", "d/keep"])
+    cafe = shown_path(h) + SEP + "café.txt"
+    # (line, answer, files afterwards that were not there before, files gone)
+    table = [
+        ("SEARCH " + cafe, (5, "not found " + cafe) if WINE else (3, cafe), [], []),
+        ("DEL café.txt 16", (3, "done 0"), [], ["café.txt"]),
+        ("COPY naïve.txt d", (3, "done 0"), ["d/naïve.txt"], []),
+        ("RENAME a.txt ü.txt", (3, "done 0"), ["ü.txt"], ["a.txt"]),
+        ("RENAME sub" + SEP + "a2.txt fresh.txt", (3, "done 0"), ["sub/fresh.txt"], ["sub/a2.txt"]),
+        ("COPY d d" + SEP + "sub", (5, "shfo 118"), [], []),
+    ]
+    before = listing(h)
+    answers = run(folder, exe, ["CD h"] + [row[0] for row in table], env)
+    for (line, answer, added, gone), got in zip(table, answers[1:] + [None] * len(table)):
+        check(line, got == answer, repr(got))
+    after = listing(h)
+    check("hostile names: exactly the named files changed",
+          after == sorted(set(before) - {g for row in table for g in row[3]}
+                          | {a for row in table for a in row[2]}), repr(after))
+    if WINE:
+        wine_trash_warning(folder, exe, env, h)
+    else:
+        # Each answer goes to the question it was typed for (a No skips one file and the next
+        # file is asked about), never to the command line.
+        make_files(h, ["q/f/a", "q/f/b", "r/f/a", "r/f/b"])
+        answers = run(folder, exe, ["CD h", "COPY q/f r", "n", "y", "CD"], env)
+        check("question answers are no commands", answers[1:] == [
+            (3, "cancelled"), (3, shown_path(h))], repr(answers))
+
+
+def wine_trash_warning(folder, exe, env, h):
+    """Where Wine's shell cannot use the trash (here: its data folder is a file) it deletes for
+    good; the warning quorix asks for stops it, and Escape keeps the file."""
+    make_files(h, ["k.txt"])
+    proc = subprocess.Popen(["wine", os.path.join(folder, os.path.basename(sys.argv[1]))],
+                            stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                            stderr=subprocess.DEVNULL, cwd=folder,
+                            env=dict(env, XDG_DATA_HOME=os.path.join(folder, "QRX_CORE.INI")))
+    proc.stdin.write(b"CD h\nDEL k.txt 84\n")
+    proc.stdin.flush()
+    try:
+        box = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                              "ファイルの削除の確認"], stdout=subprocess.PIPE, timeout=60)
+        subprocess.run(["xdotool", "key", "--window", box.stdout.split()[0], "Escape"])
+    except (subprocess.TimeoutExpired, IndexError):
+        check("Wine asks before a delete for good", False)
+        proc.kill()
+    out, _ = proc.communicate(timeout=60)
+    check("the warning's Escape keeps the file and answers cancelled",
+          parse_answers(out)[1:] == [(3, "cancelled")] and os.path.isfile(os.path.join(h, "k.txt")),
+          repr(parse_answers(out)))
+
+
+def mount_checks(folder, exe, env):
+    """DEL, COPY and MOVE with file systems mounted inside the folders they work on."""
+    try:
+        probe = subprocess.run(["unshare", "-rm", "true"], stderr=subprocess.PIPE)
+        why = probe.stderr.decode().strip() if probe.returncode != 0 else None
+    except OSError as error:
+        why = str(error)
+    if why is not None:
+        print("SKIP: no mount namespace of our own (unshare -rm): " + why)
+        return 77
+    setup = """mkdir -p m/t/inner m/b/inner m/bsrc m/src m/other m/ro
+echo x > m/bsrc/f; echo r > m/ro/f
+mount -t tmpfs none m/t/inner; echo x > m/t/inner/f; echo g > m/t/inner/g
+mkdir m/t/inner/dir; echo x > m/t/inner/dir/x
+mount --bind m/bsrc m/b/inner
+mount --bind m/src m/other
+mkdir -p m/src2/x m/dst2; mount --bind m/dst2 m/src2/x
+mount --bind m/ro m/ro; mount -o remount,bind,ro m/ro"""
+    after = "cd m; find . | sort > ../state.txt"
+    # (line, answer): nothing changes, whatever is mounted where
+    table = [
+        ("DEL t 16", (5, "shfo 32")),        # another file system inside
+        ("DEL b 16", (5, "shfo 32")),        # a bind mount of this one inside
+        ("COPY src other/inside", (5, "shfo 118")),  # into itself through a bind mount
+        ("COPY src2 dst2/src2", (5, "shfo 118")),  # the copy shown inside its source
+        ("DEL ro/f 84", (5, "shfo 19")),     # to the trash from a read-only mount
+        ("MOVE t/inner/dir moved", (3, "done 0")),  # across file systems: copied, then removed
+        ("DEL t/inner/g 84", (3, "done 0")),  # the same into the trash
+    ]
+    answers = run(folder, exe, ["CD m"] + [row[0] for row in table], env, setup + "\n", after)
+    for (line, answer), got in zip(table, answers[1:] + [None] * len(table)):
+        check(line, got == answer, repr(got))
+    with open(os.path.join(folder, "state.txt")) as f:
+        state = f.read().split()
+    check("nothing deleted or made but the moves", state == [
+        ".", "./b", "./b/inner", "./b/inner/f", "./bsrc", "./bsrc/f", "./dst2", "./moved",
+        "./moved/x", "./other", "./ro", "./ro/f", "./src", "./src2", "./src2/x", "./t", "./t/inner", "./t/inner/f"],
+        repr(state)[:1000])
+    trash = listing(os.path.join(folder, "data", "Trash"))
+    check("only g in the trash", trash == ["files", "files/g", "info", "info/g.trashinfo"], repr(trash))
+    return summary()
+
+
 def main():
     exe = sys.argv[1]
     folder = tempfile.mkdtemp(prefix="qrx-files-")
@@ -132,6 +257,9 @@ def main():
                                 "XDG_CURRENT_DESKTOP")}
             env.update(HOME=folder, XDG_DATA_HOME=data, XDG_RUNTIME_DIR=folder,
                        LANG="ja_JP.UTF-8", QRX_SESSION_END="off")
+        if MOUNTS:
+            return mount_checks(folder, exe, env)
+        hostile_name_checks(folder, exe, env)
         w = os.path.join(folder, "w")
         os.makedirs(os.path.join(w, "tree", "inner"))
         for name, text in [("a b.txt", "ab"), ("w1.txt", "1"), ("w2.txt", "2"),
@@ -205,6 +333,10 @@ def main():
             native_media_checks(answers, picture)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
+    return summary()
+
+
+def summary():
     passed = sum(checks)
     print(f"{passed} passed, {len(checks) - passed} failed")
     return 0 if all(checks) and checks else 1

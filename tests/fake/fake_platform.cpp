@@ -191,7 +191,7 @@ ShellFileResult FakePlatform::FileOperation(const ShellFileOperation& operation,
   file_operations.push_back(operation);
   const std::u16string first = operation.from.substr(0, operation.from.find(u'\0'));
   for (FileQuestion question : file_questions) {
-    if (!questions.Confirm(question, first)) return ShellFileResult{0, true};
+    if (!questions.Confirm(question, first, file_question_matches)) return ShellFileResult{0, true};
   }
   return file_result;
 }

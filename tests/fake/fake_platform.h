@@ -52,6 +52,7 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
   std::vector<ShellFileOperation> file_operations;
   ShellFileResult file_result;
   std::vector<FileQuestion> file_questions;
+  int32_t file_question_matches = 0;
   bool properties_shown = true;  // what ShowProperties answers
   // MCI: every string sent, the replies by command string (default: 0 and an empty reply),
   // and the descriptions by error number (none: no description).

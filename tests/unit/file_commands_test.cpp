@@ -13,7 +13,7 @@ namespace {
 constexpr char16_t kMessages[] =
     u"[SHFO]\r\n0=done #A\r\n1=nothing started #A\r\n183=exists\r\n1223=cancelled #A\r\n"
     u"ERR=failed #A\r\nNOOPT=no file\r\nASK-DEL=delete #A?\r\nASK-TRASH=trash #A?\r\n"
-    u"ASK-REPLACE=replace #A?\r\n[PROPERTY]\r\nERR=no sheet for #A\r\n";
+    u"ASK-REPLACE=replace #A?\r\nASK-DEL-MATCHES=delete #B of #A?\r\n[PROPERTY]\r\nERR=no sheet for #A\r\n";
 
 // A shell record in one line: function, source, destination (NULs as |) and flags.
 std::string Record(const ShellFileOperation& op) {
@@ -58,6 +58,8 @@ TEST_F(FileCommandsTest, CopyMoveRenameHandTheUnquotedNamesToTheShell) {
   EXPECT_EQ(LastRecord(), "1 [a.txt||] [D:\\my dir\\b.txt||] 0");
   q.Type(u"Rename *.txt  b.txt");  // a second space stays at the destination's start
   EXPECT_EQ(LastRecord(), "4 [*.txt||] [ b.txt||] 0");
+  q.Type(u"RENAME C:\\x/a.txt fresh.txt");  // renamed where it is, not in the current folder
+  EXPECT_EQ(LastRecord(), "4 [C:\\x/a.txt||] [C:\\x/fresh.txt||] 0");
 }
 
 TEST_F(FileCommandsTest, DelTakesItsFlagsFromTheSecondOperand) {
@@ -68,31 +70,35 @@ TEST_F(FileCommandsTest, DelTakesItsFlagsFromTheSecondOperand) {
       {u"DEL x.txt 20", "3 [x.txt||] [20||] 20"},
       {u"DEL \"a b.txt\" &H54", "3 [a b.txt||] [&H54||] 84"},
       {u"DEL a.txt -1", "3 [a.txt||] [-1||] 65535"},
+      // Beyond 16 bits: never held at a limit that means other flags; nothing is deleted.
+      {u"DEL t.txt 99999", "none"},
+      {u"DEL t.txt -32769", "none"},
   };
   for (const auto& [line, record] : cases) {
+    q.os.file_operations.clear();
     q.Type(line);
-    EXPECT_EQ(LastRecord(), record) << Utf16ToUtf8(line);
+    EXPECT_EQ(q.os.file_operations.empty() ? "none" : LastRecord(), record) << Utf16ToUtf8(line);
   }
+  EXPECT_EQ(Last(), u"failed 87 (5)");
 }
 
-TEST_F(FileCommandsTest, ALineThatStartsNothingReportsCodeOne) {
-  for (const char16_t* line : {u"MOVE a.txt", u"COPY \"a b.txt\"", u"RENAME a.txt",
-                               u"MD D:\\my dir", u"CD D:\\my dir", u"CHDRIVE D: x"}) {
+TEST_F(FileCommandsTest, LinesThatStartNothing) {
+  q.os.current_directory = u"C:\\p|q#0_A";
+  const std::pair<const char16_t*, const char16_t*> cases[] = {
+      {u"MOVE a.txt", u"nothing started 1 (5)"}, {u"COPY \"a b.txt\"", u"nothing started 1 (5)"},
+      {u"RENAME a.txt", u"nothing started 1 (5)"}, {u"MD D:\\my dir", u"nothing started 1 (5)"},
+      {u"CD D:\\my dir", u"nothing started 1 (5)"}, {u"CHDRIVE D: x", u"nothing started 1 (5)"},
+      {u"COPY", u"no file (5)"}, {u"MOVE", u"no file (5)"}, {u"RENAME", u"no file (5)"},
+      {u"DEL", u"no file (5)"}, {u"MD", u"no file (5)"}, {u"CHDRIVE", u"no file (5)"},
+      // CD alone shows the folder as it is: not looked up as a key, no sound after its "|".
+      {u"cd", u"C:\\p|q#0_A (3)"},
+  };
+  for (const auto& [line, answer] : cases) {
     q.Type(line);
-    EXPECT_EQ(Last(), u"nothing started 1 (5)") << Utf16ToUtf8(line);
+    EXPECT_EQ(Last(), answer) << Utf16ToUtf8(line);
   }
   EXPECT_TRUE(q.os.file_operations.empty());
   EXPECT_TRUE(q.os.calls.empty());
-}
-
-TEST_F(FileCommandsTest, AWordAloneAnswersNoFileExceptCdWhichShowsTheCurrentFolder) {
-  for (const char16_t* line : {u"COPY", u"MOVE", u"RENAME", u"DEL", u"MD", u"CHDRIVE"}) {
-    q.Type(line);
-    EXPECT_EQ(Last(), u"no file (5)") << Utf16ToUtf8(line);
-  }
-  q.Type(u"cd");
-  EXPECT_EQ(Last(), u"C:\\work (3)");
-  EXPECT_TRUE(q.os.file_operations.empty());
 }
 
 TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
@@ -108,10 +114,7 @@ TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
   q.Type(u"CD");
   EXPECT_EQ(Last(), u"D:\\my dir (3)");
 
-  q.os.directory_result = 183;  // with an entry: that entry, still an error
-  q.Type(u"MD D:\\new");
-  EXPECT_EQ(Last(), u"exists (5)");
-  q.os.directory_result = 3;  // without one: the error answer with the code
+  q.os.directory_result = 3;  // the system's code, through the same scheme
   q.Type(u"CD D:\\none");
   EXPECT_EQ(Last(), u"failed 3 (5)");
 }
@@ -146,6 +149,11 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.Type(u"DEL old.txt");
   EXPECT_EQ(q.ui.boxes.back().text, u"delete old.txt?");
   EXPECT_EQ(Last(), u"cancelled 1223 (5)");
+  q.os.file_question_matches = 3;  // a pattern: its own text, with the number of matches
+  q.ctx.answer.params[1] = u"kept";
+  q.Type(u"DEL *.txt");
+  EXPECT_EQ(q.ui.boxes.back().text, u"delete 3 of *.txt?");
+  EXPECT_EQ(q.ctx.answer.params[1], u"kept");
 }
 
 TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {

@@ -104,7 +104,7 @@ TEST_F(MediaDesktopTest, RepeatFailuresAnswerAndChangeNothing) {
     q.os.mci_replies[u"STATUS CDDA POSITION TRACK 5"] = {0, position};
     q.os.mci_replies[u"STATUS CDDA LENGTH TRACK 5"] = {0, length};
     q.Type(u"CDDA RP 5");
-    EXPECT_EQ(Last(), u"no position for 5 (3)") << Utf16ToUtf8(position);
+    EXPECT_EQ(Last(), u"no position for 5 (5)") << Utf16ToUtf8(position);
     EXPECT_EQ(q.os.mci_sent.back(), u"SET CDDA TIME FORMAT MSF");
     EXPECT_EQ(q.os.mci_sent.size(), 4u);
     EXPECT_EQ(q.ctx.cd.repeat, 0);

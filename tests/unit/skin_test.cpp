@@ -223,8 +223,10 @@ TEST_F(SkinTest, APictureThatDoesNotLoadKeepsThePreviousOne) {
   EXPECT_EQ(q.skin.balloon_answers.back().time, 5);
   EXPECT_EQ(q.ctx.answer.last_ok, 0);
 
-  // An answer's own skin that fails: the report flashes, the answer stays.
+  // An answer's own skin that fails: the report flashes, the answer and #A stay.
+  q.ctx.answer.params[0] = u"mine";
   q.Type(u"ANS hello||BAD");
+  EXPECT_EQ(q.ctx.answer.params[0], u"mine");
   EXPECT_EQ(LastBalloon(), u"hello");
   EXPECT_EQ(q.ctx.answer.text, u"hello");
   EXPECT_EQ(q.ctx.skin.temporary, 0);

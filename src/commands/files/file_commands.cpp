@@ -1,5 +1,6 @@
 #include "commands/files/file_commands.h"
 
+#include <optional>
 #include <string>
 
 #include "base/path_text.h"
@@ -18,6 +19,8 @@ namespace {
 // The report of a line that started nothing (no destination, or a second operand where
 // the directory commands take one).
 constexpr int32_t kNothingStarted = 1;
+// The report of DEL flags beyond 16 bits: held at the limit they would take other flags.
+constexpr int32_t kInvalidParameter = 87;
 
 intptr_t OwnerWindow(Context& ctx) {
   return ctx.main_form->Surface().NativeHandle();
@@ -31,20 +34,46 @@ std::u16string NameList(std::u16string_view name) {
   return list;
 }
 
+// RENAME keeps the item in its folder: a new name without a folder gets the source's folder
+// in front, so that the shell does not take it from the current folder instead.
+std::u16string InSourceFolder(Context& ctx, std::u16string_view source, std::u16string name) {
+  const std::u16string_view separators = ctx.os.PathSeparator() == u'\\' ? u"\\/:" : u"/";
+  const size_t cut = source.find_last_of(separators);
+  if (name.find_first_of(separators) != std::u16string::npos || cut == std::u16string::npos) {
+    return name;
+  }
+  return std::u16string(source.substr(0, cut + 1)) + name;
+}
+
+// The DEL flags of the second operand: a number that fits 16 bits, any other text 0 (as
+// ToInteger gives it); nothing for a number that does not fit.
+std::optional<uint16_t> DeleteFlags(std::u16string_view text) {
+  const std::optional<double> value = ParseNumericText(text);
+  if (!value) return 0;
+  const double rounded = RoundHalfEven(*value);
+  if (rounded < -32768 || rounded > 32767) return std::nullopt;
+  return static_cast<uint16_t>(static_cast<int16_t>(rounded));
+}
+
 // Questions of file operations on systems whose shell has no dialogs: a yes/no box with
-// the catalogue's text, #A being the name.
+// the catalogue's text, #A being the name and, for a pattern, #B the number of items it
+// matched.
 class AskTheUser : public FileQuestions {
  public:
   explicit AskTheUser(Context& ctx) : ctx_(ctx) {}
 
-  bool Confirm(FileQuestion question, std::u16string_view name) override {
-    const std::u16string key = question == FileQuestion::kDelete  ? u"ASK-DEL"
-                               : question == FileQuestion::kTrash ? u"ASK-TRASH"
-                                                                  : u"ASK-REPLACE";
+  bool Confirm(FileQuestion question, std::u16string_view name, int32_t matches) override {
+    std::u16string key = question == FileQuestion::kDelete  ? u"ASK-DEL"
+                         : question == FileQuestion::kTrash ? u"ASK-TRASH"
+                                                            : u"ASK-REPLACE";
+    if (matches > 0) key += u"-MATCHES";
     std::u16string text = ReadIni(ctx_, u"SHFO", key, u"SHFO_" + key, ctx_.paths.message);
-    // The report that follows sets #A again, so using it here leaves nothing behind.
+    // The report that follows sets #A again; #B is put back as it was.
+    const std::u16string kept_b = ctx_.answer.params[1];
     ctx_.answer.params[0] = std::u16string(name);
+    ctx_.answer.params[1] = Decimal(matches);
     text = ExpandAnswerParams(ctx_, text.substr(0, text.find(u'|')));
+    ctx_.answer.params[1] = kept_b;
     return ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesNo | mb::kIconQuestion) ==
            mb::kIdYes;
   }
@@ -69,7 +98,8 @@ void RunFileCommand(Context& ctx, const CommandCall& call) {
   if (!fields[1].empty()) {
     RunFileOperation(ctx, call.line);
   } else if (UpperCase(fields[0]) == u"CD") {
-    ShowAnswer(ctx, ctx.os.CurrentDirectory(), ctx.answer.normal_time);
+    // A folder name may hold "_", "|" and "#": it is shown as it is, never as a message key.
+    ShowLiteralAnswer(ctx, ctx.os.CurrentDirectory(), ctx.answer.normal_time);
   } else {
     ShowAnswer(ctx, u"SHFO_NOOPT", ctx.answer.error_time);
   }
@@ -83,7 +113,10 @@ void RunFileOperation(Context& ctx, std::u16string_view line) {
 
   ShellFileOperation op;
   op.from = NameList(source);
-  if (!second.empty()) op.to = NameList(FixQuotes(second, 0));
+  const std::u16string target = FixQuotes(second, 0);
+  if (!second.empty()) {
+    op.to = NameList(word == u"RENAME" ? InSourceFolder(ctx, source, target) : target);
+  }
   int32_t result = kNothingStarted;
   bool start = false;
   if (!second.empty()) {
@@ -98,8 +131,10 @@ void RunFileOperation(Context& ctx, std::u16string_view line) {
       start = true;
     } else if (word == u"DEL") {
       op.function = fo::kDelete;
-      op.flags = static_cast<uint16_t>(ToInteger(second));
-      start = true;
+      const std::optional<uint16_t> flags = DeleteFlags(second);
+      op.flags = flags.value_or(0);
+      start = flags.has_value();
+      if (!start) result = kInvalidParameter;
     }
   } else if (word == u"DEL") {
     op.function = fo::kDelete;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "base/text.h"
 #include "base/to_integer.h"
@@ -15,6 +16,8 @@ namespace qrx {
 namespace {
 
 constexpr char16_t kCdAlias[] = u"CDDA";
+// The answer of a repeat the device's numbers do not allow: an error, shown as one.
+constexpr std::u16string_view kRepeatRefused = u"CDDA_RP-ERR";
 constexpr char16_t kMilliseconds[] = u"SET CDDA TIME FORMAT MILLISECONDS";
 constexpr char16_t kMsf[] = u"SET CDDA TIME FORMAT MSF";
 
@@ -79,7 +82,9 @@ void CddaCommand(Context& ctx, const CommandCall& call) {
   if (!rest.empty() && sub == u"RP") {
     // #A also for a failure: "CDDA_RP-ERR" names the track.
     const std::u16string failure = CdRepeatTrack(ctx, ToInteger(rest));
-    ShowAnswerWith(ctx, failure.empty() ? u"CDDA_RP" : failure, ctx.answer.normal_time, {rest});
+    const bool refused = failure == kRepeatRefused;
+    ShowAnswerWith(ctx, failure.empty() ? u"CDDA_RP" : failure,
+                   refused ? ctx.answer.error_time : ctx.answer.normal_time, {rest});
   } else if (rest.empty() && sub == u"OPEN") {
     ctx.cd.alias = kCdAlias;
     SendAndAnswer(ctx, u"OPEN CDAUDIO ALIAS CDDA", u"CDDA_OPEN");
@@ -133,7 +138,7 @@ std::u16string CdRepeatTrack(Context& ctx, int16_t track) {
       *start + *span < std::numeric_limits<int32_t>::min()) {
     // Nothing to play from: leave the device as it was and the repeat as it is.
     Send(ctx, kMsf);
-    return u"CDDA_RP-ERR";
+    return std::u16string(kRepeatRefused);
   }
   ctx.cd.repeat_play = u"PLAY CDDA FROM " + position + u" TO " + Decimal(*start + *span);
   Send(ctx, ctx.cd.repeat_play);

@@ -183,6 +183,11 @@ void ClearStaleTemporaries(SysCalls& sys, const std::string& folder) {
   }
 }
 
+std::string TemporaryPath(SysCalls& sys, const std::string& folder, unsigned long long n) {
+  return InFolder(folder, kTempPrefix) + std::to_string(sys.GetPid()) + "-" + std::to_string(n) +
+         std::string(kTempSuffix);
+}
+
 TempFile::TempFile(SysCalls& sys, const std::string& target, Stale stale)
     : sys_(sys), target_(target) {
   struct stat st {};
@@ -197,14 +202,12 @@ TempFile::TempFile(SysCalls& sys, const std::string& target, Stale stale)
   const PathParts parts = SplitFsPath(target_);
   if (parts.name.empty()) return;
   if (stale == Stale::kClear) ClearStaleTemporaries(sys_, parts.folder);
-  const std::string prefix =
-      InFolder(parts.folder, kTempPrefix) + std::to_string(sys_.GetPid()) + "-";
   const timespec now = sys_.RealTime();
   unsigned long long seed = static_cast<unsigned long long>(now.tv_sec) * 1000000000ull +
                             static_cast<unsigned long long>(now.tv_nsec);
   // The name only has to be new; O_EXCL makes sure it is, so a clash just tries the next.
   for (int attempt = 0; attempt < 100; ++attempt, ++seed) {
-    std::string candidate = prefix + std::to_string(seed) + std::string(kTempSuffix);
+    std::string candidate = TemporaryPath(sys_, parts.folder, seed);
     const int fd = RetryOnInterrupt([&] {
       // Made with the old file's permissions where the process's mask lets it, which spares
       // changing them afterwards in the usual case.

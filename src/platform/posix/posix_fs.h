@@ -111,6 +111,10 @@ bool WriteAll(SysCalls& sys, int fd, std::string_view bytes);
 // nobody has written to for an hour (their number may belong to a new process by now).
 void ClearStaleTemporaries(SysCalls& sys, const std::string& folder);
 
+// A path of that temporary-file form in a folder; `n` tells apart the names one process
+// takes. Short whatever the name of the file it stands in for.
+std::string TemporaryPath(SysCalls& sys, const std::string& folder, unsigned long long n);
+
 // Whether the bytes of a replaced file are flushed to the disk before the rename.
 enum class Flush { kNo, kYes };
 

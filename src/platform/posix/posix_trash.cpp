@@ -65,19 +65,27 @@ std::string DeletionDate() {
   return text;
 }
 
-// "name", then "name.2.ext", "name.3.ext", ... (the extension stays last, so the file still
-// opens with its program once restored under that name).
-std::string Candidate(const std::string& name, int n) {
-  if (n == 1) return name;
-  const size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) return name + "." + std::to_string(n);
-  return name.substr(0, dot) + "." + std::to_string(n) + name.substr(dot);
-}
+// The longest name a file system takes, less ".trashinfo": the stored name and its info
+// file's name go together.
+constexpr size_t kLongestStoredName = 255 - 10;
 
-// Removes what CopyNew made of an item that then could not be moved.
-void RemoveTree(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
+// "name", then "name.2.ext", "name.3.ext", ... (the extension stays last, so the file still
+// opens with its program once restored under that name). A name too long to take
+// ".trashinfo" is shortened in the trash only; its info keeps the whole path.
+std::string Candidate(const std::string& name, int n) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || name.size() - dot > 32) dot = name.size();
+  std::string stem = name.substr(0, dot);
+  const std::string tail = (n == 1 ? std::string() : "." + std::to_string(n)) + name.substr(dot);
+  if (stem.size() + tail.size() > kLongestStoredName) {
+    stem.resize(kLongestStoredName - tail.size());
+    // Not in the middle of a UTF-8 character.
+    while (!stem.empty() && (static_cast<unsigned char>(stem.back()) & 0xC0) == 0x80) {
+      stem.pop_back();
+    }
+    if (!stem.empty() && static_cast<unsigned char>(stem.back()) >= 0xC0) stem.pop_back();
+  }
+  return stem + tail;
 }
 
 }  // namespace
@@ -99,13 +107,17 @@ std::string UriEscaped(const std::string& path) {
   return out;
 }
 
+std::string TrashFolder() {
+  const std::string data = DataHome();
+  return data.empty() ? std::string() : data + "/Trash";
+}
+
 int MoveToTrash(SysCalls& sys, const std::string& path) {
   struct stat item {};
   if (sys.Lstat(path.c_str(), &item) != 0) return errno;
   const std::string absolute = AbsolutePath(sys, path);
-  const std::string data = DataHome();
-  if (absolute.empty() || data.empty()) return ENOENT;
-  const std::string trash = data + "/Trash";
+  const std::string trash = TrashFolder();
+  if (absolute.empty() || trash.empty()) return ENOENT;
   if (const int error = MakeFolders(trash)) return error;
   if (const int error = MakeFolders(trash + "/files")) return error;
   if (const int error = MakeFolders(trash + "/info")) return error;
@@ -139,16 +151,16 @@ int MoveToTrash(SysCalls& sys, const std::string& path) {
     if (sys.Rename(path.c_str(), file_path.c_str()) != 0) {
       error = errno;
       if (error == EXDEV) {
-        // Another file system: a copy in the home trash, then the original goes.
-        error = CopyNew(sys, path, file_path);
+        // Another file system: a copy in the home trash, then the original goes; nothing is
+        // copied of an original that could not go.
+        error = CheckRemovable(sys, path, true);
+        if (error == 0) error = CopyNew(sys, path, file_path);
         if (error == 0) {
           std::error_code ec;
           std::filesystem::remove_all(path, ec);
           error = ec.value();
           // What could not be removed stays, and so does the complete copy in the trash.
           if (error != 0) return error;
-        } else {
-          RemoveTree(file_path);
         }
       }
     }

@@ -10,11 +10,14 @@
 
 namespace qrx::win32 {
 
-// The ANSI form of a text for an API that takes a C string, or nothing when the text holds a
-// NUL: the API would see a shorter, different name.
+// The ANSI form of a text for an API that takes a C string, or nothing when the API would
+// see a different name: the text holds a NUL (a shorter name), or a character the code page
+// cannot hold (it would become "?", which file calls read as a wildcard).
 inline std::optional<std::string> AnsiZ(const Platform& os, std::u16string_view text) {
   if (text.find(u'\0') != std::u16string_view::npos) return std::nullopt;
-  return os.ToAnsi(text);
+  std::string ansi = os.ToAnsi(text);
+  if (os.FromAnsi(ansi) != text) return std::nullopt;
+  return ansi;
 }
 
 // The text of a buffer up to (not including) its first NUL.

@@ -4,6 +4,9 @@
 
 #include <shellapi.h>
 
+#include <cwchar>
+#include <string>
+
 #include "platform/win32/win32_ansi.h"
 #include "platform/win32/win32_platform.h"
 
@@ -12,11 +15,48 @@ namespace {
 
 constexpr int32_t kInvalidDrive = 15;
 constexpr int32_t kInvalidName = 123;
+constexpr int32_t kIntoItself = 0x76;
 
 // The shell's name lists arrive ending in two NULs; anything else would let the shell read
 // past the text.
 bool IsNameList(std::u16string_view list) {
   return list.size() >= 2 && list[list.size() - 1] == u'\0' && list[list.size() - 2] == u'\0';
+}
+
+// The full path of a name, or empty.
+std::wstring FullPath(const wchar_t* name) {
+  const DWORD size = GetFullPathNameW(name, 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring path(size, L'\0');
+  const DWORD got = GetFullPathNameW(name, size, path.data(), nullptr);
+  path.resize(got < size ? got : 0);
+  while (path.size() > 3 && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return path;
+}
+
+// True when a copy or move would put a folder into itself: one source without wildcards that
+// is a folder, and a destination that is that folder or lies inside it. Wine's shell answers
+// such a copy with success and does nothing; Windows' shell refuses it (DE_DESTSUBTREE).
+bool IntoItself(const ShellFileOperation& operation) {
+  if (operation.function != fo::kCopy && operation.function != fo::kMove) return false;
+  const auto* from = reinterpret_cast<const wchar_t*>(operation.from.c_str());
+  const auto* to = reinterpret_cast<const wchar_t*>(operation.to.c_str());
+  if (operation.to.empty() || operation.from.size() != wcslen(from) + 2 || wcspbrk(from, L"*?")) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(from);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return false;
+  }
+  const std::wstring source = FullPath(from);
+  const std::wstring target = FullPath(to);
+  if (source.empty() || target.size() < source.size() ||
+      CompareStringOrdinal(source.c_str(), static_cast<int>(source.size()), target.c_str(),
+                           static_cast<int>(source.size()), TRUE) != CSTR_EQUAL) {
+    return false;
+  }
+  return target.size() == source.size() || target[source.size()] == L'\\' ||
+         target[source.size()] == L'/';
 }
 
 int32_t Result(BOOL ok) {
@@ -30,18 +70,23 @@ ShellFileResult Win32Platform::FileOperation(const ShellFileOperation& operation
   if (!IsNameList(operation.from) || (!operation.to.empty() && !IsNameList(operation.to))) {
     return {ERROR_INVALID_PARAMETER, false};
   }
-  const std::string from = ToAnsi(operation.from);
-  const std::string to = ToAnsi(operation.to);
-  SHFILEOPSTRUCTA record{};
+  if (IntoItself(operation)) return {kIntoItself, false};
+  // The wide call gets the names whole: through the ANSI code page a character it cannot
+  // hold would become "?", a wildcard that takes other files with it.
+  SHFILEOPSTRUCTW record{};
   record.hwnd = reinterpret_cast<HWND>(operation.owner);
   record.wFunc = operation.function;
-  record.pFrom = from.c_str();
-  record.pTo = operation.to.empty() ? nullptr : to.c_str();
+  record.pFrom = reinterpret_cast<const wchar_t*>(operation.from.c_str());
+  record.pTo =
+      operation.to.empty() ? nullptr : reinterpret_cast<const wchar_t*>(operation.to.c_str());
   record.fFlags = operation.flags;
+  // What cannot go to the recycle bin is deleted for good only after a warning, even when
+  // the other questions are switched off.
+  if ((operation.flags & fo::kAllowUndo) != 0) record.fFlags |= fo::kWantNukeWarning;
   record.fAnyOperationsAborted = FALSE;
   record.hNameMappings = nullptr;
   record.lpszProgressTitle = nullptr;
-  const int code = SHFileOperationA(&record);
+  const int code = SHFileOperationW(&record);
   return {code, record.fAnyOperationsAborted != FALSE};
 }
 
