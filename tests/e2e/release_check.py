@@ -53,14 +53,6 @@ def data_files(source):
     return sorted(found)
 
 
-def message(folder, catalogue, key, **params):
-    section, name = key.split("_", 1)
-    text = wq.read_ini(os.path.join(folder, catalogue)).get((section, name), key)
-    for letter, value in params.items():
-        text = text.replace("#" + letter, value)
-    return text
-
-
 def check_contents(archive, source, version):
     names = [i.filename for i in archive.infolist() if not i.is_dir()]
     delivered = data_files(source)
@@ -154,12 +146,12 @@ def check_quorix(folder, version):
     elsewhere = tempfile.mkdtemp(prefix="qrx-release-cwd-")
     logs = tempfile.mkdtemp(prefix="qrx-release-log-")
     q = wq.Quorix(folder)
+    start = wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix", B=version)
     try:
         q.log = open(os.path.join(logs, "wine.log"), "ab")
         driver = wq.Driver([["dismiss-box", WINDOW_MS], ["wait-window", WINDOW_MS], ["pid"],
                             ["wait-caption", f"quorix Ver{version} [--]", "5000"],
-                            ["wait-answer", message(folder, "DEF.MSG", "SYSTEM_START",
-                                                    A="quorix", B=version), "5000"]])
+                            ["wait-answer", start, "5000"]])
         q.proc = subprocess.Popen(["wine", os.path.join(folder, "quorix.exe")], cwd=elsewhere,
                                   stdin=subprocess.DEVNULL, stdout=q.log, stderr=q.log)
         ok, lines, err = driver.result(timeout=180)
@@ -182,7 +174,7 @@ def check_quorix(folder, version):
         check("nothing is written to the current folder", os.listdir(elsewhere) == [],
               repr(os.listdir(elsewhere)))
         shutil.copy(os.path.join(folder, "EN.MSG"), os.path.join(folder, "QRX_CORE.MSG"))
-        english = message(folder, "EN.MSG", "SET_0-9", A="x", B="1")
+        english = wq.message("SET_0-9", os.path.join(folder, "EN.MSG"), A="x", B="1")
         ok, _, err = wq.drive([["type", "SET 1 x"], ["key", "ENTER"],
                                ["wait-answer", english, "5000"]], q.wpid)
         check("with EN.MSG copied over QRX_CORE.MSG the next answer is English", ok, err)
@@ -214,7 +206,8 @@ def run_qrxsh(folder, lines):
 
 def check_qrxsh(folder, version):
     rc, out = run_qrxsh(folder, ["ANS one"])
-    start = "ANSWER\t3\t" + message(folder, "DEF.MSG", "SYSTEM_START", A="quorix", B=version)
+    start = "ANSWER\t3\t" + wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix",
+                                        B=version)
     check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
           rc == 0 and start in out and "ANSWER\t3\tone" in out, repr(out))
     check("qrxsh.exe creates QRX_CORE.INI beside itself",

@@ -1,13 +1,10 @@
 #!/usr/bin/env python3
-"""Pictures for the tests, in pure Python: the X frame buffer that `Xvfb -fbdir` keeps as an
-XWD file, 24-bit BMP files, and PNG output to look at them.
+"""Screenshots for the tests, in pure Python: the X frame buffer that `Xvfb -fbdir` keeps as
+an XWD file, and PNG output to look at it.
 
 A picture is (width, height, pixels) with pixels a list of rows of (r, g, b) tuples.
-
-usage: screen_picture.py IN.{xwd,bmp} OUT.png [SCALE]
 """
 import struct
-import sys
 import zlib
 
 
@@ -45,26 +42,6 @@ def read_xwd(path):
     return width, height, rows
 
 
-def read_bmp(path):
-    """A 24-bit uncompressed BMP."""
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = struct.unpack("<I", data[10:14])[0]
-    width, height = struct.unpack("<ii", data[18:26])
-    bits = struct.unpack("<H", data[28:30])[0]
-    if bits != 24:
-        raise ValueError(f"{path}: {bits} bits per pixel")
-    bottom_up = height > 0
-    height = abs(height)
-    row_size = (width * 3 + 3) // 4 * 4
-    rows = []
-    for y in range(height):
-        src = height - 1 - y if bottom_up else y
-        line = data[offset + src * row_size:offset + src * row_size + width * 3]
-        rows.append([(line[x * 3 + 2], line[x * 3 + 1], line[x * 3]) for x in range(width)])
-    return width, height, rows
-
-
 def crop(picture, left, top, right, bottom):
     width, height, rows = picture
     left, top = max(0, left), max(0, top)
@@ -72,33 +49,17 @@ def crop(picture, left, top, right, bottom):
     return right - left, bottom - top, [row[left:right] for row in rows[top:bottom]]
 
 
-def write_png(path, picture, scale=1):
+def write_png(path, picture):
     width, height, rows = picture
-    raw = bytearray()
-    for row in rows:
-        line = bytearray(b"\0")
-        for pixel in row:
-            line += bytes(pixel) * scale
-        raw += bytes(line) * scale
+    raw = b"".join(b"\0" + b"".join(bytes(pixel) for pixel in row) for row in rows)
 
     def chunk(kind, body):
         return (struct.pack(">I", len(body)) + kind + body +
                 struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
 
-    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width * scale,
-                                                           height * scale, 8, 2, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b"")
+    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)  # 8-bit RGB
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+    png += chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
     with open(path, "wb") as f:
         f.write(png)
 
-
-def main():
-    source, target = sys.argv[1], sys.argv[2]
-    scale = int(sys.argv[3]) if len(sys.argv) > 3 else 1
-    picture = read_bmp(source) if source.lower().endswith(".bmp") else read_xwd(source)
-    write_png(target, picture, scale)
-    return 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())

@@ -13,6 +13,7 @@ a summary "N passed, N failed"; the exit code is 1 when a check failed.
 usage: wine_quorix.py WINDOWS_BUILD_DIR SOURCE_DIR
 """
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -44,22 +45,11 @@ def check(name, ok, detail=""):
 
 def unescape(text):
     """Undoes the driver's C-style escapes (\\\\ \\t \\r \\n \\xHH)."""
-    out = []
-    i = 0
-    while i < len(text):
-        c = text[i]
-        if c == "\\" and i + 1 < len(text):
-            n = text[i + 1]
-            if n == "x" and i + 3 < len(text):
-                out.append(chr(int(text[i + 2:i + 4], 16)))
-                i += 4
-                continue
-            out.append({"\\": "\\", "t": "\t", "r": "\r", "n": "\n"}.get(n, n))
-            i += 2
-            continue
-        out.append(c)
-        i += 1
-    return "".join(out)
+    named = {"\\": "\\", "t": "\t", "r": "\r", "n": "\n"}
+
+    def one(m):
+        return chr(int(m[1][1:], 16)) if len(m[1]) == 3 else named.get(m[1], m[1])
+    return re.sub(r"\\(x[0-9A-Fa-f]{2}|.)", one, text)
 
 
 def read_ini(path):
@@ -84,10 +74,11 @@ def read_ini(path):
     return values
 
 
-def message(key, **params):
-    """A catalogue message of DEF.MSG with answer parameters (#A ...) filled in."""
+def message(key, catalogue=None, **params):
+    """A catalogue message (of data/DEF.MSG unless another file is given) with answer
+    parameters (#A ...) filled in."""
     section, name = key.split("_", 1)
-    text = read_ini(os.path.join(SOURCE, "data", "DEF.MSG")).get((section, name), key)
+    text = read_ini(catalogue or os.path.join(SOURCE, "data", "DEF.MSG")).get((section, name), key)
     for letter, value in params.items():
         text = text.replace("#" + letter, value)
     return text
@@ -272,6 +263,12 @@ def expect(name, result):
     return check(name, ok, err)
 
 
+def close(q, name):
+    """Closes the window as the user does; the process must end."""
+    expect(f"{name}: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
+    check(f"{name}: process ends after close", q.ended(15))
+
+
 def scenario_first_start(folder):
     q = Quorix(folder)
     q.prepare()
@@ -281,8 +278,7 @@ def scenario_first_start(folder):
         ini = read_ini(q.config)
         check("first start: configuration created with Version=0.50",
               ini.get(("SYSTEM", "VERSION")) == VERSION, repr(ini))
-        expect("first start: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("first start: process ends after close", q.ended(15))
+        close(q, "first start")
     finally:
         q.stop()
 
@@ -328,8 +324,7 @@ def scenario_lines_and_exit(folder):
         expect("second run: two lines answer",
                enter(q, "ANS one", ["wait-answer", "one", "5000"], ["type", "ANS two"],
                      ["key", "ENTER"], ["wait-answer", "two", "5000"]))
-        expect("second run: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("second run: process ends after close", q.ended(15))
+        close(q, "second run")
         ini = read_ini(q.config)
         his = {k[1]: v for k, v in ini.items() if k[0] == "SYSTEM" and k[1].startswith("HIS")}
         check("closing saves the history like EXIT",
@@ -369,8 +364,7 @@ def scenario_wait(folder):
                  "typed line; the wait then clears the answer", ok, err):
             took = float(out[-1]) - began
             check(f"WAIT 6 lasts six seconds (took {took:.2f} s)", 5.9 <= took <= 12)
-        expect("wait: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("wait: process ends after close", q.ended(15))
+        close(q, "wait")
     finally:
         q.stop()
 
@@ -388,8 +382,7 @@ def scenario_mbox(folder):
         check("MBOX hello world: text hello", ok and out == ["hello"], err or repr(out))
         expect("after the box the window runs lines again",
                enter(q, "ANS after", ["wait-answer", "after", "5000"]))
-        expect("mbox: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("mbox: process ends after close", q.ended(15))
+        close(q, "mbox")
     finally:
         q.stop()
 
@@ -450,8 +443,7 @@ def scenario_hot_key_taken(folder):
         expect("once the holder has gone, SET ACTIVEKEY 3 36 registers it",
                enter(q, "SET ACTIVEKEY 3 36",
                      ["wait-answer", message("ACTIVEKEY_SET", A="3 36"), "5000"]))
-        expect("hot key: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("hot key: process ends after close", q.ended(15))
+        close(q, "hot key")
     finally:
         holder.release()
         q.stop()
@@ -492,8 +484,7 @@ def scenario_files(folder):
                                             message("MCI_ERR", A="", B="292"), "5000"])
         check("MCI FOO answers MCI_ERR with 292 and Wine's description",
               ok and len(out[0]) > len(message("MCI_ERR", A="", B="292")), err or repr(out))
-        expect("files: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("files: process ends after close", q.ended(15))
+        close(q, "files")
     finally:
         q.stop()
 

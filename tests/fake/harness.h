@@ -1,6 +1,8 @@
 // One complete quorix instance on the fake platform, for tests that drive it as a user would.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -33,6 +35,21 @@ struct Instance {
   void Type(std::u16string_view line);
   // Reads a value straight from the configuration file.
   std::u16string Config(std::u16string_view section, std::u16string_view key);
+};
+
+// Fixture: an instance started on C:\cfg\QRX_CORE.INI with the given default catalogue; what
+// start-up answered, showed in boxes and asked of the platform is forgotten.
+class StartedTest : public ::testing::Test {
+ protected:
+  static constexpr char16_t kConfig[] = u"C:\\cfg\\QRX_CORE.INI";
+  explicit StartedTest(std::u16string_view messages) {
+    q.PutDefaultMessages(messages);
+    q.Start(kConfig);
+    q.ui.answers.clear();
+    q.ui.boxes.clear();
+    q.os.calls.clear();
+  }
+  Instance q;
 };
 
 }  // namespace qrx::test

@@ -7,15 +7,12 @@
 namespace qrx::test {
 namespace {
 
-class AliasTest : public ::testing::Test {
+class AliasTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(
-        u"[BAT]\r\nADD=#A = #B\r\nDEL=#A 削除\r\nVIEW=#A は #B\r\nERR=#A はありません\r\n");
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-  }
+  AliasTest()
+      : StartedTest(
+            u"[BAT]\r\nADD=#A = #B\r\nDEL=#A 削除\r\nVIEW=#A は #B\r\nERR=#A はありません\r\n") {}
   std::string ConfigBytes() { return q.os.FileBytes(u"C:\\cfg\\QRX_CORE.INI"); }
-  Instance q;
 };
 
 TEST_F(AliasTest, DefineStoresQuotedUpperCaseNameAndRunsWithArguments) {

@@ -7,17 +7,13 @@
 namespace qrx::test {
 namespace {
 
-class AnswerTest : public ::testing::Test {
+class AnswerTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(
-        u"[SET]\r\nERR1=#A は設定できません\r\n[SND]\r\nONE=鳴ります #A|ding.wav\r\n"
-        u"TWO=二つ|chime.wav 9\r\nTHREE=三つ|x.wav|myskin\r\nFOUR=四つ|a.wav|b|c\r\n"
-        u"EMPTY=無音|\r\n");
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.os.calls.clear();
-  }
+  AnswerTest()
+      : StartedTest(
+            u"[SET]\r\nERR1=#A は設定できません\r\n[SND]\r\nONE=鳴ります #A|ding.wav\r\n"
+            u"TWO=二つ|chime.wav 9\r\nTHREE=三つ|x.wav|myskin\r\nFOUR=四つ|a.wav|b|c\r\n"
+            u"EMPTY=無音|\r\n") {}
   void Style(std::u16string_view value) {
     q.os.ProfileWriteString(u"SYSTEM", u"ANS-WINDOW", std::u16string(value), q.ctx.paths.config);
   }
@@ -28,7 +24,6 @@ class AnswerTest : public ::testing::Test {
     }
     return out;
   }
-  Instance q;
 };
 
 TEST_F(AnswerTest, CatalogueTextsAndMissingKeys) {

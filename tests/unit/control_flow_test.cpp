@@ -10,19 +10,15 @@
 namespace qrx::test {
 namespace {
 
-class ControlFlowTest : public ::testing::Test {
+class ControlFlowTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(u"[LBAT]\r\nERR=#A がありません\r\n[WAIT]\r\nWAIT=#A 秒待ちます\r\n");
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-  }
+  ControlFlowTest()
+      : StartedTest(u"[LBAT]\r\nERR=#A がありません\r\n[WAIT]\r\nWAIT=#A 秒待ちます\r\n") {}
   std::vector<std::u16string> Texts() const {
     std::vector<std::u16string> out;
     for (const auto& a : q.ui.answers) out.push_back(a.text);
     return out;
   }
-  Instance q;
 };
 
 TEST_F(ControlFlowTest, CommandFileRunsItsLinesInOrderFromItsFolder) {

@@ -14,14 +14,9 @@ constexpr char16_t kMessages[] =
     u"ERR=cannot open #A: #B\r\nFILE-ERR=no #A\r\n"
     u"[ELSE]\r\nERR=unknown\r\n[MODE]\r\nDIRECT=direct\r\n";
 
-class LaunchTest : public ::testing::Test {
+class LaunchTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.os.calls.clear();
-  }
+  LaunchTest() : StartedTest(kMessages) {}
   // The ShellExecute calls, as the fake records them.
   std::vector<std::string> Launches() const {
     std::vector<std::string> out;
@@ -36,7 +31,6 @@ class LaunchTest : public ::testing::Test {
     const auto l = Launches();
     return l.size() == 1 ? l[0] : "(" + std::to_string(l.size()) + " launches)";
   }
-  Instance q;
 };
 
 TEST_F(LaunchTest, ShSplitsProgramParametersAndWorkingFolder) {

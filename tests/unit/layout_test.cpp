@@ -18,15 +18,6 @@ TEST(TwipsPerPixel, NonsenseFromTheScreenStaysUsable) {
   EXPECT_EQ(TwipsPerPixel(100000), 1);
 }
 
-TEST(ToPixels, DesignAt96DpiIsExact) {
-  EXPECT_EQ(ToPixels(kClientWidth, 15), 279);
-  EXPECT_EQ(ToPixels(kClientHeight, 15), 56);
-  EXPECT_EQ(ToPixels(kCommandBox.left, 15), 8);
-  EXPECT_EQ(ToPixels(kCommandBox.width, 15), 265);
-  EXPECT_EQ(ToPixels(kCommandBox.height, 15), 18);
-  EXPECT_EQ(ToPixels(kAnswerLine.top, 15), 32);
-}
-
 TEST(ToPixels, RoundsToNearestBothWays) {
   EXPECT_EQ(ToPixels(7, 15), 0);
   EXPECT_EQ(ToPixels(8, 15), 1);

@@ -15,17 +15,12 @@ namespace {
 
 constexpr int32_t kUp = 38, kDown = 40, kLeft = 37, kRight = 39, kF3 = 114;
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(u"[ACTIVEKEY]\r\nSET=ホットキー #A\r\nDEL=ホットキーなし\r\n");
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-  }
+  MainWindowTest() : StartedTest(u"[ACTIVEKEY]\r\nSET=ホットキー #A\r\nDEL=ホットキーなし\r\n") {}
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) q.window.Tick();
   }
-  Instance q;
 };
 
 // --- the answer line's countdown and wipe ------------------------------------------------

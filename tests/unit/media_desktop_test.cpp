@@ -17,14 +17,9 @@ constexpr char16_t kMessages[] =
 
 using Strings = std::vector<std::u16string>;
 
-class MediaDesktopTest : public ::testing::Test {
+class MediaDesktopTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.os.calls.clear();
-  }
+  MediaDesktopTest() : StartedTest(kMessages) {}
   std::u16string Last() const {
     return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
   }
@@ -33,7 +28,6 @@ class MediaDesktopTest : public ::testing::Test {
     q.os.mci_replies[u"STATUS CDDA POSITION TRACK 3"] = {0, u"12000"};
     q.os.mci_replies[u"STATUS CDDA LENGTH TRACK 3"] = {0, u"3500"};
   }
-  Instance q;
 };
 
 TEST_F(MediaDesktopTest, RepeatSetsUpTheTrackAndTheTickReplaysItWhenStopped) {

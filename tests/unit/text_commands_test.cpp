@@ -17,21 +17,14 @@ constexpr char16_t kMessages[] =
     u"[INI]\r\nR-OK=$#E=#D from #A [#B] #C\r\nW-OK=wrote #A [#B] #C=#D\r\nERR=ini failed #D\r\n"
     u"[LHA32]\r\n0=archived\r\n32780=crc\r\n32799=\r\nERR=archive error #A\r\nNONE=no library\r\n";
 
-class TextCommandsTest : public ::testing::Test {
+class TextCommandsTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.ui.boxes.clear();
-    q.os.calls.clear();
-  }
+  TextCommandsTest() : StartedTest(kMessages) {}
   // An answer as "text (time)".
   std::u16string Answer(size_t i) const {
     return q.ui.answers.at(i).text + u" (" + Decimal(q.ui.answers.at(i).time) + u")";
   }
   std::u16string Last() const { return Answer(q.ui.answers.size() - 1); }
-  Instance q;
 };
 
 TEST_F(TextCommandsTest, ConvXorsEveryByteAndReplacesTheOutputWhole) {
