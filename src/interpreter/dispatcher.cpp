@@ -7,6 +7,7 @@
 #include "interpreter/command_table.h"
 #include "interpreter/expand.h"
 #include "interpreter/launch.h"
+#include "interpreter/program_index.h"
 #include "interpreter/split.h"
 
 namespace qrx {
@@ -33,14 +34,17 @@ class LineScope {
 void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view rest,
               std::u16string_view line) {
   ctx.interp.alias_arguments = std::u16string(rest);
-  const bool found = RunAlias(ctx, upper_word);
-  if (ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1) {
-    // The launch answers its own failure: "no such command" would hide that the file or
-    // folder named is missing.
-    if (!found) LaunchProgram(ctx, line);
+  if (RunAlias(ctx, upper_word)) return;
+  const bool launching = ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1;
+  // The shell's results above 32 mean success. A refused launch has answered why: "no such
+  // command" would hide that the file or folder named is missing.
+  if (launching && LaunchProgram(ctx, line) > 32) return;
+  // A program of the index, by its name, when nothing else took the word.
+  if (const IndexedProgram* program = FindIndexedProgram(ctx, upper_word)) {
+    LaunchIndexedProgram(ctx, *program, rest);
     return;
   }
-  if (!found) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
+  if (!launching) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
 }
 
 }  // namespace
