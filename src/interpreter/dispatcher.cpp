@@ -34,19 +34,17 @@ class LineScope {
 void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view rest,
               std::u16string_view line) {
   ctx.interp.alias_arguments = std::u16string(rest);
-  const bool found = RunAlias(ctx, upper_word);
-  if (ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1) {
-    if (found) return;
-    // The shell's results above 32 mean success; 32 and below are its error codes.
-    if (LaunchProgram(ctx, line) > 32) return;
-  }
-  if (found) return;
+  if (RunAlias(ctx, upper_word)) return;
+  const bool launching = ctx.interp.direct_mode == 1 || ctx.interp.in_alias == 1;
+  // The shell's results above 32 mean success. A refused launch has answered why: "no such
+  // command" would hide that the file or folder named is missing.
+  if (launching && LaunchProgram(ctx, line) > 32) return;
   // A program of the index, by its name, when nothing else took the word.
   if (const IndexedProgram* program = FindIndexedProgram(ctx, upper_word)) {
     LaunchIndexedProgram(ctx, *program, rest);
     return;
   }
-  ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
+  if (!launching) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
 }
 
 }  // namespace

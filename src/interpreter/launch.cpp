@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/path_text.h"
+#include "base/text.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/split.h"
@@ -11,6 +12,10 @@ namespace qrx {
 namespace {
 
 constexpr int32_t kShowNormal = 1;
+// The shell's results up to 32 are its error codes.
+constexpr int32_t kLastShellError = 32;
+constexpr int32_t kFileNotFound = 2;
+constexpr int32_t kPathNotFound = 3;
 
 struct LaunchRequest {
   std::u16string program;
@@ -43,7 +48,15 @@ int32_t LaunchProgram(Context& ctx, std::u16string_view text) {
   const intptr_t owner = ctx.main_form->Surface().NativeHandle();
   const int32_t result =
       ctx.os.ShellExecute(owner, u"OPEN", r.program, r.parameters, r.directory, kShowNormal);
-  ClearAnswer(ctx);
+  if (result > kLastShellError) {
+    ClearAnswer(ctx);
+  } else {
+    // The shell says nothing itself: without an answer a mistyped path looks like a program
+    // that is slow to come up.
+    const bool missing = result == kFileNotFound || result == kPathNotFound;
+    ShowAnswerWith(ctx, missing ? u"SH_FILE-ERR" : u"SH_ERR", ctx.answer.error_time,
+                   {r.program, Decimal(static_cast<int64_t>(result))});
+  }
   return result;
 }
 }  // namespace qrx

@@ -50,6 +50,9 @@ bool SaveWindowPosition(Context& ctx) {
   }
   const bool x_saved = WriteIni(ctx, u"SYSTEM", u"PX", Decimal(x), ctx.paths.config);
   const bool y_saved = WriteIni(ctx, u"SYSTEM", u"PY", Decimal(y), ctx.paths.config);
+  // "WW" is the plain window's width: the skinned one takes its width from its picture, and
+  // storing that would make the next plain window as narrow as the skin.
+  if (ctx.main_form->Kind() != WindowKind::kPlain) return x_saved && y_saved;
   const bool w_saved = WriteIni(
       ctx, u"SYSTEM", u"WW", Decimal(HoldCoordinate(width * w.TwipsPerPixelX())), ctx.paths.config);
   return x_saved && y_saved && w_saved;

@@ -10,7 +10,8 @@ struct Context;
 // Places the main window from the stored position; the plain window also takes its width.
 void RestoreWindowPosition(Context& ctx);
 
-// Stores the main window's position and width; false when the configuration refused a key.
+// Stores the main window's position, and the plain window's width (the skinned window's
+// width is its picture's); false when the configuration refused a key.
 bool SaveWindowPosition(Context& ctx);
 
 // Versions before 0.34 kept the position as WX, WY (twips): convert them once.

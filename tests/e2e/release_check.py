@@ -82,8 +82,12 @@ def check_contents(archive, source, version):
         check("README.txt is UTF-8", False, str(e))
         return
     for needle in (f"quorix {version}", "QRX_CORE.INI", "copy /Y EN.MSG QRX_CORE.MSG",
-                   "[日本語]", "[English]"):
+                   "[日本語]", "[English]", "SET SKIN NEKO", "ANS-WINDOW=KORADINE"):
         check(f"README.txt mentions {needle}", needle in text)
+    for half in text.split("[English]"):
+        unnamed = [n for n in names if n not in half]
+        check("README.txt names every file of the zip in both languages", not unnamed,
+              repr(unnamed))
 
 
 def pe_symbol_table(path):

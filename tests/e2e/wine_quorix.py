@@ -483,6 +483,10 @@ def scenario_files(folder):
         check("the file is gone", not os.path.exists(copy))
         expect("MOVE without destination answers code 1",
                enter(q, "MOVE a.txt", ["wait-answer", message("SHFO_1"), "5000"]))
+        expect("COPY of a missing file answers Wine's 1026 as not found; text fits the line",
+               enter(q, "COPY none.txt x.txt", ["wait-answer", message("SHFO_1026"), "15000"],
+                     ["type", "ANS gjpqyあ -1"], ["key", "ENTER"],
+                     ["wait-answer", "gjpqyあ", "5000"], ["text-fit", "answer"]))
         ok, out, err = enter(q, "MCI FOO", ["wait-answer", "--contains",
                                             message("MCI_ERR", A="", B="292"), "5000"])
         check("MCI FOO answers MCI_ERR with 292 and Wine's description",

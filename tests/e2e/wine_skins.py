@@ -208,6 +208,10 @@ def scenario_skinned(folder):
                                 ["wait-command-text", "ANS 貼り付け 2", "3000"], ["key", "ENTER"],
                                 ["wait-balloon", "貼り付け", "3000"])
         check("skinned: the middle button pastes the clipboard into the command box", ok, err)
+        ok, out, err = wq.enter(q, "VER", ["sleep", "1000"], ["balloon"],
+                                ["text-fit", "balloon"])
+        check("VER's lines lie inside the balloon's text box",
+              ok and "Version" in out[0], err or repr(out))
         wq.close(q, "skinned")
     finally:
         q.stop()

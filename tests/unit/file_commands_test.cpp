@@ -85,9 +85,9 @@ TEST_F(FileCommandsTest, DelTakesItsFlagsFromTheSecondOperand) {
 TEST_F(FileCommandsTest, LinesThatStartNothing) {
   q.os.current_directory = u"C:\\p|q#0_A";
   const std::pair<const char16_t*, const char16_t*> cases[] = {
-      {u"MOVE a.txt", u"nothing started 1 (3)"}, {u"COPY \"a b.txt\"", u"nothing started 1 (3)"},
-      {u"RENAME a.txt", u"nothing started 1 (3)"}, {u"MD D:\\my dir", u"nothing started 1 (3)"},
-      {u"CD D:\\my dir", u"nothing started 1 (3)"}, {u"CHDRIVE D: x", u"nothing started 1 (3)"},
+      {u"MOVE a.txt", u"nothing started 1 (5)"}, {u"COPY \"a b.txt\"", u"nothing started 1 (5)"},
+      {u"RENAME a.txt", u"nothing started 1 (5)"}, {u"MD D:\\my dir", u"nothing started 1 (5)"},
+      {u"CD D:\\my dir", u"nothing started 1 (5)"}, {u"CHDRIVE D: x", u"nothing started 1 (5)"},
       {u"COPY", u"no file (5)"}, {u"MOVE", u"no file (5)"}, {u"RENAME", u"no file (5)"},
       {u"DEL", u"no file (5)"}, {u"MD", u"no file (5)"}, {u"CHDRIVE", u"no file (5)"},
       // CD alone shows the folder as it is: not looked up as a key, no sound after its "|".
@@ -122,7 +122,7 @@ TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
 TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
   q.os.file_result = {183, false};
   q.Type(u"RENAME a.txt b.txt");
-  EXPECT_EQ(Last(), u"exists (3)");
+  EXPECT_EQ(Last(), u"exists (5)");
   q.os.file_result = {1026, false};
   q.Type(u"COPY a.txt b.txt");
   EXPECT_EQ(Last(), u"failed 1026 (5)");
@@ -130,7 +130,7 @@ TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
   // A cancelled operation is reported as the cancel, also when the shell calls it done.
   q.os.file_result = {0, true};
   q.Type(u"DEL a.txt 0");
-  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+  EXPECT_EQ(Last(), u"cancelled 1223 (5)");
 }
 
 TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
@@ -148,7 +148,7 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.ui.yes_no_replies = {false};
   q.Type(u"DEL old.txt");
   EXPECT_EQ(q.ui.boxes.back().text, u"delete old.txt?");
-  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+  EXPECT_EQ(Last(), u"cancelled 1223 (5)");
   q.os.file_question_matches = 3;  // a pattern: its own text, with the number of matches
   q.ctx.answer.params[1] = u"kept";
   q.Type(u"DEL *.txt");

@@ -11,6 +11,7 @@ namespace {
 
 constexpr char16_t kMessages[] =
     u"[SYSTEM]\r\nSTART=start\r\nINILOAD=reloaded\r\n[SH]\r\nWAIT=starting\r\n"
+    u"ERR=cannot open #A: #B\r\nFILE-ERR=no #A\r\n"
     u"[ELSE]\r\nERR=unknown\r\n[MODE]\r\nDIRECT=direct\r\n";
 
 class LaunchTest : public StartedTest {
@@ -54,7 +55,6 @@ TEST_F(LaunchTest, ShSplitsProgramParametersAndWorkingFolder) {
 }
 
 TEST_F(LaunchTest, TheWaitAnswerShowsWhileTheShellWorks) {
-  q.os.shell_result = 2;  // SH itself says nothing about the result
   q.Type(u"SH notepad.exe");
   ASSERT_EQ(q.ui.answers.size(), 2u);
   EXPECT_EQ(q.ui.answers[0].text + u"/" + Decimal(q.ui.answers[0].time), u"starting/-1");
@@ -70,11 +70,16 @@ TEST_F(LaunchTest, OnlyDirectModeLaunchesAnUnknownLineAndReportsAFailure) {
   EXPECT_EQ(LaunchOf(u"C:\\bin\\tool.exe -x y"),
             "4660 [OPEN] [C:\\bin\\tool.exe] [-x y] [C:\\bin\\] 1");
   EXPECT_EQ(q.ui.LastAnswer(), u"");  // the clearing answer, no error
-  for (int32_t code : {0, 2, 31, 32}) {
+}
+
+// A refused launch answers why, as an error (2 is in the transcript "sh").
+TEST_F(LaunchTest, ARefusedLaunchIsAnErrorAnswer) {
+  const std::pair<int32_t, std::u16string> cases[] = {
+      {3, u"no x.exe/5"}, {0, u"cannot open x.exe: 0/5"}, {32, u"cannot open x.exe: 32/5"}};
+  for (const auto& [code, answer] : cases) {
     q.os.shell_result = code;
-    q.Type(u"nothing.exe");
-    EXPECT_EQ(q.ui.LastAnswer(), u"unknown") << code;
-    EXPECT_EQ(q.ui.answers.back().time, 5);
+    q.Type(u"SH x.exe");
+    EXPECT_EQ(q.ui.LastAnswer() + u"/" + Decimal(q.ui.answers.back().time), answer);
   }
 }
 

@@ -39,7 +39,7 @@ constexpr const char* kRequired[] = {
     "BAT ADD:ab DEL:ab VIEW:AB ERR:ab",
     "LBAT ERR:A",
     "WAIT WAIT:a",
-    "SH WAIT",
+    "SH WAIT ERR:AB FILE-ERR:A",
     "SHFO ERR:A NOOPT 0 1 2 3 5 50 113 117 120 124 1026 1223 ASK-DEL:A ASK-TRASH:A "
     "ASK-REPLACE:A ASK-DEL-MATCHES:AB ASK-TRASH-MATCHES:AB",
     "PROPERTY ERR:A",

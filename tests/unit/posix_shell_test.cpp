@@ -93,7 +93,7 @@ TEST_F(PosixShellTest, ProgramsGetWindowsStyleArgumentsAndAreNeitherWaitedForNor
   EXPECT_EQ(Open(U("p/run.sh"), U("p/plain/")), 3);
   Run(u"/D");  // in direct mode the refusal is the line's answer
   Run(U("p/run.sh") + u" x >" + U("gone"));
-  EXPECT_EQ(ui.LastAnswer(), u"ELSE_ERR");
+  EXPECT_EQ(ui.LastAnswer(), u"SH_FILE-ERR");
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_FALSE(fs::exists(dir / "p/done"));
   PutProgram("slow.sh", "#!/bin/sh\nexec /bin/sleep 3\n");

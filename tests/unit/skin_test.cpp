@@ -201,6 +201,15 @@ TEST_F(SkinTest, EverySkinChangePlacesTheWindowAtItsStoredPosition) {
   EXPECT_EQ(q.ui.rect.right - q.ui.rect.left, 300);  // "WW" does not apply
 }
 
+TEST_F(SkinTest, TheSkinnedWindowLeavesThePlainWindowsWidthAlone) {
+  Config(u"SKIN=A\r\nWW=4185");
+  Start();
+  q.ui.MoveWindowTo(10, 20);
+  q.Type(u"WRITE");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"10");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"WW"), u"4185");
+}
+
 TEST_F(SkinTest, APictureThatDoesNotLoadKeepsThePreviousOne) {
   q.os.PutFile(kSkinFile,
                "[A]\r\nFileName=a.bmp\r\nIY=40\r\n[BAD]\r\nFileName=bad.bmp\r\nIY=7\r\n"

@@ -116,9 +116,9 @@ TEST_F(TextCommandsTest, LhaPassesTheWholeArgumentAndAnswersByResultCode) {
   q.Type(u"lha a \"my files.lzh\"  *.txt");
   EXPECT_EQ(q.os.calls.back(), "RunArchiver 4660 [a \"my files.lzh\"  *.txt]");  // owner, text
   EXPECT_EQ(Last(), u"archived (3)");
-  q.os.archiver_result = 32780;  // a code with an entry is a normal answer
+  q.os.archiver_result = 32780;  // a failure with an entry of its own is still an error
   q.Type(u"LHA t a.lzh");
-  EXPECT_EQ(Last(), u"crc (3)");
+  EXPECT_EQ(Last(), u"crc (5)");
   for (int32_t code : {32799, 1, -5}) {  // an empty entry counts as none
     q.os.archiver_result = code;
     q.Type(u"LHA t a.lzh");

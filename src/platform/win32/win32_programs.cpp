@@ -89,19 +89,6 @@ bool OpenAppPaths(const std::u16string& path, win32::ScopedRegistryKey& key) {
   return true;
 }
 
-// COM for this thread while a shortcut is read; a thread that has it already keeps it.
-class ComForThisCall {
- public:
-  ComForThisCall() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComForThisCall() {
-    if (ok_) ::CoUninitialize();
-  }
-  ComForThisCall(const ComForThisCall&) = delete;
-  ComForThisCall& operator=(const ComForThisCall&) = delete;
-
- private:
-  bool ok_;
-};
 
 template <typename T>
 struct Released {
@@ -112,7 +99,7 @@ struct Released {
 };
 
 std::optional<FoundProgram> ReadShortcut(const std::u16string& path, std::u16string_view entry) {
-  ComForThisCall com;
+  win32::ScopedComInit com;
   Released<IShellLinkW> link;
   if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link.p)))) {

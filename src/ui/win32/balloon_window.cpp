@@ -7,13 +7,44 @@
 namespace qrx {
 namespace {
 
-// The text box on the balloon: about 2775 x 975 twips, in pixels, and its top.
+// The text box on the balloon: about 2775 x 975 twips, in pixels (its height in the header),
+// and its top.
 constexpr int kTextWidth = 185;
-constexpr int kTextHeight = 65;
 constexpr int kTextTop = 9;
 constexpr int kTextPoints = 12;
+// The smallest line a text is made to fit into the box with; what does not fit then is cut.
+constexpr int kSmallestLine = 9;
+constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 }  // namespace
+
+int BalloonWindow::TextHeight(HFONT font, const std::wstring& text) {
+  win32::ScopedWindowDc screen;
+  if (screen.Get() == nullptr || text.empty()) return 0;
+  const win32::ScopedSelection selected(screen.Get(), font);
+  RECT box{0, 0, kTextWidth, 0};
+  ::DrawTextW(screen.Get(), text.c_str(), static_cast<int>(text.size()), &box,
+              kTextFormat | DT_CALCRECT);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(screen.Get(), &metrics);
+  return box.bottom - metrics.tmHeight + win32::LineHeight(screen.Get());
+}
+
+win32::ScopedFont BalloonWindow::FitFont(const std::wstring& text) {
+  int dpi = 96;
+  {
+    win32::ScopedWindowDc screen;
+    if (screen.Get() != nullptr) dpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+  }
+  // A face with a taller line than the designed one gets the designed line; a text longer
+  // than the box holds is drawn smaller, so that all of it is read.
+  int line = ::MulDiv(kTextPoints, dpi, 72);
+  win32::ScopedFont font = win32::MakeJapaneseFont(kTextPoints, true, line);
+  while (--line >= kSmallestLine && TextHeight(font.Get(), text) > kTextHeight) {
+    font = win32::MakeJapaneseFont(kTextPoints, true, line);
+  }
+  return font;
+}
 
 BalloonWindow::BalloonWindow(HINSTANCE instance, Win32UiHost& host, HWND owner,
                              std::u16string folder)
@@ -45,7 +76,8 @@ bool BalloonWindow::Create() {
     width_ = right_.width();
     height_ = right_.height();
   }
-  font_ = win32::MakeJapaneseFont(kTextPoints, true, 0);
+  // A face with a taller line than the designed one gets the designed line.
+  font_ = FitFont(L"");
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof(wc);
@@ -83,6 +115,7 @@ WindowRect BalloonWindow::WorkArea() {
 void BalloonWindow::SetText(std::u16string_view text, int16_t) {
   if (!Create()) return;
   text_ = win32::Wide(text);
+  font_ = FitFont(text_);
   // Also the window's own text, for programs that read windows aloud.
   ::SetWindowTextW(hwnd_, text_.c_str());
   ::InvalidateRect(hwnd_, nullptr, FALSE);
@@ -177,8 +210,7 @@ void BalloonWindow::Paint() {
   const win32::ScopedSelection font(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));
-  ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box,
-              DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+  ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box, kTextFormat);
 }
 
 }  // namespace qrx

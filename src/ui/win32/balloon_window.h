@@ -28,6 +28,13 @@ class BalloonWindow : public BalloonSurface {
   BalloonWindow(const BalloonWindow&) = delete;
   BalloonWindow& operator=(const BalloonWindow&) = delete;
 
+  // The font `text` is drawn in: the designed one, or a smaller one for a text that needs it.
+  static win32::ScopedFont FitFont(const std::wstring& text);
+  // The pixels `text` takes down the text box in `font`, its last line's descenders included;
+  // the box is kTextHeight high.
+  static int TextHeight(HFONT font, const std::wstring& text);
+  static constexpr int kTextHeight = 65;
+
   // The logic that the balloon's events go to (its skinned layout's message window).
   void Attach(MainWindow* logic) { logic_ = logic; }
 
@@ -61,7 +68,7 @@ class BalloonWindow : public BalloonSurface {
   bool tried_ = false;
   win32::PictureBitmap right_;
   win32::PictureBitmap left_;
-  win32::ScopedFont font_;
+  win32::ScopedFont font_;  // FitFont of the current text
   int32_t width_ = 222;
   int32_t height_ = 84;
   bool on_right_ = true;

@@ -1,5 +1,6 @@
 #include "ui/win32/japanese_font.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <utility>
 #include <vector>
@@ -74,6 +75,27 @@ const std::wstring& JapaneseFace() {
   return face;
 }
 
+int LineHeight(HDC dc) {
+  TEXTMETRICW metrics{};
+  if (!::GetTextMetricsW(dc, &metrics)) return 0;
+  long below = metrics.tmDescent;
+  const MAT2 identity{{0, 1}, {0, 0}, {0, 0}, {0, 1}};
+  for (const wchar_t letter : {L'g', L'j', L'p', L'q', L'y'}) {
+    GLYPHMETRICS glyph{};
+    if (::GetGlyphOutlineW(dc, letter, GGO_METRICS, &glyph, 0, nullptr, &identity) != GDI_ERROR) {
+      below = std::max(below, static_cast<long>(glyph.gmBlackBoxY) - glyph.gmptGlyphOrigin.y);
+    }
+  }
+  return static_cast<int>(std::max(metrics.tmHeight, metrics.tmAscent + below));
+}
+
+int FontLineHeight(HFONT font) {
+  ScopedWindowDc screen;
+  if (screen.Get() == nullptr || font == nullptr) return 0;
+  const ScopedSelection selected(screen.Get(), font);
+  return LineHeight(screen.Get());
+}
+
 ScopedFont MakeJapaneseFont(int points, bool bold, int max_line) {
   ScopedWindowDc screen;
   const HDC dc = screen.Get();
@@ -81,16 +103,17 @@ ScopedFont MakeJapaneseFont(int points, bool bold, int max_line) {
   LOGFONTW lf = JapaneseLogFont(JapaneseFace().c_str(), -::MulDiv(points, dpi, 72), bold);
   ScopedFont font(::CreateFontIndirectW(&lf));
   if (!font || dc == nullptr || max_line <= 0) return font;
-  TEXTMETRICW metrics{};
-  bool measured = false;
-  {
-    const ScopedSelection selected(dc, font.Get());
-    measured = ::GetTextMetricsW(dc, &metrics) != FALSE;
+  // A positive height is the whole cell (ascent and descent); descenders that reach further
+  // take a pixel more off at each try.
+  for (int cell = max_line; cell > 0; --cell) {
+    const int line = FontLineHeight(font.Get());
+    if (line == 0 || line <= max_line) break;
+    lf.lfHeight = cell;
+    ScopedFont smaller(::CreateFontIndirectW(&lf));
+    if (!smaller) break;
+    font = std::move(smaller);
   }
-  if (!measured || metrics.tmHeight <= max_line) return font;
-  lf.lfHeight = max_line;  // positive: the height of the whole line, not of the letters
-  ScopedFont smaller(::CreateFontIndirectW(&lf));
-  return smaller ? std::move(smaller) : std::move(font);
+  return font;
 }
 
 }  // namespace qrx::win32

@@ -17,9 +17,17 @@ inline constexpr wchar_t kPreferredFace[] = L"ＭＳ Ｐゴシック";
 // else the first installed Japanese face. Chosen once per run.
 const std::wstring& JapaneseFace();
 
+// The pixels one line of the font selected into `dc` really takes: from its ascent down to
+// the lower of its descent and the descenders of g, j, p, q and y, which some faces draw
+// below the descent they state.
+int LineHeight(HDC dc);
+
 // The Japanese face at `points` for the screen. A face with a taller line than the preferred
-// one (whose line is as high as its size) is made smaller until its line fits `max_line`
-// pixels, so that no box cuts its text off.
+// one (whose line is as high as its size) is made smaller until its line (LineHeight) fits
+// `max_line` pixels, so that no box cuts its text off; 0: no limit.
 ScopedFont MakeJapaneseFont(int points, bool bold, int max_line);
+
+// The line height of `font` on the screen (LineHeight); 0 when it cannot be measured.
+int FontLineHeight(HFONT font);
 
 }  // namespace qrx::win32

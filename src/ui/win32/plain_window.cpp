@@ -56,6 +56,7 @@ PlainWindow::PlainWindow(HINSTANCE instance, Win32UiHost& host) : instance_(inst
 
 PlainWindow::~PlainWindow() {
   logic_ = nullptr;
+  destroying_ = true;
   drop_target_.reset();
   DeleteTrayIcon();
   if (hwnd_ != nullptr) {
@@ -137,6 +138,11 @@ LRESULT PlainWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       // The exit saves and ends the program; the window goes when the loop has ended.
       Forward([](MainWindow& w) { w.OnClose(); });
       return 0;
+    case WM_DESTROY:
+      // Gone before the program let it go: a program without its window has nothing left to
+      // do, and must not stay behind unseen.
+      if (!destroying_) host_.Quit();
+      break;
     case WM_ENDSESSION:
       // Windows ends the process after this returns: the exit's saving runs first.
       if (wparam != FALSE) Forward([](MainWindow& w) { w.OnClose(); });

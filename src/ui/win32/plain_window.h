@@ -40,6 +40,8 @@ class PlainWindow : public WindowSurface {
   PlainWindow& operator=(const PlainWindow&) = delete;
 
   bool created() const { return hwnd_ != nullptr; }
+  // The font of the command box (bold: of the answer line), as the window makes it.
+  static win32::ScopedFont BoxFont(bool bold, int twips_per_pixel_y);
   // The logic that every event goes to; events before this are not forwarded.
   void Attach(MainWindow* logic) { logic_ = logic; }
 
@@ -116,11 +118,13 @@ class PlainWindow : public WindowSurface {
   win32::ScopedFont answer_font_;
   ATOM class_ = 0;
   HWND hwnd_ = nullptr;  // destroyed by the destructor
+  bool destroying_ = false;  // the destructor has begun
   HWND command_box_ = nullptr;
   HWND answer_line_ = nullptr;
   int32_t twips_per_pixel_x_ = 15;
   int32_t twips_per_pixel_y_ = 15;
   int design_height_ = 0;  // pixels, frame included
+  int box_height_ = 0;     // pixels: the boxes' height, from their font's line
 
   std::unique_ptr<win32::DropRegistration> drop_target_;
   std::deque<DropData> pending_drops_;

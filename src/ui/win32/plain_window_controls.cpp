@@ -3,6 +3,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "ui/layout.h"
@@ -24,18 +25,36 @@ void SetText(HWND window, std::u16string_view text) {
   if (window != nullptr) ::SetWindowTextW(window, win32::Wide(text).c_str());
 }
 
+// A box holds its line inside its sunken edges, plus a pixel above and below, where the edit
+// control leaves one when it has room.
+const int kBoxFrame = 2 * ::GetSystemMetrics(SM_CYEDGE) + 2;
+
+// The highest a box can be: the window's height leaves that much below the answer line's top.
+int BoxRoom(int twips_per_pixel_y) {
+  return layout::ToPixels(layout::kClientHeight, twips_per_pixel_y) -
+         layout::ToPixels(layout::kAnswerLine.top, twips_per_pixel_y);
+}
+
 }  // namespace
+
+win32::ScopedFont PlainWindow::BoxFont(bool bold, int twips_per_pixel_y) {
+  return win32::MakeJapaneseFont(layout::kAnswerFontPoints, bold,
+                                 BoxRoom(twips_per_pixel_y) - kBoxFrame);
+}
 
 void PlainWindow::CreateControls() {
   command_box_ = MakeEdit(hwnd_, instance_, kCommandBoxId, WS_TABSTOP);
   // Read-only: answers are shown, not edited.
   answer_line_ = MakeEdit(hwnd_, instance_, kAnswerLineId, ES_READONLY);
   // Typed commands hold Japanese too, so the command box gets the same face, not bold.
-  // Inside the boxes' sunken edges.
-  const int line = layout::ToPixels(layout::kCommandBox.height, twips_per_pixel_y_) -
-                   2 * ::GetSystemMetrics(SM_CYEDGE);
-  command_font_ = win32::MakeJapaneseFont(layout::kAnswerFontPoints, false, line);
-  answer_font_ = win32::MakeJapaneseFont(layout::kAnswerFontPoints, true, line);
+  command_font_ = BoxFont(false, twips_per_pixel_y_);
+  answer_font_ = BoxFont(true, twips_per_pixel_y_);
+  // The boxes are as high as the designed ones, or higher when the face's line needs it (a
+  // face other than the designed one, with its descenders).
+  const int line = std::max(win32::FontLineHeight(command_font_.Get()),
+                            win32::FontLineHeight(answer_font_.Get()));
+  box_height_ = std::max(layout::ToPixels(layout::kAnswerLine.height, twips_per_pixel_y_),
+                         std::min(line + kBoxFrame, BoxRoom(twips_per_pixel_y_)));
   if (command_box_ != nullptr) {
     ::SendMessageW(command_box_, WM_SETFONT, reinterpret_cast<WPARAM>(command_font_.Get()), FALSE);
     ::SetWindowSubclass(command_box_, CommandBoxProc, kCommandBoxSubclass,
@@ -65,8 +84,7 @@ void PlainWindow::OnSize() {
                                     std::pair{answer_line_, layout::kAnswerLine}}) {
     if (box == nullptr) continue;
     ::MoveWindow(box, layout::ToPixels(design.left, twips_per_pixel_x_),
-                 layout::ToPixels(design.top, twips_per_pixel_y_), box_width,
-                 layout::ToPixels(design.height, twips_per_pixel_y_), TRUE);
+                 layout::ToPixels(design.top, twips_per_pixel_y_), box_width, box_height_, TRUE);
   }
 }
 

@@ -13,7 +13,9 @@ int Win32UiHost::MessageBox(std::u16string_view text, std::u16string_view title,
   ThrowIfEnding();
   const std::wstring wide_text = win32::Wide(text);
   const std::wstring wide_title = win32::Wide(title);
+  ++boxes_open_;
   const int result = ::MessageBoxW(Owner(), wide_text.c_str(), wide_title.c_str(), style);
+  --boxes_open_;
   // The box's own loop ends early when the program is closed while it is open.
   ThrowIfEnding();
   return result;
@@ -59,7 +61,9 @@ void Win32UiHost::Quit() {
 
 void Win32UiHost::RunMessageLoop() {
   MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  // Also once the program is ending without its WM_QUIT: a loop of the system's own (a
+  // dialog, a drag) may have taken it, and the tick's next message ends the loop instead.
+  while (!ending_ && ::GetMessageW(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
 }
 
 void Win32UiHost::RemoveDialog(HWND dialog) {

@@ -3,6 +3,7 @@
 
 #include "platform/win32/win32_api.h"
 
+#include <atomic>
 #include <exception>
 #include <optional>
 #include <string>
@@ -42,6 +43,12 @@ class Win32UiHost : public UiHost {
   // The program's message loop; returns once the program ends.
   void RunMessageLoop();
 
+  // True while a message box of the program waits for the user (read from any thread).
+  bool BoxOpen() const { return boxes_open_.load() > 0; }
+  // The start has shown the main window and asked for its tray icon (read from any thread).
+  void MarkShown() { shown_ = true; }
+  bool Shown() const { return shown_.load(); }
+
   // Runs one piece of event handling so that nothing escapes into Windows. The exit ends
   // the loop; a command that waits further up the stack then unwinds too.
   template <typename Work>
@@ -73,6 +80,8 @@ class Win32UiHost : public UiHost {
   PopupBoxes* popups_ = nullptr;
   HWND owner_ = nullptr;
   bool ending_ = false;
+  std::atomic<int> boxes_open_{0};
+  std::atomic<bool> shown_{false};
   std::vector<HWND> dialogs_;
 };
 

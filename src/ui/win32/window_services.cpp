@@ -87,7 +87,10 @@ bool PlainWindow::AddTrayIcon(std::u16string_view tooltip) {
   tray_wanted_ = true;
   // Without a notification area (the shell not started yet) the icon comes with the
   // shell's TaskbarCreated message.
-  return SendTrayIcon(NIM_ADD);
+  const bool added = SendTrayIcon(NIM_ADD);
+  // Showing the window and adding the icon may wait on other processes; both are done.
+  host_.MarkShown();
+  return added;
 }
 
 void PlainWindow::SetTrayTooltip(std::u16string_view tooltip) {

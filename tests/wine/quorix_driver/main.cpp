@@ -35,6 +35,12 @@
 #include <vector>
 
 #include "base/text.h"
+#ifdef _WIN32
+#include "ui/layout.h"
+#include "ui/win32/balloon_window.h"
+#include "ui/win32/japanese_font.h"
+#include "ui/win32/plain_window.h"
+#endif
 
 #ifndef _WIN32
 
@@ -487,6 +493,38 @@ int WaitBalloon(const Args& a) {
   return kOk;
 }
 
+// text-fit answer|balloon, measured with the font the program makes for the window: the
+// answer line from where the edit control puts its text down to the font's real line bottom
+// (descenders included), against its inside; the balloon's text against its box. Prints
+// "TOP BOTTOM LIMIT" in pixels.
+int TextFit(HWND main, const Args& a) {
+  long top = 0, bottom = 0, limit = qrx::BalloonWindow::kTextHeight;
+  if (a[0] == L"answer") {
+    HWND line = GetDlgItem(main, kAnswerLineId);
+    HDC screen = GetDC(nullptr);
+    const auto font = qrx::PlainWindow::BoxFont(
+        true, qrx::layout::TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY)));
+    const HGDIOBJ old = SelectObject(screen, font.Get());
+    const int height = qrx::win32::LineHeight(screen);
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+    DWORD_PTR at = 0;
+    SendMessageTimeoutW(line, EM_POSFROMCHAR, 0, 0, SMTO_NORMAL, kReadTimeoutMs, &at);
+    RECT inside{};
+    if (!GetClientRect(line, &inside)) return Fail("no answer line");
+    top = static_cast<short>(HIWORD(at));
+    bottom = top + height;
+    limit = inside.bottom;
+  } else {
+    HWND balloon = VisibleBalloon();
+    if (balloon == nullptr) return Fail("no visible balloon");
+    const std::wstring text = StoredText(balloon);
+    bottom = qrx::BalloonWindow::TextHeight(qrx::BalloonWindow::FitFont(text).Get(), text);
+  }
+  Print(std::to_string(top) + " " + std::to_string(bottom) + " " + std::to_string(limit));
+  return top >= 0 && bottom <= limit ? kOk : kFailed;
+}
+
 struct Command {
   const wchar_t* name;
   int arity;          // the number of arguments; -1: the handler checks them
@@ -655,6 +693,7 @@ const Command kCommands[] = {
     // INTERVAL_MS apart; prints the slowest in ms; fails when one took longer than LIMIT_MS.
     {L"ping", 3, true, [](HWND main, const Args& a) { return Ping(main, a); }},
     // stamp: the time as Unix seconds (for timing from outside).
+    {L"text-fit", 1, true, [](HWND main, const Args& a) { return TextFit(main, a); }},
     {L"stamp", 0, false, [](HWND, const Args&) { return Stamp(); }},
     {L"sleep", 1, false,
      [](HWND, const Args& a) {

@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""quorix.exe started 20 times under Wine while two busy loops (nice 10) load both cores: each
+start shows its window (visible, and viewable on the X display) within 15 s and ends on EXIT.
+Then a start given no time (QRX_START_LIMIT_MS=0) says so in a box and ends with status 3.
+
+usage: wine_start_loop.py WINDOWS_BUILD_DIR SOURCE_DIR [STARTS]
+"""
+import os
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no cache files in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import wine_quorix as wq  # noqa: E402  (the window driver and its helpers)
+from wine_quorix import check  # noqa: E402
+
+
+def on_x(q, deadline):
+    """True once quorix.exe has a viewable X window (Wine marks them with its Linux pid)."""
+    while time.time() < deadline:
+        pid = q.linux_pid()
+        if pid and subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                                  capture_output=True).returncode == 0:
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def starts_under_load(folder, starts=20):
+    # Wine itself (its server and desktop process) is up, as on a desktop: the first start
+    # of a prefix would time Wine's own start.
+    keeper = wq.Driver([["sleep", "1800000"]])
+    wq.drive([["stamp"]])
+    load = [subprocess.Popen(["nice", "-n", "10", "sh", "-c", "while :; do :; done"])
+            for _ in range(2)]
+    try:
+        for n in range(1, starts + 1):
+            q = wq.Quorix(folder)
+            q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+            driver = wq.Driver([["wait-window", "15000"], ["pid"]])
+            time.sleep(0.5)  # the driver, a Wine program too, is up first
+            began = time.time()
+            q.start()
+            try:
+                seen = on_x(q, began + 15)
+                ok, lines, err = driver.result(timeout=75)
+                if check(f"start {n}: the window shows within 15 s", ok and seen, err):
+                    q.wpid = int(lines[1])
+                    wq.expect(f"start {n}: EXIT", wq.enter(q, "EXIT", ["wait-gone", "15000"]))
+                    check(f"start {n}: EXIT ends the process", q.ended(15))
+            finally:
+                q.stop()
+    finally:
+        for p in load + [keeper.proc]:
+            p.kill()
+            p.wait()
+
+
+def start_that_cannot_show(folder):
+    q = wq.Quorix(folder)
+    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+    os.environ["QRX_START_LIMIT_MS"] = "0"
+    try:
+        driver = wq.Driver([["dismiss-box", "60000"]])
+        time.sleep(0.5)
+        q.start()
+        ok, lines, err = driver.result(timeout=120)
+        check("a start that cannot show its window says so in a box and ends with status 3",
+              ok and "could not show its window" in lines[0] and q.ended(15)
+              and q.proc.returncode == 3, err or repr((lines, q.proc.returncode)))
+    finally:
+        del os.environ["QRX_START_LIMIT_MS"]
+        q.stop()
+
+
+if __name__ == "__main__":
+    wq.BUILD, wq.SOURCE = sys.argv[1], sys.argv[2]
+    count = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    sys.exit(wq.run_scenarios((lambda f: starts_under_load(f, count), start_that_cannot_show),
+                              "qrx-wine-starts-"))
