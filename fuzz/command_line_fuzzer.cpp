@@ -70,7 +70,7 @@ void NextMinute(qrx::LocalTime& t) {
 }
 
 // The size of the context whose state CopyStarted copies (clang, x86-64).
-constexpr size_t kContextSize = 7400;
+constexpr size_t kContextSize = 7688;
 
 // Copies the state of a started instance into a new one.
 void CopyStarted(const Instance& from, Instance& to) {
@@ -102,6 +102,7 @@ void CopyStarted(const Instance& from, Instance& to) {
   c.net.held_back = f.net.held_back;
   c.net.event_error = f.net.event_error;
   c.skin = f.skin;
+  c.index = f.index;
   c.end_sequence_done = f.end_sequence_done;
   c.write_failure_boxes = f.write_failure_boxes;
   to.window.ShowAnswerLine(from.window.AnswerLine(), 0);
@@ -120,6 +121,7 @@ void CopyStarted(const Instance& from, Instance& to) {
   u.popups = v.popups;
   u.answer_line = v.answer_line;
   u.command = v.command;
+  u.caret = v.caret;
   u.visible = v.visible;
   u.minimized = v.minimized;
   u.quit = v.quit;

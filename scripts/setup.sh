@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ python3 libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils
-  locales fonts-noto-cjk libxcb1-dev libxcb-xfixes0-dev xclip clang libclang-rt-14-dev
+  locales fonts-noto-cjk libxcb1-dev libxcb-xfixes0-dev xclip clang libclang-rt-14-dev libglib2.0-dev pkg-config
 )
 missing=()
 for p in "${packages[@]}"; do

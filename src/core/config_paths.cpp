@@ -27,6 +27,7 @@ ConfigPaths DeriveConfigPaths(std::u16string_view config, std::u16string_view pr
   paths.config = std::u16string(config);
   const std::u16string base = CutExtension(config);
   paths.link_list = base + u".LKD";
+  paths.program_index = base + u".IDX";
   paths.message = base + u".MSG";
   paths.skin = base + u".SKN";
   paths.default_messages = AddBackslash(program_dir, separator) + u"DEF.MSG";

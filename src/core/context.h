@@ -16,6 +16,7 @@
 #include "core/command_entry.h"
 #include "core/main_form.h"
 #include "core/net_state.h"
+#include "core/program_index_state.h"
 #include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
@@ -35,6 +36,7 @@ struct ConfigPaths {
   std::u16string message;           // .MSG, this installation's catalogue
   std::u16string skin;              // .SKN
   std::u16string default_messages;  // DEF.MSG beside the executable
+  std::u16string program_index;     // .IDX
 };
 
 // Command lines typed by the user: entry 0 is always empty, 1 the newest, 9 the oldest.
@@ -110,6 +112,7 @@ struct Context {
   CdState cd;
   NetState net;
   SkinState skin;
+  ProgramIndexState index;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end
   // sequence) has shown already.

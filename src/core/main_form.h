@@ -45,6 +45,8 @@ class NoWindowSurface : public WindowSurface {
   void SetAnswerText(std::u16string_view) override {}
   std::u16string CommandText() override { return {}; }
   void SetCommandText(std::u16string_view) override {}
+  size_t CommandCaret() override { return 0; }
+  void PutCommandText(std::u16string_view, size_t) override {}
   void ShowWindow() override {}
   void HideWindow() override {}
   void MinimizeWindow() override {}

@@ -40,6 +40,10 @@ class WindowSurface {
   // The command box.
   virtual std::u16string CommandText() = 0;
   virtual void SetCommandText(std::u16string_view text) = 0;
+  // The caret's place in the command box's text (0: before the first character).
+  virtual size_t CommandCaret() = 0;
+  // Replaces the command box's text and puts the caret at `caret`.
+  virtual void PutCommandText(std::u16string_view text, size_t caret) = 0;
 
   virtual void ShowWindow() = 0;
   virtual void HideWindow() = 0;

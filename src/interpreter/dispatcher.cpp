@@ -7,6 +7,7 @@
 #include "interpreter/command_table.h"
 #include "interpreter/expand.h"
 #include "interpreter/launch.h"
+#include "interpreter/program_index.h"
 #include "interpreter/split.h"
 
 namespace qrx {
@@ -39,7 +40,13 @@ void Fallback(Context& ctx, std::u16string_view upper_word, std::u16string_view 
     // The shell's results above 32 mean success; 32 and below are its error codes.
     if (LaunchProgram(ctx, line) > 32) return;
   }
-  if (!found) ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
+  if (found) return;
+  // A program of the index, by its name, when nothing else took the word.
+  if (const IndexedProgram* program = FindIndexedProgram(ctx, upper_word)) {
+    LaunchIndexedProgram(ctx, *program, rest);
+    return;
+  }
+  ShowAnswer(ctx, u"ELSE_ERR", ctx.answer.error_time);
 }
 
 }  // namespace

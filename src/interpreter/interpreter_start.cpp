@@ -12,6 +12,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
+#include "interpreter/program_index.h"
 
 namespace qrx {
 namespace {
@@ -34,6 +35,7 @@ void LoadSettings(Context& ctx) {
   TimerLoad(ctx);
   LoadAliases(ctx);
   LoadHistory(ctx);
+  LoadProgramIndex(ctx);
   ctx.settings.clip_watch =
       ToByte(ReadIni(ctx, u"SET", u"CLIPFLG", u"0", ctx.paths.config)).value_or(0);
   UpdateCaption(ctx);

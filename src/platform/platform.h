@@ -17,6 +17,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/program_index.h"
+
 namespace qrx {
 
 struct LocalTime {
@@ -112,9 +114,10 @@ class UdpSocket {
   virtual intptr_t NativeHandle() const = 0;
 };
 
-class Platform {
+// The aggregate of the concerns the portable code reaches the system through.
+class Platform : public ProgramSources, public FolderLister {
  public:
-  virtual ~Platform() = default;
+  ~Platform() override = default;
 
   // --- text boundary -------------------------------------------------------------------
   // The character that separates folders in paths: '\' on Windows, '/' on POSIX.

@@ -12,6 +12,7 @@
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
+#include "interpreter/program_index.h"
 #include "ui/command_box.h"
 #include "ui/skinned_layout.h"
 
@@ -59,6 +60,7 @@ void MainWindow::SetCaption(std::u16string_view caption) {
 }
 
 void MainWindow::OnEnter() {
+  completer_.Reset();
   const std::u16string line = surface_.CommandText();
   RecordHistory(ctx_, line);
   RunTopLevelLine(ctx_, line);
@@ -87,12 +89,22 @@ void MainWindow::Tick() {
     if (ctx_.settings.clip_watch == 1) WatchClipboard(ctx_);
   });
   RunGuarded(ctx_, [&] { PollFunctionKeys(ctx_); });
+  RunGuarded(ctx_, [&] { ProgramIndexTick(ctx_); });
   // Datagrams that the last tick's share left in the socket, after the tick's own duties.
   RunGuarded(ctx_, [&] { NewDatagramShare(ctx_); });
 }
 
 bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
+  constexpr int32_t kTab = 9, kShift = 16, kCtrl = 17, kAlt = 18, kEscape = 27;
   constexpr int32_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kF1 = 112, kF15 = 126;
+  if (vk == kTab && !ctrl && !alt) {
+    bool used = true;
+    RunGuarded(ctx_, [&] { used = completer_.OnTab(ctx_, surface_, shift); });
+    return used;
+  }
+  if (vk == kEscape) return completer_.OnEscape(surface_);
+  // The modifiers of a Shift+Tab come before it and do not end a completion.
+  if (vk != kShift && vk != kCtrl && vk != kAlt) completer_.Reset();
   if (vk == kUp || vk == kDown) {
     RecallHistory(ctx_, vk == kUp ? 1 : -1);
     return true;

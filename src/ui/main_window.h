@@ -9,6 +9,7 @@
 
 #include "core/main_form.h"
 #include "core/window_surface.h"
+#include "ui/completion.h"
 
 namespace qrx {
 
@@ -83,6 +84,7 @@ class MainWindow : public MainForm {
   std::u16string answer_line_;
   std::u16string caption_;
   std::unique_ptr<SkinnedLayout> skin_;
+  Completer completer_;
 };
 
 }  // namespace qrx

@@ -297,6 +297,13 @@ def scenario_lines_and_exit(folder):
         expect("/D shows direct mode in the caption and answers MODE_DIRECT",
                enter(q, "/D", ["wait-caption", CAPTION_DIRECT, "5000"],
                      ["wait-answer", message("MODE_DIRECT"), "5000"]))
+        expect("Tab completes in the box (the box and the window leave it alone), Esc puts "
+               "back what was typed",
+               drive([["type", "SET cl"], ["key", "TAB"], ["wait-command-text", "SET CLIP", "3000"],
+                      ["key", "TAB"], ["wait-command-text", "SET CLIP ", "3000"],
+                      ["key", "TAB"], ["wait-command-text", "SET CLIPFLG ", "3000"],
+                      ["key", "ESC"], ["wait-command-text", "SET cl", "3000"],
+                      ["key", "UP"], ["key", "DOWN"], ["wait-command-text", "", "3000"]], q.wpid))
         expect("Up recalls the newest line, Up again the one before, Down goes back to empty",
                drive([["key", "UP"], ["wait-command-text", "/D", "3000"],
                       ["key", "UP"], ["wait-command-text", "ANS hello", "3000"],

@@ -1,5 +1,6 @@
 #include "fake/fake_platform.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "base/text.h"
@@ -131,6 +132,24 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view re
     if (WildcardMatch(name_pattern, name)) return name;
   }
   return std::nullopt;
+}
+
+std::vector<FolderItem> FakePlatform::ListFolder(std::u16string_view folder) {
+  std::u16string dir = UpperCase(Resolve(folder));
+  if (!dir.empty() && dir.back() != separator) dir += separator;
+  std::vector<FolderItem> items;
+  for (const auto& [key, file] : files_) {
+    if (!key.starts_with(dir)) continue;
+    const size_t next = key.find(separator, dir.size());
+    const std::u16string name = file.path.substr(file.path.size() - (key.size() - dir.size()))
+                                    .substr(0, next == std::u16string::npos ? std::u16string::npos
+                                                                            : next - dir.size());
+    const bool is_folder = next != std::u16string::npos;
+    if (std::none_of(items.begin(), items.end(), [&](const FolderItem& i) { return i.name == name; })) {
+      items.push_back({name, is_folder});
+    }
+  }
+  return items;
 }
 
 std::optional<std::string> FakePlatform::ReadFile(std::u16string_view path) {

@@ -134,6 +134,15 @@ class FakePlatform : public Platform, private profile::FileAccess, private profi
     return std::make_unique<FakeSocket>(network);
   }
   std::u16string LocalIP() override { return network.local_ip; }
+  // No installed programs: the tests put programs into the index themselves.
+  std::vector<ProgramSource> ProgramSourceRoots() override { return {}; }
+  std::optional<int64_t> SourceStamp(const ProgramSource&) override { return std::nullopt; }
+  SourceListing ListSource(const ProgramSource&) override { return {}; }
+  std::optional<FoundProgram> ReadProgram(const ProgramSource&, std::u16string_view) override {
+    return std::nullopt;
+  }
+  // The files of the folder, and the folders that hold files below it.
+  std::vector<FolderItem> ListFolder(std::u16string_view folder) override;
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override;

@@ -2,6 +2,7 @@
 // replies to input boxes from a queue, and lets the fake clock run while a command "waits".
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 #include <string>
@@ -36,6 +37,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::vector<Answer> popups;
   std::u16string answer_line;
   std::u16string command;
+  size_t caret = 0;  // in `command`
   bool visible = false;
   bool minimized = false;
   bool quit = false;
@@ -74,7 +76,12 @@ class FakeUi : public UiHost, public WindowSurface {
   }
   void SetAnswerText(std::u16string_view text) override { answer_line = std::u16string(text); }
   std::u16string CommandText() override { return command; }
-  void SetCommandText(std::u16string_view text) override { command = std::u16string(text); }
+  void SetCommandText(std::u16string_view text) override { PutCommandText(text, text.size()); }
+  size_t CommandCaret() override { return std::min(caret, command.size()); }
+  void PutCommandText(std::u16string_view text, size_t at) override {
+    command = std::u16string(text);
+    caret = at;
+  }
   void ShowWindow() override {
     visible = true;
     minimized = false;
@@ -96,7 +103,10 @@ class FakeUi : public UiHost, public WindowSurface {
   void FocusCommandBox() override { ++focus_requests; }
   // The paste message inserts the clipboard text at the caret (here: at the end).
   void PasteClipboardIntoCommandBox() override { command += os_.clipboard.value_or(u""); }
-  void InsertIntoCommandBox(std::u16string_view text) override { command += text; }
+  void InsertIntoCommandBox(std::u16string_view text) override {
+    command.insert(CommandCaret(), text);
+    caret = CommandCaret() + text.size();
+  }
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t key) override {
     if (hot_key_taken) return false;
     hot_keys.push_back({id, modifiers, key});

@@ -116,8 +116,16 @@ void HeadlessWindow::Run(Context& ctx, MainWindow& window) {
         ExitProgram(ctx, u"");
         break;
       }
-      SetCommandText(*line);
-      window.OnEnter();
+      // Trailing TABs are Tab pressed that many times at the end of the text, not Enter.
+      const size_t text_end = line->find_last_not_of(u'\t') + 1;
+      SetCommandText(std::u16string_view(*line).substr(0, text_end));
+      if (text_end == line->size()) {
+        window.OnEnter();
+        continue;
+      }
+      constexpr int32_t kTab = 9;
+      for (size_t i = text_end; i < line->size(); ++i) window.OnKeyDown(kTab, false, false, false);
+      Emit({u"BOX", command_});
     }
   } catch (const AppEnding&) {
     // The exit, from a typed line, a received one or the end of input.

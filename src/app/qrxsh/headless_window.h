@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <optional>
+#include <algorithm>
 #include <string>
 
 #include "app/qrxsh/input_wait.h"
@@ -46,7 +47,12 @@ class HeadlessWindow : public UiHost,
   void ShowAnswerText(std::u16string_view text, int16_t time) override;
   void SetAnswerText(std::u16string_view) override {}
   std::u16string CommandText() override { return command_; }
-  void SetCommandText(std::u16string_view text) override { command_ = std::u16string(text); }
+  void SetCommandText(std::u16string_view text) override { PutCommandText(text, text.size()); }
+  size_t CommandCaret() override { return caret_; }
+  void PutCommandText(std::u16string_view text, size_t caret) override {
+    command_ = std::u16string(text);
+    caret_ = std::min(caret, command_.size());
+  }
   void ShowWindow() override { visible_ = true; }
   void HideWindow() override { visible_ = false; }
   void MinimizeWindow() override {}
@@ -61,7 +67,10 @@ class HeadlessWindow : public UiHost,
   int32_t TwipsPerPixelX() override { return 15; }
   void FocusCommandBox() override {}
   void PasteClipboardIntoCommandBox() override {}
-  void InsertIntoCommandBox(std::u16string_view text) override { command_ += text; }
+  void InsertIntoCommandBox(std::u16string_view text) override {
+    command_.insert(caret_, text);
+    caret_ += text.size();
+  }
   // Without a desktop there is no hot key and no notification area to ask: the line runner
   // takes both as granted, so that it does not report a failure at every start.
   bool RegisterHotKey(int32_t, uint32_t, uint32_t) override { return true; }
@@ -103,6 +112,7 @@ class HeadlessWindow : public UiHost,
   Context* ctx_ = nullptr;
   MainWindow* window_ = nullptr;
   std::u16string command_;
+  size_t caret_ = 0;
   std::u16string caption_;
   bool caption_shown_ = false;
   bool visible_ = false;

@@ -12,6 +12,7 @@
 #include "interpreter/answer.h"
 #include "interpreter/control_flow.h"
 #include "interpreter/dispatcher.h"
+#include "interpreter/program_index.h"
 
 namespace qrx {
 namespace {
@@ -135,6 +136,22 @@ void SetMove(Context& ctx, const SetCall& call) {
   ctx.answer.params[0] = std::u16string(call.value);
   ShowAnswer(ctx, Suffixed(call.answer, u"-OFF"), ctx.answer.normal_time);
   if (!Store(ctx, call, u"0")) ShowSaveRefused(ctx);
+}
+
+void SetIndex(Context& ctx, const SetCall& call) {
+  const bool on = UpperCase(call.value) == u"ON";
+  AnswerStored(ctx, Store(ctx, call, on ? u"ON" : u"OFF"), Suffixed(call.answer, on ? u"-ON" : u"-OFF"));
+  SwitchProgramIndex(ctx, on);
+}
+
+void IndexCommand(Context& ctx, const CommandCall&) {
+  if (!ctx.index.on) {
+    ShowAnswer(ctx, u"INDEX_OFF", ctx.answer.error_time);
+    return;
+  }
+  ShowAnswer(ctx, u"INDEX_WAIT", kAnswerUntilReplaced);
+  const size_t programs = RebuildProgramIndex(ctx);
+  ShowAnswerWith(ctx, u"INDEX_DONE", ctx.answer.normal_time, {Decimal(static_cast<int64_t>(programs))});
 }
 
 void WatchClipboard(Context& ctx) {

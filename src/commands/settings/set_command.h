@@ -28,6 +28,9 @@ void SetSkin(Context& ctx, const SetCall& call);
 // "MOVE": the window can be dragged unless the value is "OFF", which first saves where the
 // window stands, as WRITE does.
 void SetMove(Context& ctx, const SetCall& call);
+// SET INDEX ON|OFF: the program index; INDEX reads all its sources again at once.
+void SetIndex(Context& ctx, const SetCall& call);
+void IndexCommand(Context& ctx, const CommandCall& call);
 
 // Runs a "QSCMD:" command found on the clipboard; called by the tick while CLIPFLG is 1.
 void WatchClipboard(Context& ctx);

@@ -35,6 +35,7 @@ constexpr SetEntry kSetTable[] = {
     {u"POSTYPE", {}, SetPosType, u"SYSTEM", u"POSTYPE", u"SET_POSTYPE"},
     {u"SKIN", {}, SetSkin, u"SYSTEM", u"SKIN", u"SET_SKIN", false, true},
     {u"MOVE", {}, SetMove, u"SET", u"MOVE", u"SET_MOVE"},
+    {u"INDEX", {}, SetIndex, u"SET", u"INDEX", u"SET_INDEX"},
 };
 // clang-format on
 
@@ -71,7 +72,7 @@ void SetCommand(Context& ctx, const CommandCall& call) {
   Run(ctx, *row, name, value);
 }
 
-constexpr CommandEntry kCommands[] = {{{u"SET"}, SetCommand}};
+constexpr CommandEntry kCommands[] = {{{u"SET"}, SetCommand}, {{u"INDEX"}, IndexCommand}};
 
 }  // namespace
 

@@ -77,6 +77,13 @@ class PosixPlatform : public Platform {
   std::optional<std::u16string> MciErrorString(uint32_t code) override;
   bool SetWallpaper(std::u16string_view file) override;
   bool SetScreenSaverActive(bool active) override;
+  // The program index's sources and path completion (posix_programs.cpp).
+  std::vector<ProgramSource> ProgramSourceRoots() override;
+  std::optional<int64_t> SourceStamp(const ProgramSource& source) override;
+  SourceListing ListSource(const ProgramSource& source) override;
+  std::optional<FoundProgram> ReadProgram(const ProgramSource& source,
+                                          std::u16string_view entry) override;
+  std::vector<FolderItem> ListFolder(std::u16string_view folder) override;
   bool CallAnswerLibrary(std::u16string_view library, intptr_t window, std::u16string& text,
                          int32_t time) override;
 

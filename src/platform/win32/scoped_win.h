@@ -90,6 +90,10 @@ inline BOOL FreeGlobal(HGLOBAL h) {
   return ::GlobalFree(h) == nullptr;
 }
 
+inline BOOL CloseRegistryKey(HKEY h) {
+  return ::RegCloseKey(h) == ERROR_SUCCESS;
+}
+
 // A file, process, token or other kernel object (CreateFile, OpenProcessToken, ...).
 using ScopedHandle = Scoped<KernelHandleTraits<CloseKernelHandle>>;
 // A directory search (FindFirstFile).
@@ -104,6 +108,8 @@ using ScopedIcon = Scoped<NullIsNone<HICON, DestroyIconHandle>>;
 using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
 // Global memory from GlobalAlloc; Release() when the clipboard takes it over.
 using ScopedGlobal = Scoped<NullIsNone<HGLOBAL, FreeGlobal>>;
+// An opened registry key (RegOpenKeyEx).
+using ScopedRegistryKey = Scoped<NullIsNone<HKEY, CloseRegistryKey>>;
 
 // Global memory locked for as long as it is read or written.
 template <typename T>

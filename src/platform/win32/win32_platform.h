@@ -20,6 +20,14 @@ class Win32Platform : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
+  // The program index's sources and path completion (win32_programs.cpp).
+  std::vector<ProgramSource> ProgramSourceRoots() override;
+  std::optional<int64_t> SourceStamp(const ProgramSource& source) override;
+  SourceListing ListSource(const ProgramSource& source) override;
+  std::optional<FoundProgram> ReadProgram(const ProgramSource& source,
+                                          std::u16string_view entry) override;
+  std::vector<FolderItem> ListFolder(std::u16string_view folder) override;
+
   char16_t PathSeparator() const override { return u'\\'; }
   std::string ToAnsi(std::u16string_view text) const override;
   std::u16string FromAnsi(std::string_view bytes) const override;

@@ -49,6 +49,8 @@ class PlainWindow : public WindowSurface {
   void SetAnswerText(std::u16string_view text) override;
   std::u16string CommandText() override;
   void SetCommandText(std::u16string_view text) override;
+  size_t CommandCaret() override;
+  void PutCommandText(std::u16string_view text, size_t caret) override;
   void ShowWindow() override;
   void HideWindow() override;
   void MinimizeWindow() override;

@@ -105,6 +105,18 @@ void PlainWindow::SetCommandText(std::u16string_view text) {
   SetText(command_box_, text);
 }
 
+size_t PlainWindow::CommandCaret() {
+  if (command_box_ == nullptr) return 0;
+  DWORD end = 0;
+  ::SendMessageW(command_box_, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&end));
+  return end;
+}
+
+void PlainWindow::PutCommandText(std::u16string_view text, size_t caret) {
+  SetText(command_box_, text);
+  if (command_box_ != nullptr) ::SendMessageW(command_box_, EM_SETSEL, caret, caret);
+}
+
 void PlainWindow::FocusCommandBox() {
   if (command_box_ == nullptr) return;
   ShowCommandBox();

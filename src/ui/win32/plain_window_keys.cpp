@@ -16,6 +16,9 @@ LRESULT CALLBACK PlainWindow::CommandBoxProc(HWND box, UINT message, WPARAM wpar
       if (self->OnKey(wparam)) return 0;
       break;
     case WM_CHAR:
+      // Tab completes and Esc puts back what was typed (OnKey); neither is a character of
+      // the box, which would only beep at them.
+      if (wparam == VK_TAB || wparam == VK_ESCAPE) return 0;
       if (wparam == VK_RETURN) {
         // Taken here, so the box does not beep at a key it has no use for.
         self->Forward([](MainWindow& w) { w.OnEnter(); });
