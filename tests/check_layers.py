@@ -19,7 +19,7 @@ import re
 import sys
 
 LAYERS = ["base", "platform", "core", "interpreter", "commands", "ui", "app"]
-OS_SPECIFIC = ("platform/posix/", "platform/win32/", "ui/win32/", "app/")
+OS_SPECIFIC = ("platform/posix/", "platform/win32/", "ui/win32/", "ui/qt/", "app/")
 
 STANDARD_HEADERS = set(
     """algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv

@@ -74,12 +74,16 @@ void CheckVersion(Context& ctx) {
   WriteIni(ctx, u"SYSTEM", u"Version", ctx.app.version, ctx.paths.config);
 }
 
-void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffer* skins) {
+void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffer* skins,
+             std::u16string_view data_folder) {
   ctx.interp.commands = CommandTable();
   ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
   const char16_t sep = ctx.os.PathSeparator();
   const std::u16string program_dir = ctx.os.ProgramDirectory();
   ctx.paths = DeriveConfigPaths(ChooseConfigPath(argument, program_dir, sep), program_dir, sep);
+  if (!data_folder.empty() && !ctx.os.FileExists(ctx.paths.default_messages)) {
+    ctx.paths.default_messages = AddBackslash(data_folder, sep) + u"DEF.MSG";
+  }
   ctx.settings.pos_type = ToInteger(ReadIni(ctx, u"SYSTEM", u"PosType", u"0", ctx.paths.config));
   const std::u16string skin = ReadIni(ctx, u"SYSTEM", u"SKIN", u"", ctx.paths.config);
   if (ChooseSkinnedWindow(ctx, skin, skins)) {

@@ -17,7 +17,6 @@
 #include "core/main_form.h"
 #include "core/net_state.h"
 #include "core/program_index_state.h"
-#include "core/skin_state.h"
 #include "core/timer_state.h"
 #include "platform/platform.h"
 
@@ -111,7 +110,6 @@ struct Context {
   CalcState calc;
   CdState cd;
   NetState net;
-  SkinState skin;
   ProgramIndexState index;
   bool end_sequence_done = false;  // the end sequence runs once per run
   // Files whose write-failure box the current command line (or start-up, or the end

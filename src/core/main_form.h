@@ -12,18 +12,23 @@
 
 namespace qrx {
 
+// Which main window the host attached: answers and the position restore depend on it.
+enum class WindowKind { kNone, kPlain, kSkinned };
+
 class MainForm {
  public:
   virtual ~MainForm() = default;
 
-  // 1 for the plain window, 2 for the skinned one; 0 when there is no window.
-  virtual int Tag() const = 0;
+  virtual WindowKind Kind() const = 0;
   virtual WindowSurface& Surface() = 0;
   // Writes an answer text into the answer line for `time` seconds.
   virtual void ShowAnswerLine(std::u16string_view text, int16_t time) = 0;
   virtual void SetCaption(std::u16string_view caption) = 0;
   // The answer countdown, in ticks of 100 ms; a negative count is idle.
   virtual void SetCountdown(int16_t ticks) = 0;
+  // One tick of the countdown: once it has run out, the answer line is wiped a character
+  // at a time.
+  virtual void CountDownAnswer() = 0;
   // Whether the window reacts to the hot key and the tray icon (not in debug mode).
   virtual void SetServicesInstalled(bool installed) = 0;
   // The window's own answer output: the answer line, or (skinned window) the message
@@ -72,11 +77,12 @@ class NoWindowSurface : public WindowSurface {
 // The main form before a host attaches its window.
 class NoMainForm : public MainForm {
  public:
-  int Tag() const override { return 0; }
+  WindowKind Kind() const override { return WindowKind::kNone; }
   WindowSurface& Surface() override { return surface_; }
   void ShowAnswerLine(std::u16string_view, int16_t) override {}
   void SetCaption(std::u16string_view) override {}
   void SetCountdown(int16_t) override {}
+  void CountDownAnswer() override {}
   void SetServicesInstalled(bool) override {}
   void WriteAnswer(std::u16string_view, std::u16string_view, int16_t) override {}
   void ApplySkin(std::u16string_view, bool) override {}

@@ -21,6 +21,9 @@ constexpr BuiltInText kBuiltIn[] = {
     {u"KEY_FORWARD", u"[進む]押されたのぉ"},
     {u"ACTIVEKEY_ERR", u"呼び出しキー #A を登録できませんでした（ほかのプログラムが使っています）"},
     {u"SYSTEM_TRAY-ERR", u"通知領域にアイコンを置けませんでした"},
+    {u"BOX_SOCKET-ERR", u"えら～だって"},
+    {u"MCI_EMPTY", u"コマンドを入力してね"},
+    {u"MCI_UNKNOWN", u"その他のエラーです"},
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The skin state: which skin is shown, which one lasts, and whether an answer's own skin is
-// shown for the moment. Owned by the context.
+// shown for the moment. Owned by the skinned layout, the one place that changes it.
 #pragma once
 
 #include <cstdint>

@@ -19,7 +19,7 @@ void RestoreWindowPosition(Context& ctx) {
   WindowSurface& w = ctx.main_form->Surface();
   // The width first: with PosType 1 the stored point is the middle of the bottom edge, so
   // the left edge depends on the width the window will have, not the one it has now.
-  if (ctx.main_form->Tag() == 1) {
+  if (ctx.main_form->Kind() == WindowKind::kPlain) {
     const WindowRect before = w.NormalRect();
     const int32_t tpp = w.TwipsPerPixelX();
     const int32_t twips =

@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
-#include "commands/media/cd_audio.h"
-#include "commands/net/link_receive.h"
-#include "commands/settings/set_command.h"
-#include "commands/shell/exit_commands.h"
-#include "commands/timers/timers.h"
+#include "commands/window_events.h"
 #include "core/context.h"
 #include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 #include "interpreter/keys.h"
-#include "interpreter/program_index.h"
 #include "ui/command_box.h"
 #include "ui/skinned_layout.h"
 
@@ -67,31 +62,22 @@ void MainWindow::OnEnter() {
   surface_.SetCommandText(u"");
 }
 
-void MainWindow::Tick() {
+void MainWindow::CountDownAnswer() {
   if (countdown > 0) --countdown;
   if (answer_line_.empty()) countdown = -2;
-  if (countdown == 0) {
-    // Wipe one character from the left; a surrogate pair goes as one character.
-    size_t n = 1;
-    if (answer_line_.size() >= 2 && answer_line_[0] >= 0xD800 && answer_line_[0] < 0xDC00 &&
-        answer_line_[1] >= 0xDC00 && answer_line_[1] < 0xE000) {
-      n = 2;
-    }
-    answer_line_.erase(0, n);
-    surface_.SetAnswerText(answer_line_);
+  if (countdown != 0) return;
+  // Wipe one character from the left; a surrogate pair goes as one character.
+  size_t n = 1;
+  if (answer_line_.size() >= 2 && answer_line_[0] >= 0xD800 && answer_line_[0] < 0xDC00 &&
+      answer_line_[1] >= 0xDC00 && answer_line_[1] < 0xE000) {
+    n = 2;
   }
-  // Each step on its own: a failure in one does not keep the next from running.
-  RunGuarded(ctx_, [&] {
-    if (ctx_.cd.repeat == 1) CdPoll(ctx_);
-  });
-  RunGuarded(ctx_, [&] { TimerMinuteStep(ctx_); });
-  RunGuarded(ctx_, [&] {
-    if (ctx_.settings.clip_watch == 1) WatchClipboard(ctx_);
-  });
-  RunGuarded(ctx_, [&] { PollFunctionKeys(ctx_); });
-  RunGuarded(ctx_, [&] { ProgramIndexTick(ctx_); });
-  // Datagrams that the last tick's share left in the socket, after the tick's own duties.
-  RunGuarded(ctx_, [&] { NewDatagramShare(ctx_); });
+  answer_line_.erase(0, n);
+  surface_.SetAnswerText(answer_line_);
+}
+
+void MainWindow::Tick() {
+  RunTickDuties(ctx_);
 }
 
 bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
@@ -144,15 +130,15 @@ void MainWindow::OnDrop(const DropData& data) {
 }
 
 void MainWindow::OnClose() {
-  ExitProgram(ctx_, u"");
+  WindowClosed(ctx_);
 }
 
 void MainWindow::OnSocketReadable() {
-  RunGuarded(ctx_, [&] { ReceiveDatagrams(ctx_); });
+  SocketReadable(ctx_);
 }
 
 void MainWindow::OnSocketError(int32_t code) {
-  RunGuarded(ctx_, [&] { SocketErrorEvent(ctx_, code); });
+  SocketFailed(ctx_, code);
 }
 
 }  // namespace qrx

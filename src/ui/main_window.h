@@ -27,9 +27,7 @@ class MainWindow : public MainForm {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // "1" for the plain window, "2" for the skinned one; answers and the position restore
-  // look at it.
-  int Tag() const override { return skin_ ? 2 : 1; }
+  WindowKind Kind() const override { return skin_ ? WindowKind::kSkinned : WindowKind::kPlain; }
   WindowSurface& Surface() override { return surface_; }
 
   // From now on the window is the skinned one: a picture with a message balloon.
@@ -50,6 +48,7 @@ class MainWindow : public MainForm {
   bool services_installed = true;
 
   void SetCountdown(int16_t ticks) override { countdown = ticks; }
+  void CountDownAnswer() override;
   void SetServicesInstalled(bool installed) override { services_installed = installed; }
 
   void SetCaption(std::u16string_view caption) override;
@@ -57,7 +56,7 @@ class MainWindow : public MainForm {
 
   // Enter in the command box: the line goes into the history and runs; the box is emptied.
   void OnEnter();
-  // The periodic tick, every 100 ms.
+  // The periodic tick, every 100 ms: the tick's duties, the answer countdown among them.
   void Tick();
 
   // A key pressed while the window or its command box has the focus (the window sees every

@@ -1,6 +1,5 @@
 #include "ui/message_window.h"
 
-#include "core/context.h"
 #include "interpreter/answer.h"
 
 namespace qrx {
@@ -24,7 +23,7 @@ void MessageWindow::MsgWinPos() {
   const WindowRect main = picture_.OuterRect();
   if (SameRect(main, remembered_)) return;
   balloon_.Place(
-      PlaceBalloon(main, ctx_.skin.picture_width, work, balloon_.Width(), ctx_.skin.numbers));
+      PlaceBalloon(main, skin_.picture_width, work, balloon_.Width(), skin_.numbers));
   remembered_ = main;
 }
 

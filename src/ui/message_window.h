@@ -7,20 +7,20 @@
 #include <functional>
 #include <string_view>
 
+#include "core/skin_state.h"
 #include "core/window_surface.h"
 #include "ui/skin_surfaces.h"
 
 namespace qrx {
 
-struct Context;
-
 class MessageWindow {
  public:
   // `on_hide` runs when the balloon hides itself, before it is hidden (the return from an
   // answer's own skin).
-  MessageWindow(Context& ctx, WindowSurface& main, SkinSurface& picture, BalloonSurface& balloon,
-                std::function<void()> on_hide)
-      : ctx_(ctx),
+  // `skin` is the skinned layout's state: the balloon is placed by the skin shown.
+  MessageWindow(const SkinState& skin, WindowSurface& main, SkinSurface& picture,
+                BalloonSurface& balloon, std::function<void()> on_hide)
+      : skin_(skin),
         main_(main),
         picture_(picture),
         balloon_(balloon),
@@ -49,7 +49,7 @@ class MessageWindow {
   int16_t Elapsed() const { return nn_; }
 
  private:
-  Context& ctx_;
+  const SkinState& skin_;
   WindowSurface& main_;
   SkinSurface& picture_;
   BalloonSurface& balloon_;

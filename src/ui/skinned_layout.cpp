@@ -11,7 +11,7 @@ SkinnedLayout::SkinnedLayout(Context& ctx, WindowSurface& window, const SkinSurf
     : ctx_(ctx),
       window_(window),
       picture_(surfaces.picture),
-      messages_(ctx, window, surfaces.picture, surfaces.balloon,
+      messages_(state_, window, surfaces.picture, surfaces.balloon,
                 [this] { ReturnToLastingSkin(); }) {}
 
 bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
@@ -23,8 +23,8 @@ bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
       bool& flag;
       bool value;
       ~Restore() { flag = value; }
-    } restore{ctx_.skin.reporting_failure, ctx_.skin.reporting_failure};
-    ctx_.skin.reporting_failure = true;
+    } restore{state_.reporting_failure, state_.reporting_failure};
+    state_.reporting_failure = true;
     // The path is #A of this report only: a skin applied on the way to another answer must
     // not change the parameters that answer and later ones read.
     const std::u16string kept = ctx_.answer.params[0];
@@ -33,13 +33,13 @@ bool SkinnedLayout::ApplySkin(std::u16string_view name, bool lasting) {
     return false;
   }
   if (lasting) {
-    ctx_.skin.remembered = skin.name;
+    state_.remembered = skin.name;
   } else {
-    ctx_.skin.temporary = 1;
+    state_.temporary = 1;
   }
-  ctx_.skin.picture = skin.file;
-  ctx_.skin.numbers = skin.numbers;
-  ctx_.skin.picture_width = picture->width;
+  state_.picture = skin.file;
+  state_.numbers = skin.numbers;
+  state_.picture_width = picture->width;
   // The window is laid out anew where it stands (hiding it first would only make it
   // flicker), placed at its stored position, not where it was dragged, and shown.
   picture_.ShowPicture(LayOutSkin(*picture, skin.numbers.iy, skin.numbers.iw));
@@ -53,14 +53,14 @@ void SkinnedLayout::WriteAnswer(std::u16string_view text, std::u16string_view sk
   // Skins shown on the way may give answers of their own; this one is shown after them.
   const std::u16string shown(text);
   ReturnToLastingSkin();
-  if (!skin.empty() && !ctx_.skin.reporting_failure) ApplySkin(skin, false);
+  if (!skin.empty() && !state_.reporting_failure) ApplySkin(skin, false);
   messages_.ShowAnswer(shown, time);
 }
 
 void SkinnedLayout::ReturnToLastingSkin() {
-  if (ctx_.skin.temporary != 1) return;
-  ctx_.skin.temporary = 0;
-  ApplySkin(ctx_.skin.remembered, true);
+  if (state_.temporary != 1) return;
+  state_.temporary = 0;
+  ApplySkin(state_.remembered, true);
 }
 
 }  // namespace qrx

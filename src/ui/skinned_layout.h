@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/skin_state.h"
 #include "core/window_surface.h"
 #include "ui/message_window.h"
 #include "ui/skin_surfaces.h"
@@ -31,6 +32,7 @@ class SkinnedLayout {
   void WriteAnswer(std::u16string_view text, std::u16string_view skin, int16_t time);
 
   MessageWindow& Messages() { return messages_; }
+  const SkinState& State() const { return state_; }
 
  private:
   void ReturnToLastingSkin();
@@ -38,6 +40,7 @@ class SkinnedLayout {
   Context& ctx_;
   WindowSurface& window_;
   SkinSurface& picture_;
+  SkinState state_;
   MessageWindow messages_;
 };
 

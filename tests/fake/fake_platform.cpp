@@ -37,9 +37,7 @@ bool WildcardMatch(std::u16string_view pattern, std::u16string_view name) {
 
 }  // namespace
 
-FakePlatform::FakePlatform(char16_t sep) : separator(sep) {}
-
-std::u16string FakePlatform::Resolve(std::u16string_view path) const {
+std::u16string FakeFiles::Resolve(std::u16string_view path) const {
   const bool absolute = (!path.empty() && path[0] == separator) ||
                         (separator == u'\\' && path.size() >= 2 && path[1] == u':');
   if (absolute || path.empty()) return std::u16string(path);
@@ -48,43 +46,43 @@ std::u16string FakePlatform::Resolve(std::u16string_view path) const {
   return full + std::u16string(path);
 }
 
-void FakePlatform::PutFile(std::u16string_view path, std::string_view bytes) {
+void FakeFiles::PutFile(std::u16string_view path, std::string_view bytes) {
   const std::u16string full = Resolve(path);
   File& file = files_[UpperCase(full)];  // a rewrite keeps the attributes
   file.path = full;
   file.bytes = std::string(bytes);
 }
 
-bool FakePlatform::HasFile(std::u16string_view path) const {
+bool FakeFiles::HasFile(std::u16string_view path) const {
   return files_.count(UpperCase(Resolve(path))) != 0;
 }
 
-std::string FakePlatform::FileBytes(std::u16string_view path) const {
+std::string FakeFiles::FileBytes(std::u16string_view path) const {
   auto it = files_.find(UpperCase(Resolve(path)));
   return it == files_.end() ? std::string() : it->second.bytes;
 }
 
-void FakePlatform::RemoveFile(std::u16string_view path) {
+void FakeFiles::RemoveFile(std::u16string_view path) {
   files_.erase(UpperCase(Resolve(path)));
 }
 
-void FakePlatform::HideFile(std::u16string_view path) {
+void FakeFiles::HideFile(std::u16string_view path) {
   auto it = files_.find(UpperCase(Resolve(path)));
   if (it != files_.end()) it->second.hidden = true;
 }
 
-void FakePlatform::Log(std::string_view what, std::u16string_view arg) {
+void FakeCallLog::Log(std::string_view what, std::u16string_view arg) {
   calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));
 }
 
-std::string FakePlatform::ToAnsi(std::u16string_view text) const {
+std::string FakeTextCodec::ToAnsi(std::u16string_view text) const {
   return Cp932Encode(text);
 }
-std::u16string FakePlatform::FromAnsi(std::string_view bytes) const {
+std::u16string FakeTextCodec::FromAnsi(std::string_view bytes) const {
   return Cp932Decode(bytes);
 }
 
-std::optional<std::u16string> FakePlatform::GetEnv(std::u16string_view name) {
+std::optional<std::u16string> FakeEnvironment::GetEnv(std::u16string_view name) {
   if (env_fails) throw std::runtime_error("environment unavailable");
   for (const auto& [k, v] : env) {
     if (EqualsIgnoreCase(k, name)) return v;
@@ -92,30 +90,30 @@ std::optional<std::u16string> FakePlatform::GetEnv(std::u16string_view name) {
   return std::nullopt;
 }
 
-bool FakePlatform::SetCurrentDirectory(std::u16string_view path) {
+bool FakeEnvironment::SetCurrentDirectory(std::u16string_view path) {
   Log("SetCurrentDirectory", path);
   if (path.empty()) return false;
   current_directory = std::u16string(path);
   return true;
 }
 
-int32_t FakePlatform::MakeDirectory(std::u16string_view path) {
+int32_t FakeEnvironment::MakeDirectory(std::u16string_view path) {
   Log("MakeDirectory", path);
   return directory_result;
 }
 
-int32_t FakePlatform::ChangeDirectory(std::u16string_view path) {
+int32_t FakeEnvironment::ChangeDirectory(std::u16string_view path) {
   Log("ChangeDirectory", path);
   if (directory_result == 0) current_directory = std::u16string(path);
   return directory_result;
 }
 
-int32_t FakePlatform::ChangeDrive(char16_t letter) {
+int32_t FakeEnvironment::ChangeDrive(char16_t letter) {
   Log("ChangeDrive", std::u16string(1, letter));
   return directory_result;
 }
 
-std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view relative) {
+std::optional<std::u16string> FakeFiles::FindFirstFile(std::u16string_view relative) {
   const std::u16string full = Resolve(relative);
   const std::u16string_view pattern = full;
   const size_t cut = pattern.find_last_of(separator);
@@ -134,7 +132,7 @@ std::optional<std::u16string> FakePlatform::FindFirstFile(std::u16string_view re
   return std::nullopt;
 }
 
-std::vector<FolderItem> FakePlatform::ListFolder(std::u16string_view folder) {
+std::vector<FolderItem> FakeFiles::ListFolder(std::u16string_view folder) {
   std::u16string dir = UpperCase(Resolve(folder));
   if (!dir.empty() && dir.back() != separator) dir += separator;
   std::vector<FolderItem> items;
@@ -152,24 +150,24 @@ std::vector<FolderItem> FakePlatform::ListFolder(std::u16string_view folder) {
   return items;
 }
 
-std::optional<std::string> FakePlatform::ReadFile(std::u16string_view path) {
+std::optional<std::string> FakeFiles::ReadFile(std::u16string_view path) {
   auto it = files_.find(UpperCase(Resolve(path)));
   if (it == files_.end()) return std::nullopt;
   return it->second.bytes;
 }
 
-bool FakePlatform::WriteFile(std::u16string_view path, std::string_view bytes) {
+bool FakeFiles::WriteFile(std::u16string_view path, std::string_view bytes) {
   Log("WriteFile", path);
-  return Replace(path, bytes);
+  return Store(path, bytes);
 }
 
-bool FakePlatform::CopyFile(std::u16string_view from, std::u16string_view to) {
+bool FakeFiles::CopyFile(std::u16string_view from, std::u16string_view to) {
   Log("CopyFile", std::u16string(from) + u" -> " + std::u16string(to));
   auto bytes = ReadFile(from);
-  return bytes && Replace(to, *bytes);
+  return bytes && Store(to, *bytes);
 }
 
-std::u16string FakePlatform::SearchPath(std::u16string_view name) {
+std::u16string FakeFiles::SearchPath(std::u16string_view name) {
   if (name.find(separator) != std::u16string_view::npos) {
     return HasFile(name) ? files_.at(UpperCase(Resolve(name))).path : std::u16string();
   }
@@ -184,14 +182,14 @@ std::u16string FakePlatform::SearchPath(std::u16string_view name) {
   return {};
 }
 
-bool FakePlatform::AppendFile(std::u16string_view path, std::string_view bytes) {
+bool FakeFiles::AppendFile(std::u16string_view path, std::string_view bytes) {
   Log("AppendFile", path);
   if (unwritable.count(UpperCase(path))) return false;
   PutFile(path, FileBytes(path) + std::string(bytes));
   return true;
 }
 
-int32_t FakePlatform::ShellExecute(intptr_t owner, std::u16string_view operation,
+int32_t FakeShell::ShellExecute(intptr_t owner, std::u16string_view operation,
                                    std::u16string_view file, std::u16string_view parameters,
                                    std::u16string_view directory, int32_t show) {
   calls.push_back("ShellExecute " + std::to_string(owner) + " [" + Utf16ToUtf8(operation) + "] [" +
@@ -200,12 +198,12 @@ int32_t FakePlatform::ShellExecute(intptr_t owner, std::u16string_view operation
   return shell_result;
 }
 
-std::optional<int32_t> FakePlatform::RunArchiver(intptr_t owner, std::u16string_view command_line) {
+std::optional<int32_t> FakeShell::RunArchiver(intptr_t owner, std::u16string_view command_line) {
   calls.push_back("RunArchiver " + std::to_string(owner) + " [" + Utf16ToUtf8(command_line) + "]");
   return archiver_result;
 }
 
-ShellFileResult FakePlatform::FileOperation(const ShellFileOperation& operation,
+ShellFileResult FakeShell::FileOperation(const ShellFileOperation& operation,
                                             FileQuestions& questions) {
   file_operations.push_back(operation);
   const std::u16string first = operation.from.substr(0, operation.from.find(u'\0'));
@@ -215,12 +213,12 @@ ShellFileResult FakePlatform::FileOperation(const ShellFileOperation& operation,
   return file_result;
 }
 
-bool FakePlatform::ShowProperties(intptr_t owner, std::u16string_view file) {
+bool FakeShell::ShowProperties(intptr_t owner, std::u16string_view file) {
   calls.push_back("ShowProperties " + std::to_string(owner) + " [" + Utf16ToUtf8(file) + "]");
   return properties_shown;
 }
 
-uint32_t FakePlatform::MciSendString(std::u16string_view command, std::u16string& reply) {
+uint32_t FakeMedia::MciSendString(std::u16string_view command, std::u16string& reply) {
   mci_sent.emplace_back(command);
   auto it = mci_replies.find(std::u16string(command));
   if (it == mci_replies.end()) {
@@ -231,41 +229,41 @@ uint32_t FakePlatform::MciSendString(std::u16string_view command, std::u16string
   return it->second.first;
 }
 
-std::optional<std::u16string> FakePlatform::MciErrorString(uint32_t code) {
+std::optional<std::u16string> FakeMedia::MciErrorString(uint32_t code) {
   auto it = mci_errors.find(code);
   if (it == mci_errors.end()) return std::nullopt;
   return it->second;
 }
 
-bool FakePlatform::SetWallpaper(std::u16string_view file) {
+bool FakeDesktop::SetWallpaper(std::u16string_view file) {
   Log("SetWallpaper", u"[" + std::u16string(file) + u"]");
   return desktop_changes;
 }
 
-bool FakePlatform::SetScreenSaverActive(bool active) {
+bool FakeDesktop::SetScreenSaverActive(bool active) {
   Log("SetScreenSaverActive", active ? u"1" : u"0");
   return desktop_changes;
 }
 
-int16_t FakePlatform::AsyncKeyState(int32_t virtual_key) {
+int16_t FakeKeyboard::AsyncKeyState(int32_t virtual_key) {
   auto it = key_states.find(virtual_key);
   return it == key_states.end() ? 0 : it->second;
 }
 
-void FakePlatform::SendSetText(intptr_t window, std::u16string_view text) {
+void FakeKeyboard::SendSetText(intptr_t window, std::u16string_view text) {
   calls.push_back("SendSetText " + std::to_string(window) + " " + Utf16ToUtf8(text));
 }
 
-bool FakePlatform::EndSession(uint32_t flags) {
+bool FakeSession::EndSession(uint32_t flags) {
   calls.push_back("EndSession " + std::to_string(flags));
   return false;  // the fake never ends anything
 }
 
-void FakePlatform::PlaySound(std::u16string_view name, uint32_t flags) {
+void FakeMedia::PlaySound(std::u16string_view name, uint32_t flags) {
   calls.push_back("PlaySound " + Utf16ToUtf8(name) + " " + std::to_string(flags));
 }
 
-bool FakePlatform::CallAnswerLibrary(std::u16string_view library, intptr_t window,
+bool FakeShell::CallAnswerLibrary(std::u16string_view library, intptr_t window,
                                      std::u16string& text, int32_t time) {
   if (!library_loads) return false;
   calls.push_back("fncAns " + Utf16ToUtf8(library) + " " + std::to_string(window) + " " +
@@ -274,41 +272,37 @@ bool FakePlatform::CallAnswerLibrary(std::u16string_view library, intptr_t windo
   return true;
 }
 
-std::optional<std::string> FakePlatform::Read(std::u16string_view path) {
-  return ReadFile(path);
-}
-
-bool FakePlatform::Replace(std::u16string_view path, std::string_view bytes) {
+bool FakeFiles::Store(std::u16string_view path, std::string_view bytes) {
   if (unwritable.count(UpperCase(path))) return false;
   PutFile(path, bytes);
   return true;
 }
 
-std::u16string FakePlatform::ProfileGetString(std::u16string_view section, std::u16string_view key,
+std::u16string FakeProfileStore::ProfileGetString(std::u16string_view section, std::u16string_view key,
                                               std::u16string_view def, std::u16string_view file) {
   return profile::GetString(*this, *this, section, key, def, file);
 }
 
-bool FakePlatform::ProfileWriteString(std::u16string_view section, std::u16string_view key,
+bool FakeProfileStore::ProfileWriteString(std::u16string_view section, std::u16string_view key,
                                       const std::optional<std::u16string>& value,
                                       std::u16string_view file) {
   return profile::WriteString(*this, *this, section, key, value, file);
 }
 
-bool FakePlatform::ProfileDeleteSection(std::u16string_view section, std::u16string_view file) {
+bool FakeProfileStore::ProfileDeleteSection(std::u16string_view section, std::u16string_view file) {
   return profile::DeleteSection(*this, *this, section, file);
 }
 
-std::vector<std::u16string> FakePlatform::ProfileKeyNames(std::u16string_view section,
+std::vector<std::u16string> FakeProfileStore::ProfileKeyNames(std::u16string_view section,
                                                           std::u16string_view file) {
   return profile::KeyNames(*this, *this, section, file);
 }
 
-std::vector<std::u16string> FakePlatform::ProfileSectionNames(std::u16string_view file) {
+std::vector<std::u16string> FakeProfileStore::ProfileSectionNames(std::u16string_view file) {
   return profile::SectionNames(*this, *this, file);
 }
 
-std::vector<std::pair<std::u16string, std::u16string>> FakePlatform::ProfileSection(
+std::vector<std::pair<std::u16string, std::u16string>> FakeProfileStore::ProfileSection(
     std::u16string_view section, std::u16string_view file) {
   return profile::Section(*this, *this, section, file);
 }

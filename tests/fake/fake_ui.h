@@ -32,6 +32,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::vector<std::u16string> prompts;
   std::deque<std::optional<std::u16string>> input_replies;  // empty queue: Cancel
   std::deque<bool> yes_no_replies;                          // empty queue: No
+  std::deque<int> button_replies;  // before yes_no_replies: the button's id (yes to all ...)
   std::vector<Answer> answers;
   std::vector<std::u16string> captions;
   std::vector<Answer> popups;
@@ -46,7 +47,13 @@ class FakeUi : public UiHost, public WindowSurface {
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
     boxes.push_back({std::u16string(text), std::u16string(title), style});
-    if ((style & 0xF) != mb::kYesNo) return 1;
+    const uint32_t buttons = style & 0xF;
+    if (buttons != mb::kYesNo && buttons != mb::kYesAllNoCancel) return 1;
+    if (!button_replies.empty()) {
+      const int reply = button_replies.front();
+      button_replies.pop_front();
+      return reply;
+    }
     const bool yes = !yes_no_replies.empty() && yes_no_replies.front();
     if (!yes_no_replies.empty()) yes_no_replies.pop_front();
     return yes ? mb::kIdYes : mb::kIdNo;

@@ -140,7 +140,7 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   ASSERT_EQ(q.ui.boxes.size(), 2u);
   EXPECT_EQ(q.ui.boxes[0].text, u"trash my file.txt?");
   EXPECT_EQ(q.ui.boxes[0].title, u"quorix");
-  EXPECT_EQ(q.ui.boxes[0].style, mb::kYesNo | mb::kIconQuestion);
+  EXPECT_EQ(q.ui.boxes[0].style, mb::kYesAllNoCancel | mb::kIconQuestion);
   EXPECT_EQ(q.ui.boxes[1].text, u"replace my file.txt?");
   EXPECT_EQ(Last(), u"done 0 (3)");
 
@@ -154,6 +154,17 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.Type(u"DEL *.txt");
   EXPECT_EQ(q.ui.boxes.back().text, u"delete 3 of *.txt?");
   EXPECT_EQ(q.ctx.answer.params[1], u"kept");
+
+  // Yes to all answers the operation's later questions; cancel stops it.
+  const size_t asked = q.ui.boxes.size();
+  q.os.file_questions = {FileQuestion::kReplace, FileQuestion::kReplace};
+  q.ui.button_replies = {mb::kIdYesToAll};
+  q.Type(u"COPY a.txt b");
+  EXPECT_EQ(q.ui.boxes.size(), asked + 1);
+  EXPECT_EQ(Last(), u"done 0 (3)");
+  q.ui.button_replies = {mb::kIdCancel};
+  q.Type(u"COPY a.txt b");
+  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
 }
 
 TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {

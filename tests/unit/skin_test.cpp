@@ -85,10 +85,10 @@ TEST_F(SkinTest, ASkinWithoutPictureFallsBackToTheDefault) {
 
 TEST_F(SkinTest, StartsSkinnedWithTheConfiguredPicture) {
   q.Start();
-  EXPECT_EQ(q.window.Tag(), 2);
+  EXPECT_EQ(q.window.Kind(), WindowKind::kSkinned);
   ASSERT_EQ(q.skin.shown.size(), 1u);
   EXPECT_EQ(q.skin.shown[0], kA);
-  EXPECT_EQ(q.ctx.skin.remembered, u"A");
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
   EXPECT_EQ(q.skin.layout.width, 160);
   EXPECT_EQ(q.skin.layout.height, 120);
   EXPECT_EQ(q.skin.layout.box_top, 40);
@@ -120,7 +120,7 @@ TEST_F(SkinTest, PlainWindowWhenTheSkinCannotBeUsed) {
     if (std::string(c.why) != "picture unreadable") fresh.skin.PutPicture(kA, 10, 10);
     c.prepare(fresh);
     fresh.Start();
-    EXPECT_EQ(fresh.window.Tag(), 1) << c.why;
+    EXPECT_EQ(fresh.window.Kind(), WindowKind::kPlain) << c.why;
     EXPECT_TRUE(fresh.skin.shown.empty()) << c.why;
     EXPECT_EQ(fresh.ui.LastAnswer(), u"こんにちは") << c.why;
   }
@@ -143,19 +143,19 @@ TEST_F(SkinTest, AnAnswersOwnSkinLastsAsLongAsItsMessage) {
   EXPECT_EQ(q.skin.ShownPicture(), kB);
   EXPECT_EQ(q.skin.layout.width, 300);  // the command box is wider than the picture
   EXPECT_EQ(q.skin.layout.picture_left, 50);
-  EXPECT_EQ(q.ctx.skin.remembered, u"B");
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"B");
   EXPECT_TRUE(q.skin.balloon_answers.empty());  // no answer on success
 
   q.Type(u"ANS hi||A");
   EXPECT_EQ(q.skin.ShownPicture(), kA);
   EXPECT_EQ(LastBalloon(), u"hi");
-  EXPECT_EQ(q.ctx.skin.remembered, u"B");
-  EXPECT_EQ(q.ctx.skin.temporary, 1);
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"B");
+  EXPECT_EQ(q.window.Skin()->State().temporary, 1);
 
   q.Type(u"ANS next");  // the next answer brings the lasting skin back first
   EXPECT_EQ(q.skin.shown, (std::vector<std::u16string>{kB, kA, kB}));
   EXPECT_EQ(LastBalloon(), u"next");
-  EXPECT_EQ(q.ctx.skin.temporary, 0);
+  EXPECT_EQ(q.window.Skin()->State().temporary, 0);
 
   q.Type(u"ANS again||A 2");
   Seconds(1);
@@ -184,10 +184,10 @@ TEST_F(SkinTest, SkinWithoutSectionShowsAndKeepsTheDefault) {
   q.Type(u"SKIN B");
   q.Type(u"SKIN nosuch");
   EXPECT_EQ(q.skin.ShownPicture(), kA);
-  EXPECT_EQ(q.ctx.skin.remembered, u"A");
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
   q.Type(u"SKIN");
   EXPECT_EQ(q.skin.shown.size(), 3u);
-  EXPECT_EQ(q.ctx.skin.remembered, u"A");
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
 }
 
 TEST_F(SkinTest, EverySkinChangePlacesTheWindowAtItsStoredPosition) {
@@ -208,8 +208,8 @@ TEST_F(SkinTest, APictureThatDoesNotLoadKeepsThePreviousOne) {
   Start();
   q.Type(u"SKIN BAD");
   EXPECT_TRUE(q.skin.shown.empty());
-  EXPECT_EQ(q.ctx.skin.remembered, u"A");
-  EXPECT_EQ(q.ctx.skin.numbers.iy, 40);
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
+  EXPECT_EQ(q.window.Skin()->State().numbers.iy, 40);
   EXPECT_EQ(LastBalloon(), u"読めない C:\\quorix\\bad.bmp");
   EXPECT_EQ(q.skin.balloon_answers.back().time, 5);
   EXPECT_EQ(q.ctx.answer.last_ok, 0);
@@ -220,7 +220,7 @@ TEST_F(SkinTest, APictureThatDoesNotLoadKeepsThePreviousOne) {
   EXPECT_EQ(q.ctx.answer.params[0], u"mine");
   EXPECT_EQ(LastBalloon(), u"hello");
   EXPECT_EQ(q.ctx.answer.text, u"hello");
-  EXPECT_EQ(q.ctx.skin.temporary, 0);
+  EXPECT_EQ(q.window.Skin()->State().temporary, 0);
 
   // A report that names a broken skin itself ends.
   q.os.PutFile(u"C:\\quorix\\QRX_CORE.MSG",
@@ -236,7 +236,7 @@ TEST_F(SkinTest, SkinFileWithNothingForTheDefaultEither) {
   Config(u"SKIN=GONE");  // changed after the start: used from the next one
   q.Type(u"SKIN nosuch");
   EXPECT_EQ(LastBalloon(), u"読めない C:\\quorix\\");
-  EXPECT_EQ(q.ctx.skin.remembered, u"A");
+  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
 }
 
 // --- the skinned window's answers ---------------------------------------------------------------
@@ -294,7 +294,7 @@ TEST_F(SkinTest, DoubleClickReturnsFromAnAnswersSkin) {
   EXPECT_EQ(q.skin.ShownPicture(), kB);
   Balloon().OnDoubleClick();
   EXPECT_EQ(q.skin.ShownPicture(), kA);
-  EXPECT_EQ(q.ctx.skin.temporary, 0);
+  EXPECT_EQ(q.window.Skin()->State().temporary, 0);
 }
 
 TEST_F(SkinTest, BalloonFollowsTheWindowOnlyWhenItMoves) {

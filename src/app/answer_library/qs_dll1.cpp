@@ -3,7 +3,7 @@
 // library, in the ANSI code page) and shows each answer in a small box at the bottom right
 // of the screen for the answer's display time, so that answers stay readable while the main
 // window is hidden or minimised.
-#include <windows.h>
+#include "platform/win32/scoped_win.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -44,8 +44,8 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (g_box == hwnd) g_box = nullptr;
       return 0;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(hwnd, &ps);
+      const qrx::win32::ScopedPaint paint(hwnd);
+      const HDC dc = paint.Get();
       RECT r;
       GetClientRect(hwnd, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_INFOBK));
@@ -55,7 +55,6 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       GetWindowTextA(hwnd, text, sizeof text);
       InflateRect(&r, -8, -6);
       DrawTextA(dc, text, -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-      EndPaint(hwnd, &ps);
       return 0;
     }
   }

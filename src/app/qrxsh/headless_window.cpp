@@ -134,9 +134,11 @@ void HeadlessWindow::Run(Context& ctx, MainWindow& window) {
 
 int HeadlessWindow::MessageBox(std::u16string_view text, std::u16string_view title,
                                uint32_t style) {
-  if ((style & 0xF) == mb::kYesNo) {
-    // The next input line is the answer: "y" or "yes" in any case is Yes; anything else, and
-    // the end of input, is No.
+  const uint32_t buttons = style & 0xF;
+  if (buttons == mb::kYesNo || buttons == mb::kYesAllNoCancel) {
+    // The next input line is the answer: "y" or "yes" in any case is Yes (with the file
+    // question's choices also "a"/"all" and "c"/"cancel"); anything else, and the end of
+    // input, is No.
     Emit({u"QUESTION", title, text});
     const std::optional<std::u16string> line = WaitForLine(std::nullopt);
     std::u16string_view reply = line ? std::u16string_view(*line) : std::u16string_view();
@@ -147,7 +149,10 @@ int HeadlessWindow::MessageBox(std::u16string_view text, std::u16string_view tit
       reply.remove_suffix(1);
     }
     const std::u16string word = UpperCase(reply);
-    return word == u"Y" || word == u"YES" ? mb::kIdYes : mb::kIdNo;
+    if (word == u"Y" || word == u"YES") return mb::kIdYes;
+    if (buttons == mb::kYesAllNoCancel && (word == u"A" || word == u"ALL")) return mb::kIdYesToAll;
+    if (buttons == mb::kYesAllNoCancel && (word == u"C" || word == u"CANCEL")) return mb::kIdCancel;
+    return mb::kIdNo;
   }
   Emit({u"MBOX", title, text});
   return 1;

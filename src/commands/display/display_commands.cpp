@@ -43,7 +43,7 @@ void MboxCommand(Context& ctx, const CommandCall& call) {
 }
 
 void VerCommand(Context& ctx, const CommandCall&) {
-  if (ctx.main_form->Tag() == 2) {
+  if (ctx.main_form->Kind() == WindowKind::kSkinned) {
     // The balloon has room for lines.
     ShowAnswer(ctx,
                ctx.app.product_name + u"\r\nVersion " + ctx.app.version + u"\r\n\r\nTorvane quorix",

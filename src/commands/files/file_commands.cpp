@@ -55,14 +55,16 @@ std::optional<uint16_t> DeleteFlags(std::u16string_view text) {
   return static_cast<uint16_t>(static_cast<int16_t>(rounded));
 }
 
-// Questions of file operations on systems whose shell has no dialogs: a yes/no box with
-// the catalogue's text, #A being the name and, for a pattern, #B the number of items it
-// matched.
+// Questions of file operations on systems whose shell has no dialogs: a box with the
+// catalogue's text, #A being the name and, for a pattern, #B the number of items it matched,
+// and the shell's choices. "Yes to all" answers the rest of this operation's questions; no
+// and cancel both stop it.
 class AskTheUser : public FileQuestions {
  public:
   explicit AskTheUser(Context& ctx) : ctx_(ctx) {}
 
   bool Confirm(FileQuestion question, std::u16string_view name, int32_t matches) override {
+    if (yes_to_all_) return true;
     std::u16string key = question == FileQuestion::kDelete  ? u"ASK-DEL"
                          : question == FileQuestion::kTrash ? u"ASK-TRASH"
                                                             : u"ASK-REPLACE";
@@ -74,12 +76,15 @@ class AskTheUser : public FileQuestions {
     ctx_.answer.params[1] = Decimal(matches);
     text = ExpandAnswerParams(ctx_, text.substr(0, text.find(u'|')));
     ctx_.answer.params[1] = kept_b;
-    return ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesNo | mb::kIconQuestion) ==
-           mb::kIdYes;
+    const int answer =
+        ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesAllNoCancel | mb::kIconQuestion);
+    yes_to_all_ = answer == mb::kIdYesToAll;
+    return answer == mb::kIdYes || yes_to_all_;
   }
 
  private:
   Context& ctx_;
+  bool yes_to_all_ = false;
 };
 
 int32_t StartShellOperation(Context& ctx, ShellFileOperation& op) {

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "core/context.h"
+#include "core/message_catalogue.h"
 #include "interpreter/answer.h"
 #include "interpreter/expand.h"
 #include "interpreter/split.h"
@@ -52,7 +53,7 @@ void SendAndAnswer(Context& ctx, std::u16string_view command, std::u16string_vie
 
 int32_t SendMci(Context& ctx, std::u16string_view command, std::u16string& out) {
   if (command.empty()) {
-    out = u"コマンドを入力してね";
+    out = CatalogueText(ctx, u"MCI_EMPTY");
     return -1;
   }
   std::u16string reply;
@@ -62,7 +63,7 @@ int32_t SendMci(Context& ctx, std::u16string_view command, std::u16string& out) 
     return 0;
   }
   const std::optional<std::u16string> description = ctx.os.MciErrorString(code);
-  out = description ? TrimAtNul(*description) : u"その他のエラーです";
+  out = description ? TrimAtNul(*description) : CatalogueText(ctx, u"MCI_UNKNOWN");
   return static_cast<int32_t>(code);
 }
 

@@ -4,6 +4,7 @@
 
 #include "commands/net/net_text.h"
 #include "core/context.h"
+#include "core/message_catalogue.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/history.h"
 
@@ -59,7 +60,8 @@ bool DatagramShareLeft(const Context& ctx) {
 }
 
 void ShowSocketError(Context& ctx) {
-  ctx.ui.MessageBox(u"えら～だって", ctx.app.product_name, mb::kOk | mb::kIconInformation);
+  ctx.ui.MessageBox(BoxText(ctx, u"BOX_SOCKET-ERR"), ctx.app.product_name,
+                    mb::kOk | mb::kIconInformation);
 }
 
 void SocketErrorEvent(Context& ctx, int32_t code) {

@@ -3,7 +3,6 @@
 #include <array>
 #include <optional>
 
-#include "base/setting_values.h"
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "commands/display/display_commands.h"
@@ -11,7 +10,6 @@
 #include "core/ini_access.h"
 #include "interpreter/answer.h"
 #include "interpreter/control_flow.h"
-#include "interpreter/dispatcher.h"
 #include "interpreter/program_index.h"
 
 namespace qrx {
@@ -152,20 +150,6 @@ void IndexCommand(Context& ctx, const CommandCall&) {
   ShowAnswer(ctx, u"INDEX_WAIT", kAnswerUntilReplaced);
   const size_t programs = RebuildProgramIndex(ctx);
   ShowAnswerWith(ctx, u"INDEX_DONE", ctx.answer.normal_time, {Decimal(static_cast<int64_t>(programs))});
-}
-
-void WatchClipboard(Context& ctx) {
-  const std::u16string text = ctx.os.GetClipboardText().value_or(u"");
-  const size_t colon = text.find(u':');
-  if (colon == std::u16string::npos) return;
-  if (UpperCase(std::u16string_view(text).substr(0, colon)) != u"QSCMD") return;
-  // Off in memory while the command runs, so that no tick inside it starts it again; a
-  // clipboard that cannot be emptied would run the command at every tick.
-  ctx.settings.clip_watch = 0;
-  if (ctx.os.SetClipboardText(u"")) RunTopLevelLine(ctx, text.substr(colon + 1));
-  // The stored setting decides whether the watch goes on, whatever the command did.
-  ctx.settings.clip_watch =
-      ToByte(ReadIni(ctx, u"SET", u"CLIPFLG", u"0", ctx.paths.config)).value_or(0);
 }
 
 }  // namespace qrx

@@ -1,4 +1,4 @@
-// The settings group's SET sub-commands and the clipboard command watch.
+// The settings group's SET sub-commands.
 //
 // Each handler keeps its value in memory, stores it under its row's section and key, and
 // answers with its row's answer key; a write that the configuration file refuses is
@@ -31,8 +31,5 @@ void SetMove(Context& ctx, const SetCall& call);
 // SET INDEX ON|OFF: the program index; INDEX reads all its sources again at once.
 void SetIndex(Context& ctx, const SetCall& call);
 void IndexCommand(Context& ctx, const CommandCall& call);
-
-// Runs a "QSCMD:" command found on the clipboard; called by the tick while CLIPFLG is 1.
-void WatchClipboard(Context& ctx);
 
 }  // namespace qrx

@@ -31,7 +31,6 @@ namespace {
 constexpr int32_t kFileNotFound = 2;
 constexpr int32_t kPathNotFound = 3;
 constexpr int32_t kAccessDenied = 5;
-constexpr int32_t kInUse = 32;
 constexpr int32_t kNotSupported = 50;
 constexpr int32_t kInvalidParameter = 87;
 constexpr int32_t kInvalidName = 123;

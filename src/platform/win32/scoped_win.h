@@ -1,12 +1,16 @@
 // Owners for every kind of Windows resource quorix holds: kernel handles, directory
-// searches, GDI objects, icons, loaded libraries, global memory, the screen's device context
-// and OLE. Each releases what it owns exactly once, with the call that kind needs.
+// searches, GDI objects and their selection into a device context, icons, loaded libraries,
+// global memory, device contexts (a window's, a memory one, a paint's), COM (its
+// initialisation and interface pointers) and OLE, Winsock and sockets, and the clipboard.
+// Each releases what it owns exactly once, with the call that kind needs; no resource is
+// released by hand anywhere else.
 #pragma once
 
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before anything else is read)
 
 #include <ole2.h>
+#include <winsock2.h>
 
 #include <string_view>
 #include <type_traits>
@@ -79,6 +83,9 @@ inline BOOL CloseFindHandle(HANDLE h) {
 inline BOOL DeleteGdiObject(HGDIOBJ h) {
   return ::DeleteObject(h);
 }
+inline BOOL DeleteMemoryDc(HDC h) {
+  return ::DeleteDC(h);
+}
 inline BOOL DestroyIconHandle(HICON h) {
   return ::DestroyIcon(h);
 }
@@ -103,6 +110,9 @@ template <typename T>
 using ScopedGdiObject = Scoped<NullIsNone<T, DeleteGdiObject>>;
 using ScopedFont = ScopedGdiObject<HFONT>;
 using ScopedBitmap = ScopedGdiObject<HBITMAP>;
+using ScopedBrush = ScopedGdiObject<HBRUSH>;
+// A memory device context (CreateCompatibleDC).
+using ScopedMemoryDc = Scoped<NullIsNone<HDC, DeleteMemoryDc>>;
 using ScopedIcon = Scoped<NullIsNone<HICON, DestroyIconHandle>>;
 // A library loaded with LoadLibrary.
 using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
@@ -110,6 +120,15 @@ using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
 using ScopedGlobal = Scoped<NullIsNone<HGLOBAL, FreeGlobal>>;
 // An opened registry key (RegOpenKeyEx).
 using ScopedRegistryKey = Scoped<NullIsNone<HKEY, CloseRegistryKey>>;
+
+// A Winsock socket; INVALID_SOCKET is "none".
+struct SocketTraits {
+  using Type = SOCKET;
+  static Type None() { return INVALID_SOCKET; }
+  static bool IsValid(Type s) { return s != INVALID_SOCKET; }
+  static bool Release(Type s) { return ::closesocket(s) == 0; }
+};
+using ScopedSocket = Scoped<SocketTraits>;
 
 // Global memory locked for as long as it is read or written.
 template <typename T>
@@ -137,19 +156,125 @@ class GlobalLockGuard {
   T* data_;
 };
 
-// The screen's device context for as long as it is needed.
-class ScopedScreenDc {
+// A window's device context (the screen's for no window) for as long as it is needed.
+class ScopedWindowDc {
  public:
-  ScopedScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScopedScreenDc() {
-    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  explicit ScopedWindowDc(HWND window = nullptr) : window_(window), dc_(::GetDC(window)) {}
+  ~ScopedWindowDc() {
+    if (dc_ != nullptr) ::ReleaseDC(window_, dc_);
   }
-  ScopedScreenDc(const ScopedScreenDc&) = delete;
-  ScopedScreenDc& operator=(const ScopedScreenDc&) = delete;
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
   HDC Get() const { return dc_; }
 
  private:
+  HWND window_;
   HDC dc_;
+};
+
+// A GDI object selected into a device context until the end of the scope, when the one it
+// replaced is selected again.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ~ScopedSelection() {
+    if (old_ != nullptr && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+  bool ok() const { return old_ != nullptr && old_ != HGDI_ERROR; }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// Painting a window in answer to WM_PAINT: BeginPaint to EndPaint.
+class ScopedPaint {
+ public:
+  explicit ScopedPaint(HWND window) : window_(window), dc_(::BeginPaint(window, &ps_)) {}
+  ~ScopedPaint() {
+    if (dc_ != nullptr) ::EndPaint(window_, &ps_);
+  }
+  ScopedPaint(const ScopedPaint&) = delete;
+  ScopedPaint& operator=(const ScopedPaint&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// COM for this thread (single-threaded apartment) for as long as it is needed.
+class ScopedComInit {
+ public:
+  ScopedComInit() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ScopedComInit() {
+    if (ok_) ::CoUninitialize();
+  }
+  ScopedComInit(const ScopedComInit&) = delete;
+  ScopedComInit& operator=(const ScopedComInit&) = delete;
+
+ private:
+  bool ok_;
+};
+
+// A COM interface pointer this program holds one reference of.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() {
+    if (p_ != nullptr) p_->Release();
+  }
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  T** Put() { return &p_; }
+  void** PutVoid() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// Winsock is usable while one of these lives (the library counts its users).
+class ScopedWinsock {
+ public:
+  ScopedWinsock() {
+    WSADATA data;
+    started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }
+  ~ScopedWinsock() {
+    if (started_) ::WSACleanup();
+  }
+  ScopedWinsock(const ScopedWinsock&) = delete;
+  ScopedWinsock& operator=(const ScopedWinsock&) = delete;
+
+ private:
+  bool started_ = false;
+};
+
+// Holds the clipboard open for one operation.
+class ScopedClipboard {
+ public:
+  ScopedClipboard() {
+    // Another program may hold the clipboard for a moment; try a few times.
+    for (int i = 0; i < 10 && !open_; ++i) {
+      open_ = ::OpenClipboard(nullptr) != FALSE;
+      if (!open_) ::Sleep(10);
+    }
+  }
+  ~ScopedClipboard() {
+    if (open_) ::CloseClipboard();
+  }
+  ScopedClipboard(const ScopedClipboard&) = delete;
+  ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+  bool is_open() const { return open_; }
+
+ private:
+  bool open_ = false;
 };
 
 // OLE for this thread (drag and drop needs it), from start to end of the program.

@@ -8,31 +8,10 @@
 namespace qrx {
 namespace {
 
-// Holds the clipboard open for one operation.
-class ClipboardLock {
- public:
-  ClipboardLock() {
-    // Another program may hold the clipboard for a moment; try a few times.
-    for (int i = 0; i < 10 && !open_; ++i) {
-      open_ = OpenClipboard(nullptr) != FALSE;
-      if (!open_) Sleep(10);
-    }
-  }
-  ~ClipboardLock() {
-    if (open_) CloseClipboard();
-  }
-  ClipboardLock(const ClipboardLock&) = delete;
-  ClipboardLock& operator=(const ClipboardLock&) = delete;
-  bool is_open() const { return open_; }
-
- private:
-  bool open_ = false;
-};
-
 }  // namespace
 
 std::optional<std::u16string> Win32Platform::GetClipboardText() {
-  ClipboardLock lock;
+  win32::ScopedClipboard lock;
   if (!lock.is_open()) return std::nullopt;
   HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (data == nullptr) return std::nullopt;
@@ -42,7 +21,7 @@ std::optional<std::u16string> Win32Platform::GetClipboardText() {
 }
 
 bool Win32Platform::SetClipboardText(std::u16string_view text) {
-  ClipboardLock lock;
+  win32::ScopedClipboard lock;
   if (!lock.is_open()) return false;
   EmptyClipboard();
   win32::ScopedGlobal mem(GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t)));

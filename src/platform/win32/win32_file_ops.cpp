@@ -102,7 +102,7 @@ bool Win32Platform::ShowProperties(intptr_t owner, std::u16string_view file) {
   info.lpFile = name->c_str();
   info.nShow = SW_HIDE;
   const BOOL ok = ShellExecuteExA(&info);
-  if (info.hProcess != nullptr) CloseHandle(info.hProcess);
+  const win32::ScopedHandle process(info.hProcess);  // not waited for
   return ok != FALSE;
 }
 

@@ -7,6 +7,7 @@
 #include <olectl.h>
 #include <wincodec.h>
 
+#include <optional>
 #include <string>
 
 #include "platform/win32/scoped_win.h"
@@ -21,24 +22,6 @@ constexpr GUID kImagingFactory = {
 constexpr GUID kBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
-template <typename T>
-class Com {
- public:
-  Com() = default;
-  Com(const Com&) = delete;
-  Com& operator=(const Com&) = delete;
-  ~Com() {
-    if (p_ != nullptr) p_->Release();
-  }
-  T* operator->() const { return p_; }
-  T* Get() const { return p_; }
-  T** Put() { return &p_; }
-  void** PutVoid() { return reinterpret_cast<void**>(&p_); }
-
- private:
-  T* p_ = nullptr;
-};
-
 std::wstring Wide(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
 }
@@ -51,24 +34,19 @@ bool Fits(int64_t width, int64_t height) {
 // drawn into; its pixels are then copied out.
 class Canvas {
  public:
-  Canvas(int32_t width, int32_t height, uint32_t background) : width_(width), height_(height) {
-    dc_ = ::CreateCompatibleDC(nullptr);
-    bitmap_ = CreatePixelBitmap(width, height, &bits_);
-    if (dc_ == nullptr || bitmap_ == nullptr || bits_ == nullptr) return;
-    old_ = ::SelectObject(dc_, bitmap_);
+  Canvas(int32_t width, int32_t height, uint32_t background)
+      : width_(width),
+        height_(height),
+        dc_(::CreateCompatibleDC(nullptr)),
+        bitmap_(CreatePixelBitmap(width, height, &bits_)) {
+    if (!dc_ || !bitmap_) return;
+    selection_.emplace(dc_.Get(), bitmap_.Get());
     auto* p = static_cast<uint32_t*>(bits_);
     std::fill(p, p + static_cast<size_t>(width) * static_cast<size_t>(height), background);
   }
-  ~Canvas() {
-    if (old_ != nullptr) ::SelectObject(dc_, old_);
-    if (bitmap_ != nullptr) ::DeleteObject(bitmap_);
-    if (dc_ != nullptr) ::DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
 
-  bool ok() const { return old_ != nullptr; }
-  HDC dc() const { return dc_; }
+  bool ok() const { return selection_ && selection_->ok(); }
+  HDC dc() const { return dc_.Get(); }
   Picture Take() const {
     ::GdiFlush();
     Picture picture;
@@ -83,10 +61,10 @@ class Canvas {
  private:
   int32_t width_;
   int32_t height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  void* bits_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  ScopedMemoryDc dc_;
+  void* bits_ = nullptr;  // before the bitmap, which sets it
+  ScopedBitmap bitmap_;
+  std::optional<ScopedSelection> selection_;
 };
 
 // Bitmaps, icons and metafiles: the file's bytes through OLE's picture loader.
@@ -108,12 +86,12 @@ std::optional<Picture> LoadWithOle(std::u16string_view path, uint32_t background
     whole = block.Get() != nullptr && ::ReadFile(file.Get(), block.Get(), bytes, &read, nullptr) &&
             read == bytes;
   }
-  Com<IStream> stream;
+  ComPtr<IStream> stream;
   if (!whole || FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Put()))) {
     return std::nullopt;
   }
   memory.Release();  // the stream owns the memory from here on
-  Com<IPicture> picture;
+  ComPtr<IPicture> picture;
   if (FAILED(::OleLoadPicture(stream.Get(), static_cast<LONG>(bytes), FALSE, __uuidof(IPicture),
                               picture.PutVoid()))) {
     return std::nullopt;
@@ -138,20 +116,20 @@ std::optional<Picture> LoadWithOle(std::u16string_view path, uint32_t background
   } else if (type == PICTYPE_ICON && SUCCEEDED(picture->get_Handle(&handle))) {
     ICONINFO icon{};
     if (::GetIconInfo(reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)), &icon)) {
+      // The icon's two bitmaps are copies made for the caller.
+      const ScopedBitmap color(icon.hbmColor);
+      const ScopedBitmap mask(icon.hbmMask);
       BITMAP bm{};
       if (::GetObjectW(icon.hbmMask, sizeof(bm), &bm)) {
         width = bm.bmWidth;
         height = icon.hbmColor != nullptr ? bm.bmHeight : bm.bmHeight / 2;
       }
-      if (icon.hbmColor != nullptr) ::DeleteObject(icon.hbmColor);
-      if (icon.hbmMask != nullptr) ::DeleteObject(icon.hbmMask);
     }
   }
   if (width == 0 || height == 0) {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi_x = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    const int dpi_y = screen != nullptr ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen != nullptr) ::ReleaseDC(nullptr, screen);
+    const ScopedWindowDc screen;
+    const int dpi_x = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 96;
+    const int dpi_y = screen.Get() != nullptr ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
     width = ::MulDiv(himetric_width, dpi_x, 2540);
     height = ::MulDiv(himetric_height, dpi_y, 2540);
   }
@@ -167,18 +145,18 @@ std::optional<Picture> LoadWithOle(std::u16string_view path, uint32_t background
 
 // Everything the system has a codec for, through the Windows Imaging Component.
 std::optional<Picture> LoadWithWic(std::u16string_view path, uint32_t background) {
-  Com<IWICImagingFactory> factory;
+  ComPtr<IWICImagingFactory> factory;
   if (FAILED(::CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                 __uuidof(IWICImagingFactory), factory.PutVoid()))) {
     return std::nullopt;
   }
-  Com<IWICBitmapDecoder> decoder;
+  ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
                                                 WICDecodeMetadataCacheOnDemand, decoder.Put()))) {
     return std::nullopt;
   }
-  Com<IWICBitmapFrameDecode> frame;
-  Com<IWICBitmapSource> pixels;
+  ComPtr<IWICBitmapFrameDecode> frame;
+  ComPtr<IWICBitmapSource> pixels;
   if (FAILED(decoder->GetFrame(0, frame.Put())) ||
       FAILED(::WICConvertBitmapSource(kBgra32, frame.Get(), pixels.Put()))) {
     return std::nullopt;
@@ -229,19 +207,6 @@ bool IsOleKind(std::u16string_view path) {
          head[40] == ' ' && head[41] == 'E' && head[42] == 'M' && head[43] == 'F';
 }
 
-class ComUse {
- public:
-  ComUse() : ok_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ComUse() {
-    if (ok_) ::CoUninitialize();
-  }
-  ComUse(const ComUse&) = delete;
-  ComUse& operator=(const ComUse&) = delete;
-
- private:
-  bool ok_;
-};
-
 }  // namespace
 
 HBITMAP CreatePixelBitmap(int32_t width, int32_t height, void** bits) {
@@ -253,17 +218,14 @@ HBITMAP CreatePixelBitmap(int32_t width, int32_t height, void** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   *bits = nullptr;
-  HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-  if (bitmap != nullptr && *bits == nullptr) {
-    ::DeleteObject(bitmap);
-    return nullptr;
-  }
-  return bitmap;
+  ScopedBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0));
+  if (*bits == nullptr) return nullptr;
+  return bitmap.Release();
 }
 
 std::optional<Picture> LoadPictureFile(std::u16string_view path, uint32_t background) {
   if (path.empty() || path.find(u'\0') != std::u16string_view::npos) return std::nullopt;
-  const ComUse com;
+  const ScopedComInit com;
   // Each loader gets the other's kinds as well, for files whose contents say one thing and
   // whose codec is only found by the other.
   if (IsOleKind(path)) {

@@ -18,23 +18,6 @@ namespace {
 // The largest datagram UDP over IPv4 can carry, and then some.
 constexpr int kReceiveBuffer = 65536;
 
-// Winsock is usable while one of these lives (the library counts its users).
-class WinsockUse {
- public:
-  WinsockUse() {
-    WSADATA data;
-    started_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }
-  ~WinsockUse() {
-    if (started_) ::WSACleanup();
-  }
-  WinsockUse(const WinsockUse&) = delete;
-  WinsockUse& operator=(const WinsockUse&) = delete;
-
- private:
-  bool started_ = false;
-};
-
 std::wstring WideOf(std::u16string_view text) {
   return std::wstring(text.begin(), text.end());
 }
@@ -107,20 +90,15 @@ class Win32UdpSocket final : public UdpSocket {
  public:
   Win32UdpSocket()
       : socket_(OpenDatagramSocket()),
-        open_error_(socket_ == INVALID_SOCKET ? ::WSAGetLastError() : 0) {}
-  ~Win32UdpSocket() override {
-    if (socket_ != INVALID_SOCKET) ::closesocket(socket_);
-  }
-  Win32UdpSocket(const Win32UdpSocket&) = delete;
-  Win32UdpSocket& operator=(const Win32UdpSocket&) = delete;
+        open_error_(socket_ ? 0 : ::WSAGetLastError()) {}
 
   std::optional<std::u16string> Bind(uint16_t port) override {
-    if (socket_ == INVALID_SOCKET) return Reason(open_error_);
+    if (!socket_) return Reason(open_error_);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = ::htonl(INADDR_ANY);
     local.sin_port = ::htons(port);
-    if (::bind(socket_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    if (::bind(socket_.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
       return Reason(::WSAGetLastError());
     }
     bound_ = true;
@@ -130,13 +108,11 @@ class Win32UdpSocket final : public UdpSocket {
   bool SendTo(std::u16string_view host, uint16_t port, std::string_view bytes) override {
     sockaddr_in to;
     if (!Resolve(host, port, to)) return false;
-    if (bound_) return SendFrom(socket_, to, bytes);
+    if (bound_) return SendFrom(socket_.Get(), to, bytes);
     // Sending from the unbound socket would bind it to a passing port for good.
-    const SOCKET once = OpenDatagramSocket();
-    if (once == INVALID_SOCKET) return false;
-    const bool sent = SendFrom(once, to, bytes);
-    ::closesocket(once);
-    return sent;
+    const win32::ScopedSocket once(OpenDatagramSocket());
+    if (!once) return false;
+    return SendFrom(once.Get(), to, bytes);
   }
 
   SocketReading Receive() override {
@@ -145,7 +121,7 @@ class Win32UdpSocket final : public UdpSocket {
     buffer_.resize(kReceiveBuffer);
     sockaddr_in from{};
     int from_size = sizeof from;
-    const int n = ::recvfrom(socket_, buffer_.data(), kReceiveBuffer, 0,
+    const int n = ::recvfrom(socket_.Get(), buffer_.data(), kReceiveBuffer, 0,
                              reinterpret_cast<sockaddr*>(&from), &from_size);
     if (n >= 0) {
       reading.kind = SocketReading::Kind::kDatagram;
@@ -162,11 +138,11 @@ class Win32UdpSocket final : public UdpSocket {
     return reading;
   }
 
-  intptr_t NativeHandle() const override { return static_cast<intptr_t>(socket_); }
+  intptr_t NativeHandle() const override { return static_cast<intptr_t>(socket_.Get()); }
 
  private:
-  WinsockUse winsock_;
-  SOCKET socket_;
+  win32::ScopedWinsock winsock_;
+  win32::ScopedSocket socket_;
   int open_error_;
   bool bound_ = false;
   std::vector<char> buffer_;
@@ -180,7 +156,7 @@ std::unique_ptr<UdpSocket> Win32Platform::OpenUdpSocket() {
 
 std::u16string Win32Platform::LocalIP() {
   // The first address of this machine's own name, as the socket control gives it.
-  const WinsockUse winsock;
+  const win32::ScopedWinsock winsock;
   char name[256] = {};
   if (::gethostname(name, sizeof name) == 0) {
     const hostent* host = ::gethostbyname(name);

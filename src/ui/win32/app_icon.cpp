@@ -49,7 +49,7 @@ ScopedIcon MakeAppIcon(int size) {
   header.bV5BlueMask = 0x000000FF;
   header.bV5AlphaMask = 0xFF000000;
   void* bits = nullptr;
-  ScopedScreenDc screen;
+  ScopedWindowDc screen;
   ScopedBitmap color(::CreateDIBSection(screen.Get(), reinterpret_cast<BITMAPINFO*>(&header),
                                         DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!color || bits == nullptr) return ScopedIcon();

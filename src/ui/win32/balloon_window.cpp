@@ -161,8 +161,8 @@ LRESULT BalloonWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void BalloonWindow::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd_, &ps);
+  const win32::ScopedPaint paint(hwnd_);
+  const HDC dc = paint.Get();
   if (dc == nullptr) return;
   const win32::PictureBitmap& picture = on_right_ ? right_ : left_;
   if (picture) {
@@ -174,13 +174,11 @@ void BalloonWindow::Paint() {
     ::FrameRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
   }
   RECT box{text_left_, kTextTop, text_left_ + kTextWidth, kTextTop + kTextHeight};
-  const HGDIOBJ old = ::SelectObject(dc, font_.Get());
+  const win32::ScopedSelection font(dc, font_.Get());
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(0, 0, 0));
   ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box,
               DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
-  ::SelectObject(dc, old);
-  ::EndPaint(hwnd_, &ps);
 }
 
 }  // namespace qrx

@@ -30,11 +30,10 @@ Realised Realise(HDC dc, const LOGFONTW& lf) {
   Realised r;
   ScopedFont font(::CreateFontIndirectW(&lf));
   if (!font) return r;
-  const HGDIOBJ old = ::SelectObject(dc, font.Get());
+  const ScopedSelection selected(dc, font.Get());
   wchar_t name[LF_FACESIZE] = {};
   if (::GetTextFaceW(dc, LF_FACESIZE, name) > 0) r.face = name;
   r.charset = static_cast<UINT>(::GetTextCharset(dc));
-  ::SelectObject(dc, old);
   return r;
 }
 
@@ -51,7 +50,7 @@ bool LooksGothic(const std::wstring& face) {
 }
 
 std::wstring ChooseFace() {
-  ScopedScreenDc screen;
+  ScopedWindowDc screen;
   const HDC dc = screen.Get();
   if (dc == nullptr) return kPreferredFace;
   const Realised mapped = Realise(dc, JapaneseLogFont(kPreferredFace, -12, false));
@@ -76,16 +75,18 @@ const std::wstring& JapaneseFace() {
 }
 
 ScopedFont MakeJapaneseFont(int points, bool bold, int max_line) {
-  ScopedScreenDc screen;
+  ScopedWindowDc screen;
   const HDC dc = screen.Get();
   const int dpi = dc != nullptr ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
   LOGFONTW lf = JapaneseLogFont(JapaneseFace().c_str(), -::MulDiv(points, dpi, 72), bold);
   ScopedFont font(::CreateFontIndirectW(&lf));
   if (!font || dc == nullptr || max_line <= 0) return font;
-  const HGDIOBJ old = ::SelectObject(dc, font.Get());
   TEXTMETRICW metrics{};
-  const bool measured = ::GetTextMetricsW(dc, &metrics) != FALSE;
-  ::SelectObject(dc, old);
+  bool measured = false;
+  {
+    const ScopedSelection selected(dc, font.Get());
+    measured = ::GetTextMetricsW(dc, &metrics) != FALSE;
+  }
   if (!measured || metrics.tmHeight <= max_line) return font;
   lf.lfHeight = max_line;  // positive: the height of the whole line, not of the letters
   ScopedFont smaller(::CreateFontIndirectW(&lf));

@@ -20,7 +20,7 @@ PlainWindow::PlainWindow(HINSTANCE instance, Win32UiHost& host) : instance_(inst
   large_icon_ = win32::MakeAppIcon(::GetSystemMetrics(SM_CXICON));
   small_icon_ = win32::MakeAppIcon(::GetSystemMetrics(SM_CXSMICON));
   {
-    win32::ScopedScreenDc screen;
+    win32::ScopedWindowDc screen;
     if (screen.Get() != nullptr) {
       twips_per_pixel_x_ = layout::TwipsPerPixel(::GetDeviceCaps(screen.Get(), LOGPIXELSX));
       twips_per_pixel_y_ = layout::TwipsPerPixel(::GetDeviceCaps(screen.Get(), LOGPIXELSY));

@@ -42,15 +42,14 @@ PopupWindows::~PopupWindows() {
 
 SIZE PopupWindows::TextSize(const std::wstring& text) {
   SIZE size{0, 0};
-  win32::ScopedScreenDc screen;
+  win32::ScopedWindowDc screen;
   if (screen.Get() == nullptr) return size;
-  const HGDIOBJ old = ::SelectObject(screen.Get(), font_.Get());
+  const win32::ScopedSelection font(screen.Get(), font_.Get());
   RECT r{0, 0, 0, 0};
   // An empty text still makes a box one line high, as a label does.
   const std::wstring measured = text.empty() ? L" " : text;
   ::DrawTextW(screen.Get(), measured.c_str(), static_cast<int>(measured.size()), &r,
               kTextFormat | DT_CALCRECT);
-  ::SelectObject(screen.Get(), old);
   size.cx = r.right - r.left;
   size.cy = r.bottom - r.top;
   return size;
@@ -134,23 +133,20 @@ LRESULT PopupWindows::OnMessage(HWND window, int32_t id, UINT message, WPARAM wp
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(window, &ps);
+      const win32::ScopedPaint paint(window);
+      const HDC dc = paint.Get();
       auto it = boxes_.find(id);
       if (dc != nullptr && it != boxes_.end()) {
         RECT client{};
         ::GetClientRect(window, &client);
-        HBRUSH back = ::CreateSolidBrush(it->second.back);
-        ::FillRect(dc, &client, back);
-        ::DeleteObject(back);
-        const HGDIOBJ old = ::SelectObject(dc, font_.Get());
+        const win32::ScopedBrush back(::CreateSolidBrush(it->second.back));
+        ::FillRect(dc, &client, back.Get());
+        const win32::ScopedSelection font(dc, font_.Get());
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, it->second.fore);
         ::DrawTextW(dc, it->second.text.c_str(), static_cast<int>(it->second.text.size()), &client,
                     kTextFormat);
-        ::SelectObject(dc, old);
       }
-      if (dc != nullptr) ::EndPaint(window, &ps);
       return 0;
     }
     default:

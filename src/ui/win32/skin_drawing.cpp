@@ -34,12 +34,10 @@ std::optional<Picture> PictureBitmap::Load(std::u16string_view path) {
 
 void PictureBitmap::Draw(HDC dc, int x, int y) const {
   if (!bitmap_) return;
-  HDC memory = ::CreateCompatibleDC(dc);
-  if (memory == nullptr) return;
-  const HGDIOBJ old = ::SelectObject(memory, bitmap_.Get());
-  ::BitBlt(dc, x, y, width_, height_, memory, 0, 0, SRCCOPY);
-  ::SelectObject(memory, old);
-  ::DeleteDC(memory);
+  const ScopedMemoryDc memory(::CreateCompatibleDC(dc));
+  if (!memory) return;
+  const ScopedSelection selected(memory.Get(), bitmap_.Get());
+  ::BitBlt(dc, x, y, width_, height_, memory.Get(), 0, 0, SRCCOPY);
 }
 
 void SetLayered(HWND window, COLORREF key, BYTE alpha, DWORD flags) {

@@ -55,17 +55,14 @@ WindowRect SkinWindow::OuterRect() {
 }
 
 void SkinWindow::Paint() {
-  PAINTSTRUCT ps;
-  HDC dc = ::BeginPaint(hwnd_, &ps);
-  if (dc == nullptr) return;
+  const win32::ScopedPaint paint(hwnd_);
+  if (paint.Get() == nullptr) return;
   RECT client{};
   ::GetClientRect(hwnd_, &client);
   // Beside a picture narrower than the command box: the transparent colour.
-  HBRUSH back = ::CreateSolidBrush(picture_.top_left());
-  ::FillRect(dc, &client, back);
-  ::DeleteObject(back);
-  picture_.Draw(dc, picture_left_, 0);
-  ::EndPaint(hwnd_, &ps);
+  const win32::ScopedBrush back(::CreateSolidBrush(picture_.top_left()));
+  ::FillRect(paint.Get(), &client, back.Get());
+  picture_.Draw(paint.Get(), picture_left_, 0);
 }
 
 LRESULT CALLBACK SkinWindow::Subclass(HWND window, UINT message, WPARAM wparam, LPARAM lparam,

@@ -1,0 +1,25 @@
+// The clock: the tick count that drives the timers and the local date and time.
+#pragma once
+
+#include <cstdint>
+
+namespace qrx {
+
+struct LocalTime {
+  int year = 0;
+  int month = 0;  // 1-12
+  int day = 0;    // 1-31
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // The multimedia clock: milliseconds since the system started; wraps after ~49.7 days.
+  virtual uint32_t TickCount() = 0;
+  virtual LocalTime Now() = 0;
+};
+
+}  // namespace qrx
