@@ -9,6 +9,10 @@ between two ticks from the start of the flood until that work was done (qrxsh wr
 of each tick to the file named by QRXSH_TICK_LOG), and the resident memory (VmRSS) before the
 first flood and after each.
 
+Then the fairness figure: with a key in use, a flood from 127.0.0.2 (not in the link list)
+at full speed, and meanwhile 20 signed datagrams from 127.0.0.1 (listed), one every 100 ms;
+how many of the 20 ran within 3 seconds of being sent, and how fast the flood went.
+
 usage: link_flood.py QRXSH [COUNT]
 """
 import os
@@ -24,7 +28,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
-from link_native import free_port  # noqa: E402
+from link_native import free_port, signed  # noqa: E402
 from quorix_bench import rss_kib  # noqa: E402
 
 VER = "quorix Version 0.50  Torvane quorix"
@@ -51,6 +55,53 @@ def flood(port, count, ran, last_run):
     return started_clock, finished_clock, sent_in * 1000.0
 
 
+def fairness(proc, port, folder, peer_runs, peers=20):
+    """The fairness figure, as one line of text."""
+    key = os.urandom(32)
+    with open(os.path.join(folder, "peer.key"), "wb") as f:
+        f.write(key)
+    proc.stdin.write(b"SET LINKKEY peer.key\n")
+    proc.stdin.flush()
+    time.sleep(1.0)
+    stop = threading.Event()
+    flooded = [0]
+
+    def flood():
+        s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        s.bind(("127.0.0.2", 0))
+        datagram = b"127.0.0.1|VER"
+        while not stop.is_set():
+            for _ in range(1000):
+                try:
+                    s.sendto(datagram, ("127.0.0.1", port))
+                    flooded[0] += 1
+                except OSError:
+                    pass
+        s.close()
+
+    flooder = threading.Thread(target=flood)
+    started = time.monotonic()
+    flooder.start()
+    time.sleep(0.5)
+    sent = {}
+    peer = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    for i in range(peers):
+        sent[str(i)] = time.monotonic()
+        peer.sendto(signed(key, f"ANS peer-{i}".encode(), port), ("127.0.0.1", port))
+        time.sleep(0.1)
+    peer.close()
+    time.sleep(3.0)
+    stop.set()
+    flooder.join()
+    rate = flooded[0] / (time.monotonic() - started)
+    delays = sorted((peer_runs[i] - t) * 1000.0 for i, t in sent.items() if i in peer_runs)
+    in_time = sum(1 for d in delays if d <= 3000.0)
+    return (f"fairness: {in_time} of {peers} signed datagrams from a listed peer ran within 3 s "
+            f"during a flood of {rate:,.0f} datagrams/s from an unlisted address"
+            + (f"; delay median {statistics.median(delays):.0f} ms, longest {delays[-1]:.0f} ms"
+               if delays else ""))
+
+
 def main():
     exe = os.path.abspath(sys.argv[1])
     count = int(sys.argv[2]) if len(sys.argv) > 2 else 10000
@@ -71,11 +122,14 @@ def main():
         ran = [0]
         last_run = [0.0]
         bound = threading.Event()
+        peer_runs = {}
 
         def read():
             for raw in proc.stdout:
                 line = raw.decode("utf-8", "replace").rstrip("\n")
-                if line.endswith("\t" + VER):
+                if "\tpeer-" in line:
+                    peer_runs[line.rsplit("peer-", 1)[1]] = time.monotonic()
+                elif line.endswith("\t" + VER):
                     ran[0] += 1
                     last_run[0] = time.monotonic()
                 elif line.startswith("ANSWER\t3\t") and "ポート" in line:
@@ -96,6 +150,7 @@ def main():
         for _ in range(ROUNDS):
             rounds.append(flood(port, count, ran, last_run) + (ran[0], rss_kib(proc.pid)))
             ran[0] = 0
+        fair = fairness(proc, port, folder, peer_runs)
         proc.stdin.close()
         proc.wait(timeout=15)
         reader.join(timeout=5)
@@ -112,6 +167,7 @@ def main():
                   f"{finished_clock - started_clock:.0f} ms; {len(window)} ticks meanwhile, "
                   f"longest gap {max(gaps):.1f} ms, median {statistics.median(gaps):.1f} ms; "
                   f"VmRSS after {rss} KiB")
+        print(fair)
         return 0
     finally:
         shutil.rmtree(folder, ignore_errors=True)

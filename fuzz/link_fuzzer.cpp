@@ -6,7 +6,9 @@
 //     line that equals it;
 //   - a wake-up packet is 102 bytes: six bytes FF, then one six-byte address sixteen times;
 //   - a datagram received by a started quorix runs at most once per listed line, and never
-//     from an address the list does not hold.
+//     from an address the list does not hold;
+//   - with a key in use, a datagram runs only when the text before its first "|" is a
+//     signature in the exact form, and a signed datagram that ran never runs a second time.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -63,20 +65,45 @@ void CheckPacket(std::u16string_view address) {
 
 // A datagram received by a started quorix whose link list is the input's: the line runs once
 // per equal line of the list, and only then.
-void CheckReceived(std::u16string_view list, std::u16string_view source, std::string_view bytes) {
+// With `keyed`, the instance uses a key; with `sign`, the bytes are the command of a datagram
+// that the input's signature signs with that key (so the checks past the tag are reached).
+void CheckReceived(std::u16string_view list, std::u16string_view source, std::string_view bytes,
+                   bool keyed, bool sign) {
   qrx::test::Instance q;
   q.Start(u"C:\\q\\Q.INI");
   q.os.PutFile(q.ctx.paths.link_list, q.os.ToAnsi(list));
+  std::string datagram(bytes);
+  if (keyed) {
+    const std::string key(32, 'k');
+    q.os.PutFile(u"C:\\q\\Q.KEY", key);
+    q.ctx.net.key_path = u"C:\\q\\Q.KEY";
+    if (sign) {
+      const qrx::SignedFields fields{q.os.unix_time, std::string(qrx::kNonceSize, 'n'),
+                                     q.os.HmacSha256(key, qrx::SignedMessage(q.os.unix_time,
+                                                                             std::string(qrx::kNonceSize, 'n'), 0, bytes))};
+      datagram = qrx::SignedPrefix(fields) + "|" + std::string(bytes);
+    }
+  }
   const auto before = q.ctx.history.entries;
   const size_t answers = q.ui.answers.size();
   try {
-    qrx::LinkReceive(q.ctx, source, bytes);
+    qrx::LinkReceive(q.ctx, source, datagram);
   } catch (const qrx::AppEnding&) {
+    return;
   }
   const bool ran = q.ctx.history.entries != before || q.ui.answers.size() != answers;
-  const bool runs = qrx::CountListed(list, source) > 0 &&
-                    qrx::ParseLinkDatagram(q.os.FromAnsi(bytes)).has_value();
-  if (ran && !runs) Fail("a datagram ran that must not", q.os.FromAnsi(bytes));
+  const size_t bar = datagram.find('|');
+  const bool runs = qrx::CountListed(list, source) > 0 && bar != std::string::npos &&
+                    (!keyed || qrx::ParseSignedPrefix(std::string_view(datagram).substr(0, bar)));
+  if (ran && !runs) Fail("a datagram ran that must not", q.os.FromAnsi(datagram));
+  if (!keyed || !ran) return;
+  const auto after = q.ctx.history.entries;
+  try {
+    qrx::LinkReceive(q.ctx, source, datagram);
+  } catch (const qrx::AppEnding&) {
+    return;
+  }
+  if (q.ctx.history.entries != after) Fail("a signed datagram ran twice", q.os.FromAnsi(datagram));
 }
 
 }  // namespace
@@ -104,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       const size_t byte_cut = rest.find('\0');
       const std::string_view bytes =
           byte_cut == std::string_view::npos ? rest : rest.substr(byte_cut + 1);
-      CheckReceived(first, data[0] & 4 ? u"127.0.0.1" : u"10.0.0.7", bytes);
+      CheckReceived(first, data[0] & 4 ? u"127.0.0.1" : u"10.0.0.7", bytes, data[0] & 8,
+                    data[0] & 16);
     }
   }
   budget.Check();

@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ python3 libgtest-dev libgmock-dev libbenchmark-dev
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils
   locales fonts-noto-cjk libxcb1-dev libxcb-xfixes0-dev xclip clang libclang-rt-14-dev libglib2.0-dev pkg-config
-  qt6-base-dev qt6-qpa-plugins openbox trayer imagemagick dpkg-dev
+  libsodium-dev qt6-base-dev qt6-qpa-plugins openbox trayer imagemagick dpkg-dev
 )
 missing=()
 for p in "${packages[@]}"; do

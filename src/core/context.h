@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/asking_host.h"
 #include "core/calc_state.h"
 #include "core/cd_state.h"
 #include "core/command_entry.h"
@@ -95,7 +96,7 @@ struct Context {
   Context& operator=(const Context&) = delete;
 
   Platform& os;
-  UiHost& ui;
+  AskingHost ui;  // the host's boxes, counted while they wait for the user
   NoMainForm no_main_form;              // stands in until the host attaches its window
   MainForm* main_form = &no_main_form;  // the plain or the skinned main window; never null
 

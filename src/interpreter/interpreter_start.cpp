@@ -36,6 +36,9 @@ void LoadSettings(Context& ctx) {
   LoadAliases(ctx);
   LoadHistory(ctx);
   LoadProgramIndex(ctx);
+  // The key file of signed LINK datagrams; the key itself is read when first needed.
+  ctx.net.key_path = ReadIni(ctx, u"SET", u"LINKKEY", u"", ctx.paths.config);
+  ctx.net.key.reset();
   ctx.settings.clip_watch =
       ToByte(ReadIni(ctx, u"SET", u"CLIPFLG", u"0", ctx.paths.config)).value_or(0);
   UpdateCaption(ctx);

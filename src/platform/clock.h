@@ -20,6 +20,8 @@ class Clock {
   // The multimedia clock: milliseconds since the system started; wraps after ~49.7 days.
   virtual uint32_t TickCount() = 0;
   virtual LocalTime Now() = 0;
+  // Seconds since 1970-01-01 00:00 UTC: the clock two machines compare.
+  virtual int64_t UnixTime() = 0;
 };
 
 }  // namespace qrx

@@ -7,6 +7,14 @@
 
 namespace qrx {
 
+// When a file was last changed, and its size: a file whose stamp is unchanged need not be
+// read again.
+struct FileStamp {
+  int64_t modified = 0;  // in the system's own units
+  int64_t size = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -18,6 +26,8 @@ class Files {
   // missing one and replaced.
   virtual bool FileExists(std::u16string_view path) = 0;
   virtual std::optional<std::string> ReadFile(std::u16string_view path) = 0;
+  // The stamp of a file; nothing when it is not there or cannot be examined.
+  virtual std::optional<FileStamp> StampOf(std::u16string_view path) = 0;
   // Creates or replaces the file with the bytes.
   virtual bool WriteFile(std::u16string_view path, std::string_view bytes) = 0;
   virtual bool CopyFile(std::u16string_view from, std::u16string_view to) = 0;

@@ -13,6 +13,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/clock.h"
+#include "platform/crypto.h"
 #include "platform/desktop.h"
 #include "platform/environment.h"
 #include "platform/files.h"
@@ -43,6 +44,7 @@ class Platform : public virtual TextCodec,
                  public virtual Session,
                  public virtual Network,
                  public virtual ProgramSources,
-                 public virtual FolderLister {};
+                 public virtual FolderLister,
+                 public virtual Crypto {};
 
 }  // namespace qrx

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
-"""LINK and WOL between native qrxsh processes, as a user would run them, on the loopback
-interface only: two copies exchange LINK VER, a datagram whose text claims a listed address
-that it does not come from runs nothing, MYPORT binds once, and, inside a private network
-namespace that has only loopback (so LocalIP is 127.0.0.1), the datagram's exact bytes and
-the Wake-on-LAN packets are captured byte for byte.
+"""LINK and WOL between native qrxsh processes, as a user would run them. On the loopback
+interface: a received DEL waits while the user answers the question of their own DEL. Inside
+a private network namespace that has only loopback (so LocalIP is 127.0.0.1): the plain
+datagram's exact bytes and its run at a copy without a key, the Wake-on-LAN packets byte for
+byte, and two copies with one key file that exchange signed lines while forged (raw socket),
+replayed, stale, other-key and changed datagrams run nothing and are reported.
 
 Every copy runs in a folder of its own (a copy of qrxsh and DEF.MSG, a configuration that
 already holds the running version). Prints one line per failed check and "N passed, N failed".
@@ -13,10 +14,13 @@ usage: link_native.py QRXSH                   every scenario; the namespace part
        link_native.py QRXSH --in-namespace    only the namespace part (run by the above)
 """
 import os
+import hashlib
+import hmac
 import random
 import re
 import shutil
 import socket
+import struct
 import subprocess
 import sys
 import tempfile
@@ -114,6 +118,19 @@ class Shell:
                     return None
                 self.changed.wait(left)
 
+    def wait_event(self, kind, nth=1, timeout=10.0):
+        """The `nth` output line of this kind, waiting for it; None when it does not come."""
+        deadline = time.time() + timeout
+        with self.changed:
+            while True:
+                found = [e for e in self.events if e[0] == kind]
+                if len(found) >= nth:
+                    return found[nth - 1]
+                left = deadline - time.time()
+                if left <= 0:
+                    return None
+                self.changed.wait(left)
+
     def close(self):
         """Ends the input (the window closes, the history is saved) and the process."""
         try:
@@ -151,124 +168,34 @@ def history(ini):
 
 # ---- on the host's loopback interface ------------------------------------------------------
 
-def scenario_exchange(exe):
-    """Two copies send each other LINK VER; the receiver runs it and records it."""
-    a = Shell(exe, "a", [LOOPBACK])
-    b = Shell(exe, "b", [LOOPBACK])
-    try:
-        pa, pb = free_port(), free_port()
-        if not (check("exchange: A binds its port", bind_port(a, pa))
-                and check("exchange: B binds its port", bind_port(b, pb))):
-            return
-        seen = len(b.answers())
-        a.type(f"SET LINKIP {LOOPBACK}", f"SET LINKPORT {pb}", "LINK VER", "ANS [#A][#B]")
-        sent = a.wait_answer(re.compile(r"\[VER\]\[\d+\.\d+\.\d+\.\d+\|\]"))
-        check("exchange: A answers LINK_SEND with #A VER and #B its own address and the bar",
-              sent is not None and a.wait_answer(message("LINK_SEND", A="VER")) is not None,
-              repr(a.answers()[-3:]))
-        check("exchange: B runs VER", b.wait_answer(VERSION_BANNER, after=seen) is not None,
-              repr(b.answers()))
-        # And back: B sends to A.
-        b.type(f"SET LINKIP {LOOPBACK}", f"SET LINKPORT {pa}", "LINK ANS back-to-A")
-        check("exchange: A runs what B sends", a.wait_answer("back-to-A") is not None,
-              repr(a.answers()))
-        b.type("REM after")
-        b.wait_answer(message("LINK_SEND", A="ANS back-to-A"))
-        his_b = history(b.close())
-        check("exchange: B's history holds VER, received, right before its own LINK lines",
-              [his_b.get(f"HIS{i}") for i in (2, 3, 4, 5, 6)]
-              == ["LINK ANS back-to-A", "SET LINKPORT " + str(pa), "SET LINKIP " + LOOPBACK,
-                  "VER", f"SET MYPORT {pb}"], repr(his_b))
-        a.type("REM after")
-        his_a = history(a.close())
-        check("exchange: A records the received line in its history",
-              his_a.get("HIS2") == "ANS back-to-A", repr(his_a))
-    finally:
-        a.remove()
-        b.remove()
-
-
-def scenario_trust(exe):
-    """Only the address a datagram comes from counts, never the address its text claims."""
-    b = Shell(exe, "trust", ["192.168.1.10", "127.0.0.1 ", "10.0.0.1"])
+def scenario_question(exe):
+    """A DEL received while the user answers the question of their own DEL waits: the user's
+    "y" deletes only the user's file, and the received DEL asks its own question afterwards."""
+    b = Shell(exe, "question", [LOOPBACK])
+    mine, theirs = os.path.join(b.folder, "mine.txt"), os.path.join(b.folder, "theirs.txt")
+    for path in (mine, theirs):
+        with open(path, "w") as f:
+            f.write("x")
     try:
         port = free_port()
-        if not check("trust: binds", bind_port(b, port)):
+        if not check("question: binds", bind_port(b, port)):
             return
-        seen = len(b.answers())
-        for claimed in ("192.168.1.10", "10.0.0.1", "127.0.0.1"):
-            send_from_loopback(port, f"{claimed}|ANS spoofed {claimed}".encode("cp932"))
-        send_from_loopback(port, b"127.0.0.1 ANS no bar")
-        # A line typed after them runs after they have been taken (the tick takes them
-        # within 100 ms; the wait makes sure).
+        b.type(f"DEL {mine}")
+        if not check("question: the user's DEL asks", b.wait_event("QUESTION") is not None):
+            return
+        send_from_loopback(port, f"x|DEL {theirs}".encode("cp932"))
         time.sleep(0.5)
-        b.type("ANS marker")
-        b.wait_answer("marker")
-        check("trust: claimed listed addresses from 127.0.0.1 run nothing (127.0.0.1 is listed "
-              "only with a trailing blank)", b.answers()[seen:] == ["marker"], repr(b.answers()))
-        b.type("SET LL 127.0.0.1")
-        b.wait_answer(message("LL_ADD", A="127.0.0.1"))
-        send_from_loopback(port, "192.168.1.99|ANS genuine-本物".encode("cp932"))
-        check("trust: once 127.0.0.1 is listed, its datagram runs whatever address it claims",
-              b.wait_answer("genuine-本物") is not None, repr(b.answers()))
+        b.type("y")
+        second = b.wait_event("QUESTION", nth=2)
+        b.type("n")
+        check("question: the received DEL asked its own question after the user's answer",
+              second is not None and "theirs.txt" in second[-1], repr(second))
         b.type("REM end")
-        b.wait_answer("genuine-本物")
-        his = history(b.close())
-        check("trust: only the genuine line entered the history",
-              his.get("HIS2") == "ANS genuine-本物"
-              and not any("spoofed" in v for v in his.values()), repr(his))
+        b.close()
+        check("question: the user's file is deleted, the received one is not",
+              not os.path.exists(mine) and os.path.exists(theirs))
     finally:
         b.remove()
-
-
-def scenario_empty_list(exe):
-    b = Shell(exe, "empty")
-    try:
-        port = free_port()
-        if not check("empty list: binds", bind_port(b, port)):
-            return
-        seen = len(b.answers())
-        send_from_loopback(port, b"127.0.0.1|ANS nobody")
-        time.sleep(0.5)
-        b.type("ANS marker")
-        b.wait_answer("marker")
-        check("empty list: nothing runs", b.answers()[seen:] == ["marker"], repr(b.answers()))
-    finally:
-        b.remove()
-
-
-def scenario_myport_once(exe):
-    a = Shell(exe, "myport", [LOOPBACK])
-    holder = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-    try:
-        used = free_port()
-        holder.bind(("0.0.0.0", used))
-        a.type(f"SET MYPORT {used}")
-        refused = a.wait_answer(re.compile(re.escape(
-            message("SET_MYPORT-ERR", A=str(used), B="@")).replace("@", r".*\(98\)")))
-        check("MYPORT on a port in use answers SET_MYPORT-ERR with the system's reason",
-              refused is not None, repr(a.answers()[-2:]))
-        first, second = free_port(), free_port()
-        if not check("MYPORT after a refused port binds another", bind_port(a, first)):
-            return
-        a.type(f"SET MYPORT {second}")
-        check("a second MYPORT answers SET_MYPORT-ERR (already set)",
-              a.wait_answer(message("SET_MYPORT-ERR", A=str(second),
-                                    B=message("SET_MYPORT-BOUND"))) is not None,
-              repr(a.answers()[-2:]))
-        probe = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        try:
-            probe.bind(("0.0.0.0", first))
-            still_bound = False
-        except OSError:
-            still_bound = True
-        probe.close()
-        check("the first port stays bound", still_bound)
-        send_from_loopback(first, b"x|ANS still-listening")
-        check("the first port still receives", a.wait_answer("still-listening") is not None)
-    finally:
-        holder.close()
-        a.remove()
 
 
 # ---- inside a private network namespace with only loopback ------------------------------
@@ -342,55 +269,115 @@ def scenario_done_when(exe):
 
 
 def scenario_wol(exe):
+    """The wake-up packet leaves as a broadcast; the byte rules are the unit tests'."""
     capture = Capture("0.0.0.0", 9001)
     a = Shell(exe, "wol")
     try:
-        # The LINK peer is set first; WOL must leave it alone.
-        a.type("SET LINKIP 127.0.0.1", "SET LINKPORT 5001")
-        cases = [
-            ("00-1A-2B-3C-4D-5E", [0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
-            ("00:1a:2b:3c:4d:5e", [0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
-            ("00-1A-2B-3C-4D-ZZ", [0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x00]),
-            ("00-100-2B-FFFF-10000-5E", [0x00, 0x00, 0x2B, 0xFF, 0x00, 0x5E]),
-            ("AA BB CC DD EE FF 11", [0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF]),
-        ]
-        for address, six in cases:
-            seen = len(a.answers())
-            a.type(f"WOL {address}")
-            got = capture.next()
-            check(f"WOL {address}: 102 bytes to 255.255.255.255:9001, FF x6 then the address x16",
-                  got is not None and got[0] == magic(six) and got[2] == "255.255.255.255",
-                  repr(got and (got[0].hex(), got[2])))
-            check(f"WOL {address}: answers WOL_SEND",
-                  a.wait_answer(message("WOL_SEND"), after=seen) is not None)
-        for address in ("001A2B3C4D5E", "1-22-33-44-55-66"):
-            seen = len(a.answers())
-            a.type(f"WOL {address}")
-            check(f"WOL {address}: answers WOL_ERR",
-                  a.wait_answer(message("WOL_ERR"), after=seen) is not None)
-            check(f"WOL {address}: sends nothing", capture.next(timeout=0.5) is None)
-        # Without MYPORT so far: the port is still free, and LINK goes to the peer set before.
-        peer = Capture(LOOPBACK, 5001)
-        try:
-            check("after WOL, SET MYPORT 5000 still binds", bind_port(a, 5000))
-            a.type("LINK VER")
-            got = peer.next()
-            check("after WOL, LINK goes to the peer set before it (127.0.0.1:5001)",
-                  got is not None and got[0] == b"127.0.0.1|VER", repr(got))
-            a.type("WOL 00-1A-2B-3C-4D-5E")
-            got = capture.next()
-            check("WOL also works once MYPORT is set",
-                  got is not None and got[0] == magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
-                  repr(got))
-        finally:
-            peer.close()
+        a.type("WOL 00-1A-2B-3C-4D-5E")
+        got = capture.next()
+        check("WOL: 102 bytes to 255.255.255.255:9001, FF x6 then the address x16",
+              got is not None and got[2] == "255.255.255.255"
+              and got[0] == magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
+              repr(got and (got[0].hex(), got[2])))
     finally:
         capture.close()
         a.remove()
 
 
+def signed(key, command, port, shift=0):
+    """A datagram as a copy with this key signs it (the format of the manual)."""
+    stamp, nonce = int(time.time()) + shift, os.urandom(16)
+    message = b"QRX1\n%d\n%s\n%d\n" % (stamp, nonce.hex().encode(), port) + command
+    tag = hmac.new(key, message, hashlib.sha256).hexdigest()
+    return f"QRX1 {stamp} {nonce.hex()} {tag}|".encode() + command
+
+
+def send_forged(source, port, payload):
+    """One UDP datagram to 127.0.0.1 whose IPv4 source is `source`, through a raw socket."""
+    udp = struct.pack("!HHHH", 40000, port, 8 + len(payload), 0) + payload
+    ip = struct.pack("!BBHHHBBH4s4s", 0x45, 0, 20 + len(udp), 0, 0, 64, socket.IPPROTO_UDP, 0,
+                     socket.inet_aton(source), socket.inet_aton(LOOPBACK))
+    s = socket.socket(socket.AF_INET, socket.SOCK_RAW, socket.IPPROTO_RAW)
+    try:
+        s.sendto(ip + udp, (LOOPBACK, 0))
+    finally:
+        s.close()
+
+
+def scenario_signed(exe):
+    """Two copies with one key file exchange signed lines both ways; at the receiver, hostile
+    datagrams add nothing to the file, and it answers that it refused datagrams."""
+    a = Shell(exe, "key-a", [LOOPBACK])
+    b = Shell(exe, "key-b", [LOOPBACK, "10.9.0.1"])
+    target = os.path.join(b.folder, "log.txt")
+
+    def lines():
+        with open(target, "rb") as f:
+            return f.read().decode("cp932").split("\r\n")[:-1] if os.path.exists(target) else []
+
+    def settle(marker):
+        """Types an ECHO of a marker once what was sent before has been taken."""
+        time.sleep(0.5)
+        b.type(f"ECHO {target} {marker}")
+        deadline = time.time() + 5
+        while marker not in lines() and time.time() < deadline:
+            time.sleep(0.1)
+    try:
+        if not (check("signed: A binds 5000", bind_port(a, 5000))
+                and check("signed: B binds 5001", bind_port(b, 5001))):
+            return
+        # Without a key a forged source address is trusted: the raw socket does reach B.
+        send_forged("10.9.0.1", 5001, f"10.9.0.1|ECHO {target} forged-plain".encode())
+        settle("m1")
+        check("signed: without a key the forged datagram runs (the attack is real)",
+              lines() == ["forged-plain", "m1"], repr(lines()))
+        a.type("SET LINKKEY NEW")
+        made = a.wait_answer(re.compile(r".*QRX_CORE\.KEY.*"))
+        key_file = os.path.join(a.folder, "QRX_CORE.KEY")
+        check("signed: SET LINKKEY NEW makes a 32-byte key readable by its owner only",
+              made is not None and os.path.getsize(key_file) == 32
+              and (os.stat(key_file).st_mode & 0o777) == 0o600, repr(made))
+        key = open(key_file, "rb").read()
+        shutil.copy(key_file, os.path.join(b.folder, "peer.key"))
+        b.type("SET LINKKEY peer.key")
+        b.wait_answer(message("SET_LINKKEY", A=os.path.join(b.folder, "peer.key")))
+        a.type("SET LINKIP 127.0.0.1", "SET LINKPORT 5001", f"LINK ECHO {target} hello")
+        b.type("SET LINKIP 127.0.0.1", "SET LINKPORT 5000", "LINK ANS back-to-A")
+        deadline = time.time() + 5
+        while "hello" not in lines() and time.time() < deadline:
+            time.sleep(0.1)
+        check("signed: B runs A's ECHO", "hello" in lines(), repr(lines()))
+        check("signed: A runs B's line", a.wait_answer("back-to-A") is not None)
+        check("signed: the key is in no file but its own",
+              not any(key in open(os.path.join(f, n), "rb").read()
+                      for f in (a.folder, b.folder) for n in os.listdir(f)
+                      if n.endswith((".INI", ".LKD", ".MSG"))))
+        # Only what the real network and another HMAC add; the table of hostile datagrams
+        # is the unit tests'.
+        valid = signed(key, f"ECHO {target} replayed".encode(), 5001)
+        hostile = [
+            lambda: send_forged("10.9.0.1", 5001, f"10.9.0.1|ECHO {target} forged".encode()),
+            lambda: [send_forged("10.9.0.1", 5001, valid) for _ in range(4)],
+            lambda: send_from_loopback(
+                5001, signed(key, f"ECHO {target} stale".encode(), 5001, -120)),
+        ]
+        for send in hostile:
+            send()
+        settle("m2")
+        check("signed: forged (raw socket), replayed three times, stale: only the first copy "
+              "of the signed one ran",
+              lines() == ["forged-plain", "m1", "hello", "replayed", "m2"], repr(lines()))
+        refused = b.wait_answer(re.compile(re.escape(message("LINK_REFUSED", A="@", B="@"))
+                                           .replace("@", r"\S+")))
+        check("signed: B answers that it refused datagrams", refused is not None,
+              repr(b.answers()[-4:]))
+    finally:
+        a.remove()
+        b.remove()
+
+
 def in_namespace(exe):
-    for scenario in (scenario_done_when, scenario_wol):
+    for scenario in (scenario_done_when, scenario_wol, scenario_signed):
         run(scenario, exe)
 
 
@@ -427,9 +414,7 @@ def main():
     if sys.argv[2:] == ["--in-namespace"]:
         in_namespace(exe)
     else:
-        for scenario in (scenario_exchange, scenario_trust, scenario_empty_list,
-                         scenario_myport_once):
-            run(scenario, exe)
+        run(scenario_question, exe)
         run_in_namespace([sys.executable, os.path.abspath(__file__), exe, "--in-namespace"])
     print(f"{wq.passed} passed, {wq.failed} failed")
     return 0 if wq.failed == 0 else 1

@@ -72,7 +72,7 @@ expect_eq "Japanese file name and bytes" "$(od -An -tx1 "$work/日本語.txt" 2>
   "93fa967b"
 expect_eq "copy" "$(cat "$work/copy.bin" 2>&1)" "newer"
 leftovers=$(find "$work" -maxdepth 1 -type f ! -name data.bin ! -name copy.bin \
-  ! -name 日本語.txt ! -name 'aaaa*.txt' ! -name 'bbbb*.txt' -printf '%f ')
+  ! -name 日本語.txt ! -name 'aaaa*.txt' ! -name 'bbbb*.txt' ! -name secret.key -printf '%f ')
 expect_eq "no temporary files left" "$leftovers" ""
 
 if [ "$failed" -ne 0 ]; then

@@ -51,6 +51,7 @@ void FakeFiles::PutFile(std::u16string_view path, std::string_view bytes) {
   File& file = files_[UpperCase(full)];  // a rewrite keeps the attributes
   file.path = full;
   file.bytes = std::string(bytes);
+  file.version = ++versions_;
 }
 
 bool FakeFiles::HasFile(std::u16string_view path) const {
@@ -154,6 +155,12 @@ std::optional<std::string> FakeFiles::ReadFile(std::u16string_view path) {
   auto it = files_.find(UpperCase(Resolve(path)));
   if (it == files_.end()) return std::nullopt;
   return it->second.bytes;
+}
+
+std::optional<FileStamp> FakeFiles::StampOf(std::u16string_view path) {
+  auto it = files_.find(UpperCase(Resolve(path)));
+  if (it == files_.end()) return std::nullopt;
+  return FileStamp{it->second.version, static_cast<int64_t>(it->second.bytes.size())};
 }
 
 bool FakeFiles::WriteFile(std::u16string_view path, std::string_view bytes) {

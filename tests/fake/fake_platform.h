@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fake/fake_crypto.h"
 #include "fake/fake_network.h"
 #include "platform/platform.h"
 #include "platform/profile/profile_files.h"
@@ -43,8 +44,10 @@ class FakeClock : public virtual Clock {
  public:
   uint32_t tick = 1000;  // TickCount(); advanced by the fake UI host while it "waits"
   LocalTime now{2006, 5, 7, 12, 34, 56};
+  int64_t unix_time = 1146962096;  // UnixTime(): the same moment in UTC+9
   uint32_t TickCount() override { return tick; }
   LocalTime Now() override { return now; }
+  int64_t UnixTime() override { return unix_time; }
 };
 
 class FakeEnvironment : public virtual Environment, public virtual FakeCallLog {
@@ -100,6 +103,7 @@ class FakeFiles : public virtual Files,
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override { return HasFile(path); }
   std::optional<std::string> ReadFile(std::u16string_view path) override;
+  std::optional<FileStamp> StampOf(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
   bool AppendFile(std::u16string_view path, std::string_view bytes) override;
@@ -118,7 +122,9 @@ class FakeFiles : public virtual Files,
     std::u16string path;
     std::string bytes;
     bool hidden = false;
+    int64_t version = 0;  // counts every change, for StampOf
   };
+  int64_t versions_ = 0;
   std::map<std::u16string, File> files_;  // key: upper-cased path
 };
 
@@ -260,6 +266,18 @@ class FakePlatform : public Platform,
                      public FakeProgramSources {
  public:
   explicit FakePlatform(char16_t separator = u'\\') : FakeTextCodec(separator) {}
+
+  // Signing: a stand-in digest, counting random bytes, and every key file written.
+  FakeCrypto crypto;
+  std::vector<std::u16string> secret_files;
+  std::string HmacSha256(std::string_view key, std::string_view data) override {
+    return FakeCrypto::Digest(key, data);
+  }
+  std::optional<std::string> RandomBytes(size_t count) override { return crypto.Random(count); }
+  bool WriteSecretFile(std::u16string_view path, std::string_view bytes) override {
+    secret_files.emplace_back(path);
+    return Store(path, bytes);
+  }
 };
 
 }  // namespace qrx::test

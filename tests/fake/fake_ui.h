@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,9 +45,12 @@ class FakeUi : public UiHost, public WindowSurface {
   bool quit = false;
   uint32_t pumped_ms = 0;
   UdpSocket* watched_socket = nullptr;
+  // Runs while a box is open, as the host's events do (a datagram, a tick).
+  std::function<void()> while_box_open;
 
   int MessageBox(std::u16string_view text, std::u16string_view title, uint32_t style) override {
     boxes.push_back({std::u16string(text), std::u16string(title), style});
+    if (while_box_open) while_box_open();
     const uint32_t buttons = style & 0xF;
     if (buttons != mb::kYesNo && buttons != mb::kYesAllNoCancel) return 1;
     if (!button_replies.empty()) {
@@ -61,6 +65,7 @@ class FakeUi : public UiHost, public WindowSurface {
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view,
                                          std::u16string_view) override {
     prompts.emplace_back(prompt);
+    if (while_box_open) while_box_open();
     if (input_replies.empty()) return std::nullopt;
     auto reply = input_replies.front();
     input_replies.pop_front();

@@ -6,6 +6,7 @@
 #include "commands/net/net_text.h"
 #include "fake/harness.h"
 #include "interpreter/dispatcher.h"
+#include "platform/platform.h"
 
 namespace qrx::test {
 namespace {
@@ -14,8 +15,13 @@ namespace {
 constexpr char16_t kMessages[] =
     u"[SET]\r\nLINKIP=SET_LINKIP #A\r\nLINKPORT=SET_LINKPORT #A\r\nMYPORT=SET_MYPORT #A\r\n"
     u"MYPORT-ERR=SET_MYPORT-ERR #A (#B)\r\nMYPORT-BOUND=bound\r\nMYPORT-RANGE=range\r\n"
-    u"[LINK]\r\nSEND=LINK_SEND #A/#B\r\nERR=LINK_ERR\r\n"
-    u"[LL]\r\nADD=LL_ADD #A\r\nERR=LL_ERR #A\r\nADD-ERR=LL_ADD-ERR #A #B\r\n"
+    u"LINKKEY=SET_LINKKEY #A\r\nLINKKEY-NEW=SET_LINKKEY-NEW #A\r\nLINKKEY-OFF=SET_LINKKEY-OFF\r\n"
+    u"LINKKEY-ERR=SET_LINKKEY-ERR #A (#B)\r\n"
+    u"[LINK]\r\nSEND=LINK_SEND #A/#B\r\nERR=LINK_ERR\r\nKEY-ERR=LINK_KEY-ERR #A (#B)\r\n"
+    u"KEY-UNREADABLE=unreadable\r\nKEY-SHORT=short\r\nKEY-RANDOM=random\r\nKEY-WRITE=write\r\n"
+    u"REFUSED=LINK_REFUSED #A #B\r\n"
+    u"[LL]\r\nADD=LL_ADD #A\r\nERR=LL_ERR #A\r\nADD-ERR=LL_ADD-ERR #A (#B)\r\n"
+    u"ADD-ADDRESS=address\r\nADD-UNICAST=unicast\r\nADD-WRITE=write #A\r\n"
     u"[WOL]\r\nSEND=WOL_SEND\r\nERR=WOL_ERR\r\n";
 
 constexpr char16_t kList[] = u"C:\\quorix\\QRX_CORE.LKD";
@@ -143,9 +149,10 @@ TEST_F(LinkTest, ListedSenderRunsAsTypedWithEnterOncePerMatchingLine) {
 
 TEST_F(LinkTest, TrustGoesByTheRealSourceNotByTheTextBeforeTheBar) {
   q.Type(u"SET MYPORT 5001");
-  List(u"192.168.1.20\r\n127.0.0.1 \r\n");
+  List(u"192.168.1.20\r\n127.0.0.1 \r\n0.0.0.0\r\n");
   const size_t answers = q.ui.answers.size();
   const auto history = q.ctx.history.entries;
+  Arrive(u"0.0.0.0", u"0.0.0.0|ANS nobody sends from here");  // listed, but no sender
   Arrive(u"10.0.0.9", u"192.168.1.20|ANS spoofed");   // claims a listed address
   Arrive(u"127.0.0.1", u"127.0.0.1|ANS blank");       // listed only with a trailing blank
   Arrive(u"192.168.1.2", u"192.168.1.2|ANS prefix");  // a prefix of a listed line
@@ -186,6 +193,17 @@ TEST_F(LinkTest, AFloodIsTakenAFewDatagramsPerTick) {
   q.window.Tick();
   EXPECT_EQ(Last(), u"24");
   EXPECT_TRUE(DatagramShareLeft(q.ctx));
+  EXPECT_TRUE(net().arriving.empty());
+
+  // Datagrams that run nothing take no place in the share: a flood from an unlisted address
+  // does not keep the listed peer out.
+  q.window.Tick();
+  for (int i = 0; i < 200; ++i) {
+    net().Arrive(u"10.6.6.6", "x|ANS flood");
+    if (i % 40 == 0) net().Arrive(kPeer, "x|ANS peer-" + std::to_string(i / 40));
+  }
+  q.window.OnSocketReadable();
+  EXPECT_EQ(Last(), u"peer-4");
   EXPECT_TRUE(net().arriving.empty());
 
   // Commands that take long end the share early: after 50 ms no new datagram is taken.
@@ -243,52 +261,234 @@ TEST_F(LinkTest, WolBroadcastsThePacketAndLeavesThePeerAlone) {
   q.Type(u"SET LINKPORT 5001");
   q.Type(u"WOL 00-1A-2B-3C-4D-5E");
   EXPECT_EQ(Last(), u"WOL_SEND");
-  EXPECT_EQ(LastTime(), 3);
   ASSERT_EQ(net().sent.size(), 1u);
   EXPECT_EQ(net().sent[0].host, u"255.255.255.255");
   EXPECT_EQ(net().sent[0].port, 9001);
   EXPECT_EQ(net().sent[0].bytes, *MagicPacket(u"00-1A-2B-3C-4D-5E"));
   EXPECT_FALSE(net().sent[0].from_bound_socket) << "works without MYPORT";
-
   // MYPORT is still free after it, and LINK goes to the peer as set before.
   q.Type(u"SET MYPORT 5000");
   EXPECT_EQ(Last(), u"SET_MYPORT 5000");
   q.Type(u"LINK VER");
   EXPECT_EQ(net().sent.back().host, kPeer);
   EXPECT_EQ(net().sent.back().port, 5001);
-  q.Type(u"WOL 00:1a:2b:3c:4d:5e");
-  EXPECT_EQ(net().sent.back().bytes, net().sent[0].bytes);
-  EXPECT_TRUE(net().sent.back().from_bound_socket);
-
-  net().send_fails = true;
-  q.Type(u"WOL 00-1A-2B-3C-4D-ZZ");
-  EXPECT_EQ(Last(), u"WOL_SEND");
-  const size_t sent = net().sent.size();
-  for (const char16_t* bad : {u"WOL 001A2B3C4D5E", u"WOL 1-22-33-44-55-66", u"WOL"}) {
-    q.Type(bad);
-    EXPECT_EQ(Last(), u"WOL_ERR");
-    EXPECT_EQ(LastTime(), 5);
-  }
-  EXPECT_EQ(net().sent.size(), sent);
+  q.Type(u"WOL 001A2B3C4D5E");
+  EXPECT_EQ(Last(), u"WOL_ERR");
+  EXPECT_EQ(LastTime(), 5);
+  EXPECT_EQ(net().sent.size(), 2u);
 }
 
-TEST_F(LinkTest, LinkListAddsAnAddressOnce) {
+TEST_F(LinkTest, LinkListAddsOneSenderAddressOnce) {
   q.Type(u"SET LL 192.168.1.20");
   EXPECT_EQ(Last(), u"LL_ADD 192.168.1.20");
   q.Type(u"SET LL 192.168.1.20");
   EXPECT_EQ(Last(), u"LL_ERR 192.168.1.20");
   EXPECT_EQ(LastTime(), 5);
   EXPECT_EQ(q.os.FileBytes(kList), "192.168.1.20\r\n");
-  // Another case is another address; a last line without its end is ended first.
+  // Only what a datagram can come from; the list stays as it is.
+  q.ctx.settings.variables[1] = u"10.0.0.1 10.0.0.2";
+  const std::pair<const char16_t*, const char16_t*> refused[] = {
+      {u"SET LL \"10.0.0.1 \"", u"\"10.0.0.1 \""}, {u"SET LL $1", u"10.0.0.1 10.0.0.2"},
+      {u"SET LL host", u"host"},                {u"SET LL 10.0.0.1\r\n10.0.0.2", u"10.0.0.1\r\n10.0.0.2"},
+  };
+  for (const auto& [line, value] : refused) {
+    q.Type(line);
+    EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR ") + value + u" (address)") << Utf16ToUtf8(line);
+  }
+  for (const char16_t* address : {u"0.0.0.0", u"255.255.255.255", u"224.0.0.251"}) {
+    q.Type(std::u16string(u"SET LL ") + address);
+    EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR ") + address + u" (unicast)");
+  }
+  EXPECT_EQ(q.os.FileBytes(kList), "192.168.1.20\r\n");
+  // A last line without its end is ended first.
   List(u"10.0.0.1");
-  q.Type(u"SET LL host");
-  q.Type(u"SET LL HOST");
-  EXPECT_EQ(q.os.FileBytes(kList), "10.0.0.1\r\nhost\r\nHOST\r\n");
+  q.Type(u"SET LL 10.0.0.2");
+  EXPECT_EQ(q.os.FileBytes(kList), "10.0.0.1\r\n10.0.0.2\r\n");
   // A file that cannot be written is reported, not called a success.
   q.os.unwritable.insert(UpperCase(kList));
-  q.Type(u"SET LL 10.0.0.2");
-  EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR 10.0.0.2 ") + kList);
+  q.Type(u"SET LL 10.0.0.3");
+  EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR 10.0.0.3 (write ") + kList + u")");
   EXPECT_EQ(LastTime(), 5);
+}
+
+// --- signed datagrams ----------------------------------------------------------------------
+
+constexpr char16_t kKeyFile[] = u"C:\\quorix\\shared.key";
+const std::string kKey(32, 'k');
+
+TEST_F(LinkTest, KeyFileIsMadeChosenOrDroppedAndOnlyItsPathIsStored) {
+  q.Type(u"SET LINKKEY NEW");
+  const std::u16string made = u"C:\\quorix\\QRX_CORE.KEY";
+  EXPECT_EQ(Last(), u"SET_LINKKEY-NEW " + made);
+  EXPECT_EQ(q.os.secret_files, std::vector<std::u16string>{made});
+  EXPECT_EQ(q.os.FileBytes(made).size(), 32u);
+  EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), made);
+
+  q.os.PutFile(kKeyFile, kKey);
+  q.os.PutFile(u"C:\\quorix\\short.key", std::string(15, 's'));
+  struct Case {
+    const char16_t* line;
+    std::u16string answer;
+  };
+  const Case cases[] = {
+      {u"SET LINKKEY shared.key", std::u16string(u"SET_LINKKEY ") + kKeyFile},
+      {u"SET LINKKEY C:\\quorix\\none.key", u"SET_LINKKEY-ERR C:\\quorix\\none.key (unreadable)"},
+      {u"SET LINKKEY short.key", u"SET_LINKKEY-ERR C:\\quorix\\short.key (short)"},
+  };
+  for (const Case& c : cases) {
+    q.Type(c.line);
+    EXPECT_EQ(Last(), c.answer);
+  }
+  EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), kKeyFile) << "a refused file changes nothing";
+  q.os.crypto.random_fails = true;
+  q.Type(u"SET LINKKEY new");
+  EXPECT_EQ(Last(), u"SET_LINKKEY-ERR " + made + u" (random)");
+
+  // A key file that went away: LINK sends nothing rather than a plain datagram.
+  q.Type(u"SET MYPORT 5000");
+  q.Type(u"SET LINKIP 192.168.1.20");
+  q.os.RemoveFile(kKeyFile);
+  q.Type(u"LINK VER");
+  EXPECT_EQ(Last(), std::u16string(u"LINK_KEY-ERR ") + kKeyFile + u" (unreadable)");
+  EXPECT_TRUE(net().sent.empty());
+  q.Type(u"SET LINKKEY OFF");
+  EXPECT_EQ(Last(), u"SET_LINKKEY-OFF");
+  EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), u"(missing)");
+  q.Type(u"LINK VER");
+  ASSERT_EQ(net().sent.size(), 1u);
+  EXPECT_EQ(net().sent[0].bytes, "192.168.1.10|VER");
+}
+
+// A receiver on port 5001 that starts with a key file in its configuration and lists the
+// peer; `Signed` makes what a peer with a key sends it.
+class SignedLinkTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    q.os.PutFile(kKeyFile, kKey);
+    q.os.PutFile(u"C:\\quorix\\QRX_CORE.INI",
+                 "[SYSTEM]\r\nVersion=0.50\r\n[SET]\r\nLINKKEY=C:\\quorix\\shared.key\r\n");
+    LinkTest::SetUp();
+    q.Type(u"SET MYPORT 5001");
+    List(u"192.168.1.20\r\n");
+    peer.PutDefaultMessages(kMessages);
+    peer.Start();
+    peer.os.PutFile(kKeyFile, kKey);
+    peer.Type(u"SET MYPORT 5000");
+    peer.Type(u"SET LINKIP 192.168.1.10");
+    peer.Type(u"SET LINKKEY shared.key");
+  }
+  std::string Signed(std::u16string_view command, int64_t clock_shift = 0, int port = 5001) {
+    peer.os.unix_time = q.os.unix_time + clock_shift;
+    peer.Type(u"SET LINKPORT " + Decimal(port));
+    peer.Type(u"LINK " + std::u16string(command));
+    return peer.os.network.sent.back().bytes;
+  }
+  Instance peer;
+};
+
+TEST_F(SignedLinkTest, ASignedLineRunsOnceAndAPeerWithoutAKeyStillRunsIt) {
+  const std::string datagram = Signed(u"ANS signed-日本語");
+  EXPECT_EQ(datagram.rfind("QRX1 ", 0), 0u);
+  EXPECT_EQ(datagram.find(kKey), std::string::npos);
+  net().Arrive(kPeer, datagram);
+  net().Arrive(kPeer, datagram);  // captured and sent again
+  q.window.OnSocketReadable();
+  EXPECT_EQ(Last(), u"signed-日本語");
+  EXPECT_EQ(Newest(), u"ANS signed-日本語");
+  EXPECT_EQ(q.ctx.history.entries[2], u"SET MYPORT 5001");
+  EXPECT_EQ(q.ctx.net.refused, 1);
+
+  Instance plain;
+  plain.Start();
+  plain.Type(u"SET MYPORT 5001");
+  plain.os.PutFile(kList, "192.168.1.20\r\n");
+  plain.os.network.Arrive(kPeer, datagram);
+  plain.window.OnSocketReadable();
+  EXPECT_EQ(plain.ui.LastAnswer(), u"signed-日本語");
+}
+
+TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
+  std::string forged_tag = Signed(u"ANS x");
+  forged_tag[forged_tag.find('|') - 1] ^= 1;
+  std::string changed_command = Signed(u"ANS x");
+  changed_command.back() = 'y';
+  peer.os.PutFile(kKeyFile, std::string(32, 'o'));
+  const std::string other_key = Signed(u"ANS x");
+  peer.os.PutFile(kKeyFile, kKey);
+  struct Case {
+    const char* name;
+    std::u16string source;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {"plain", kPeer, "192.168.1.20|ANS x"},
+      {"signed, from an unlisted address", u"10.9.0.66", Signed(u"ANS x")},
+      {"forged tag", kPeer, forged_tag},
+      {"changed command", kPeer, changed_command},
+      {"another key", kPeer, other_key},
+      {"clock 120 s behind", kPeer, Signed(u"ANS x", -120)},
+      {"clock 61 s ahead", kPeer, Signed(u"ANS x", 61)},
+      {"for another port", kPeer, Signed(u"ANS x", 0, 5002)},
+      {"no bar", kPeer, "QRX1 1 2 3"},
+  };
+  const size_t answers = q.ui.answers.size();
+  for (const Case& c : cases) {
+    net().Arrive(c.source, c.bytes);
+    q.window.OnSocketReadable();
+    EXPECT_EQ(q.ui.answers.size(), answers) << c.name;
+  }
+  // Within the clock window it runs.
+  Arrive(kPeer, q.os.FromAnsi(Signed(u"ANS in-time", 60)));
+  EXPECT_EQ(Last(), u"in-time");
+  q.window.Tick();
+  EXPECT_EQ(Last(), u"LINK_REFUSED 9 192.168.1.20");
+  EXPECT_EQ(LastTime(), 5);
+  Arrive(u"10.9.0.66", u"x|ANS x");
+  q.os.tick += 59000;
+  q.window.Tick();
+  EXPECT_EQ(Last(), u"LINK_REFUSED 9 192.168.1.20") << "not again within the minute";
+  q.os.tick += 1000;
+  q.window.Tick();
+  EXPECT_EQ(Last(), u"LINK_REFUSED 1 10.9.0.66");
+}
+
+// --- received lines while the user is asked --------------------------------------------
+
+TEST_F(LinkTest, ReceivedLinesWaitUntilTheUserHasAnswered) {
+  q.Type(u"SET MYPORT 5001");
+  List(u"192.168.1.20\r\n");
+  struct Case {
+    const char16_t* typed;
+    std::u16string received;
+    std::u16string after;  // the last answer once the received line has run
+  };
+  const Case cases[] = {
+      {u"MBOX hello", u"x|ANS after-the-box", u"after-the-box"},
+      {u"ANS $?", u"x|ANS after-the-input", u"after-the-input"},
+  };
+  for (const Case& c : cases) {
+    q.ui.input_replies = {u"typed"};
+    q.ui.while_box_open = [&] {
+      q.ui.while_box_open = nullptr;
+      Arrive(kPeer, c.received);
+      q.window.Tick();
+    };
+    q.Type(c.typed);
+    EXPECT_EQ(Newest(), c.typed) << "nothing ran inside the box";
+    q.window.Tick();
+    EXPECT_EQ(Last(), c.after);
+  }
+  // A full queue drops what comes on and counts it.
+  q.ui.while_box_open = [&] {
+    for (int i = 0; i < 20; ++i) net().Arrive(kPeer, "x|ANS w" + std::to_string(i));
+    q.window.OnSocketReadable();
+  };
+  q.Type(u"MBOX wait");
+  EXPECT_EQ(q.ctx.net.waiting.size(), kWaitingLines);
+  q.window.Tick();
+  q.window.Tick();
+  EXPECT_EQ(q.ctx.history.entries[1], u"ANS w15");
+  EXPECT_EQ(q.ui.answers[q.ui.answers.size() - 17].text, u"LINK_REFUSED 4 192.168.1.20");
 }
 
 }  // namespace

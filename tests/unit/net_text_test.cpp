@@ -38,6 +38,50 @@ TEST(LinkDatagram, OnlyTheFirstBarSeparates) {
   EXPECT_FALSE(ParseLinkDatagram(u""));
 }
 
+TEST(SignedDatagram, PrefixReadsBackAndOnlyTheExactFormIsTaken) {
+  const SignedFields fields{1765000000, std::string(kNonceSize, '\x01'), std::string(kTagSize, '\xfe')};
+  const std::string prefix = SignedPrefix(fields);
+  EXPECT_EQ(prefix.find('|'), std::string::npos);
+  const auto back = ParseSignedPrefix(prefix);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->time, fields.time);
+  EXPECT_EQ(back->nonce, fields.nonce);
+  EXPECT_EQ(back->tag, fields.tag);
+  const std::string nonce(2 * kNonceSize, 'a');
+  const std::string tag(2 * kTagSize, 'b');
+  for (const std::string& bad :
+       {std::string("192.168.1.10"), "QRX2 1 " + nonce + " " + tag, "QRX1 -1 " + nonce + " " + tag,
+        "QRX1 1 " + nonce + " " + tag + " x", "QRX1  " + nonce + " " + tag,
+        "QRX1 1 " + nonce.substr(1) + " " + tag, "QRX1 1 " + nonce + " " + tag.substr(2),
+        "QRX1 1 " + nonce + " B" + tag.substr(1), "QRX1 1234567890123456789 " + nonce + " " + tag}) {
+    EXPECT_FALSE(ParseSignedPrefix(bad)) << bad;
+  }
+  // Every field is in what the tag covers, each on a line of its own.
+  const std::string base = SignedMessage(1, "n", 5001, "ANS x");
+  EXPECT_NE(base, SignedMessage(2, "n", 5001, "ANS x"));
+  EXPECT_NE(base, SignedMessage(1, "m", 5001, "ANS x"));
+  EXPECT_NE(base, SignedMessage(1, "n", 5002, "ANS x"));
+  EXPECT_NE(base, SignedMessage(1, "n", 5001, "ANS y"));
+  EXPECT_NE(SignedMessage(11, "n", 5001, "x"), SignedMessage(1, "n", 15001, "x"));
+  EXPECT_TRUE(SameTag("abc", "abc"));
+  EXPECT_FALSE(SameTag("abc", "abd"));
+  EXPECT_FALSE(SameTag("abc", "ab"));
+}
+
+TEST(LinkList, OnlyAUnicastDottedAddressCanBeASender) {
+  for (const char16_t* good : {u"10.0.0.1", u"127.0.0.1", u"192.168.1.20", u"255.255.255.254"}) {
+    EXPECT_EQ(SenderAddressFault(good), AddressFault::kNone);
+  }
+  for (const char16_t* bad : {u"10.0.0.7 ", u" 10.0.0.7", u"10.0.0.1 10.0.0.2", u"10.0.0.1\r\n",
+                              u"10.0.0", u"10.0.0.1.", u"10.0.0.256", u"010.0.0.1", u"host",
+                              u"10..0.1", u"", u"1.2.3.4.5", u"１.2.3.4"}) {
+    EXPECT_EQ(SenderAddressFault(bad), AddressFault::kNotAnAddress);
+  }
+  for (const char16_t* bad : {u"0.0.0.0", u"255.255.255.255", u"224.0.0.1", u"239.255.255.250"}) {
+    EXPECT_EQ(SenderAddressFault(bad), AddressFault::kNotUnicast);
+  }
+}
+
 TEST(LinkList, LinesEndWithCrLfCrOrLfAndCompareExactly) {
   EXPECT_EQ(LinkListLines(u"a\r\nb\rc\nd"), (std::vector<std::u16string>{u"a", u"b", u"c", u"d"}));
   EXPECT_EQ(LinkListLines(u"a\r\n\r\nb\r\n"), (std::vector<std::u16string>{u"a", u"", u"b"}));
@@ -50,18 +94,6 @@ TEST(LinkList, LinesEndWithCrLfCrOrLfAndCompareExactly) {
   EXPECT_EQ(CountListed(list, u"HOST"), 1);
   EXPECT_EQ(CountListed(u"127.0.0.1", u"127.0.0.1"), 1);  // last line without its end
   EXPECT_EQ(CountListed(u"\r\n\r\n", u""), 2);            // callers never ask for ""
-}
-
-TEST(WakeOnLan, PacketOfTheUsualForms) {
-  const std::string six("\x00\x1A\x2B\x3C\x4D\x5E", 6);
-  for (const char16_t* address :
-       {u"00-1A-2B-3C-4D-5E", u"00:1a:2b:3c:4d:5e", u"00 1A 2B 3C 4D 5E", u"00-1A-2B-3C-4D-5E "}) {
-    SCOPED_TRACE(std::string(address, address + std::char_traits<char16_t>::length(address)));
-    const auto packet = MagicPacket(address);
-    ASSERT_TRUE(packet);
-    EXPECT_EQ(packet->size(), kMagicPacketSize);
-    EXPECT_EQ(Hex(*packet), Hex(Expected(six)));
-  }
 }
 
 TEST(WakeOnLan, RejectedAddresses) {
@@ -78,7 +110,10 @@ TEST(WakeOnLan, PartsAreReadAsHexadecimalAndKeepTheirLowEightBits) {
     const char16_t* address;
     std::string six;
   };
+  const std::string usual("\x00\x1A\x2B\x3C\x4D\x5E", 6);
   const Case cases[] = {
+      {u"00-1A-2B-3C-4D-5E", usual}, {u"00:1a:2b:3c:4d:5e", usual},
+      {u"00 1A 2B 3C 4D 5E", usual}, {u"00-1A-2B-3C-4D-5E ", usual},
       // Not hexadecimal: 0.
       {u"00-1A-2B-3C-4D-ZZ", std::string("\x00\x1A\x2B\x3C\x4D\x00", 6)},
       {u"00-1A-2B-3C-4D- 5", std::string("\x00\x1A\x2B\x3C\x4D\x00", 6)},  // blank before
@@ -97,8 +132,8 @@ TEST(WakeOnLan, PartsAreReadAsHexadecimalAndKeepTheirLowEightBits) {
   for (const Case& c : cases) {
     const auto packet = MagicPacket(c.address);
     ASSERT_TRUE(packet) << Hex(c.six);
-    EXPECT_EQ(Hex(packet->substr(6, 6)), Hex(c.six));
-    EXPECT_EQ(*packet, Expected(c.six));
+    EXPECT_EQ(packet->size(), kMagicPacketSize);
+    EXPECT_EQ(Hex(*packet), Hex(Expected(c.six)));
   }
 }
 

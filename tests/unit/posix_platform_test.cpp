@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "fake/scoped.h"
 #include "platform/posix/posix_fs.h"
+#include "unit/hmac_vectors.h"
 
 namespace qrx {
 namespace {
@@ -226,6 +227,33 @@ TEST_F(PosixPlatformTest, TickCountIsMillisecondsSinceBoot) {
   const uint32_t first = os_.TickCount();
   const auto expected = static_cast<uint32_t>(static_cast<uint64_t>(uptime * 1000));
   EXPECT_LT(static_cast<uint32_t>(first - expected), 2000u);  // modulo 2^32, as it wraps
+}
+
+// --- signing ---------------------------------------------------------------------------------
+
+TEST_F(PosixPlatformTest, HmacGivesTheRfc4231TagsAndRandomBytesDiffer) {
+  for (const test::HmacVector& v : test::Rfc4231Vectors()) {
+    EXPECT_TRUE(test::TagMatches(v, os_.HmacSha256(v.key, v.data))) << v.name;
+  }
+  EXPECT_NE(os_.RandomBytes(16), os_.RandomBytes(16));
+  EXPECT_EQ(os_.RandomBytes(32)->size(), 32u);
+}
+
+TEST_F(PosixPlatformTest, ASecretFileIsForItsOwnerOnlyAlsoWhenItReplacesAnother) {
+  Put("key", "old");
+  ASSERT_EQ(::chmod(P("key").c_str(), 0644), 0);
+  ASSERT_TRUE(os_.WriteSecretFile(U("key"), "secret"));
+  struct stat st {};
+  ASSERT_EQ(::stat(P("key").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(os_.ReadFile(U("key")), "secret");
+  // A changed file has another stamp; an unchanged one keeps it.
+  const auto stamp = os_.StampOf(U("key"));
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(os_.StampOf(U("key")), stamp);
+  ASSERT_TRUE(os_.WriteFile(U("key"), "secret2"));
+  EXPECT_NE(os_.StampOf(U("key")), stamp);
+  EXPECT_FALSE(os_.StampOf(U("none")));
 }
 
 }  // namespace

@@ -90,7 +90,11 @@ class AskTheUser : public FileQuestions {
 int32_t StartShellOperation(Context& ctx, ShellFileOperation& op) {
   op.owner = OwnerWindow(ctx);
   AskTheUser questions(ctx);
-  const ShellFileResult result = ctx.os.FileOperation(op, questions);
+  // The Windows shell asks with dialogs of its own while it works.
+  const ShellFileResult result = [&] {
+    QuestionOpen asking(ctx.ui);
+    return ctx.os.FileOperation(op, questions);
+  }();
   // A cancelled operation that the shell still calls a success did not do what was asked.
   if (result.code == 0 && result.aborted) return kFileOperationCancelled;
   return result.code;

@@ -19,6 +19,8 @@ void SetLinkIp(Context& ctx, const SetCall& call);
 void SetLinkPort(Context& ctx, const SetCall& call);
 void SetMyPort(Context& ctx, const SetCall& call);
 void SetLinkListAdd(Context& ctx, const SetCall& call);
+// SET LINKKEY NEW | OFF | <key file>.
+void SetLinkKey(Context& ctx, const SetCall& call);
 
 // The socket of the main window, opened (and handed to the host's event loop) on first use.
 UdpSocket& NetSocket(Context& ctx);

@@ -22,6 +22,107 @@ std::optional<LinkDatagram> ParseLinkDatagram(std::u16string_view text) {
   return LinkDatagram{std::u16string(text.substr(0, bar)), std::u16string(text.substr(bar + 1))};
 }
 
+namespace {
+
+constexpr std::string_view kSignedVersion = "QRX1";
+
+std::string Hex(std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (const char c : bytes) {
+    out += kDigits[static_cast<unsigned char>(c) >> 4];
+    out += kDigits[static_cast<unsigned char>(c) & 15];
+  }
+  return out;
+}
+
+// Exactly `size` bytes written as 2 * size lower-case hexadecimal digits.
+std::optional<std::string> FromHex(std::string_view text, size_t size) {
+  if (text.size() != 2 * size) return std::nullopt;
+  std::string bytes;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int value = 0;
+    for (const char c : text.substr(i, 2)) {
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+      if (digit < 0) return std::nullopt;
+      value = value * 16 + digit;
+    }
+    bytes += static_cast<char>(value);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::string SignedMessage(int64_t time, std::string_view nonce, uint16_t port,
+                          std::string_view command) {
+  return std::string(kSignedVersion) + "\n" + std::to_string(time) + "\n" + Hex(nonce) + "\n" +
+         std::to_string(port) + "\n" + std::string(command);
+}
+
+std::string SignedPrefix(const SignedFields& fields) {
+  return std::string(kSignedVersion) + " " + std::to_string(fields.time) + " " + Hex(fields.nonce) +
+         " " + Hex(fields.tag);
+}
+
+std::optional<SignedFields> ParseSignedPrefix(std::string_view prefix) {
+  std::vector<std::string_view> parts;
+  for (size_t start = 0;;) {
+    const size_t blank = prefix.find(' ', start);
+    parts.push_back(prefix.substr(start, blank == std::string_view::npos ? blank : blank - start));
+    if (blank == std::string_view::npos) break;
+    start = blank + 1;
+  }
+  if (parts.size() != 4 || parts[0] != kSignedVersion) return std::nullopt;
+  // Only the form the sender writes: digits without a sign, at most 18 of them.
+  const std::string_view digits = parts[1];
+  if (digits.empty() || digits.size() > 18) return std::nullopt;
+  int64_t time = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    time = time * 10 + (c - '0');
+  }
+  auto nonce = FromHex(parts[2], kNonceSize);
+  auto tag = FromHex(parts[3], kTagSize);
+  if (!nonce || !tag) return std::nullopt;
+  return SignedFields{time, std::move(*nonce), std::move(*tag)};
+}
+
+bool SameTag(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  unsigned char difference = 0;
+  for (size_t i = 0; i < a.size(); ++i) {
+    difference |= static_cast<unsigned char>(a[i] ^ b[i]);
+  }
+  return difference == 0;
+}
+
+AddressFault SenderAddressFault(std::u16string_view text) {
+  int parts[4] = {};
+  size_t part = 0;
+  size_t digits = 0;
+  for (const char16_t c : text) {
+    if (c == u'.' && digits > 0 && part < 3) {
+      ++part;
+      digits = 0;
+    } else if (c >= u'0' && c <= u'9' && digits < 3 && !(digits == 1 && parts[part] == 0)) {
+      // (no leading zero: the address must read exactly as the system writes the source)
+      parts[part] = parts[part] * 10 + (c - u'0');
+      ++digits;
+    } else {
+      return AddressFault::kNotAnAddress;
+    }
+  }
+  if (part != 3 || digits == 0) return AddressFault::kNotAnAddress;
+  for (const int p : parts) {
+    if (p > 255) return AddressFault::kNotAnAddress;
+  }
+  const bool any = parts[0] == 0 && parts[1] == 0 && parts[2] == 0 && parts[3] == 0;
+  const bool broadcast = parts[0] == 255 && parts[1] == 255 && parts[2] == 255 && parts[3] == 255;
+  const bool multicast = parts[0] >= 224 && parts[0] <= 239;
+  return any || broadcast || multicast ? AddressFault::kNotUnicast : AddressFault::kNone;
+}
+
 std::vector<std::u16string> LinkListLines(std::u16string_view text) {
   std::vector<std::u16string> lines;
   size_t start = 0;

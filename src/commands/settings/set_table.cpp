@@ -20,6 +20,8 @@ constexpr SetEntry kSetTable[] = {
     {.name = u"LINKIP", .handler = SetLinkIp, .answer = u"SET_LINKIP"},
     {.name = u"LINKPORT", .handler = SetLinkPort, .answer = u"SET_LINKPORT"},
     {.name = u"MYPORT", .handler = SetMyPort, .answer = u"SET_MYPORT"},
+    {.name = u"LINKKEY", .handler = SetLinkKey, .section = u"SET", .key = u"LINKKEY",
+     .answer = u"SET_LINKKEY"},
     {.name = u"LL", .handler = SetLinkListAdd},
     {.name = u"CLIP", .handler = SetClipboard, .answer = u"SET_CLIP"},
     {.name = u"0", .high = u"9", .handler = SetVariable, .section = u"SET", .answer = u"SET_0-9",

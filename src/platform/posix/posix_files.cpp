@@ -109,6 +109,14 @@ std::optional<std::string> PosixPlatform::ReadFile(std::u16string_view path) {
   return std::move(contents->bytes);
 }
 
+std::optional<FileStamp> PosixPlatform::StampOf(std::u16string_view path) {
+  const auto fs = posix::FsPath(path);
+  struct stat st {};
+  if (!fs || sys_->Stat(fs->c_str(), &st) != 0) return std::nullopt;
+  return FileStamp{static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                   static_cast<int64_t>(st.st_size)};
+}
+
 bool PosixPlatform::WriteFile(std::u16string_view path, std::string_view bytes) {
   const auto fs = posix::FsPath(path);
   return fs && posix::ReplaceFile(*sys_, *fs, std::nullopt, posix::Flush::kYes,

@@ -48,6 +48,10 @@ LocalTime PosixPlatform::Now() {
           local.tm_hour,        local.tm_min,     local.tm_sec};
 }
 
+int64_t PosixPlatform::UnixTime() {
+  return static_cast<int64_t>(sys_->RealTime().tv_sec);
+}
+
 std::optional<std::u16string> PosixPlatform::GetEnv(std::u16string_view name) {
   // No variable can be called that: '=' ends a name in the environment block, NUL ends
   // the C string. Names are case-sensitive, as everywhere on Linux.

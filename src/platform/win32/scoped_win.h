@@ -9,6 +9,7 @@
 #include "platform/win32/win32_api.h"
 // (the API header first, so that its macros are gone before anything else is read)
 
+#include <bcrypt.h>
 #include <ole2.h>
 #include <winsock2.h>
 
@@ -101,6 +102,18 @@ inline BOOL CloseRegistryKey(HKEY h) {
   return ::RegCloseKey(h) == ERROR_SUCCESS;
 }
 
+// CNG objects; a status that is not negative is a success.
+inline BOOL CloseAlgorithm(BCRYPT_ALG_HANDLE h) {
+  return ::BCryptCloseAlgorithmProvider(h, 0) >= 0;
+}
+inline BOOL DestroyHash(BCRYPT_HASH_HANDLE h) {
+  return ::BCryptDestroyHash(h) >= 0;
+}
+// LocalFree gives null when it succeeded.
+inline BOOL FreeLocal(HLOCAL h) {
+  return ::LocalFree(h) == nullptr;
+}
+
 // A file, process, token or other kernel object (CreateFile, OpenProcessToken, ...).
 using ScopedHandle = Scoped<KernelHandleTraits<CloseKernelHandle>>;
 // A directory search (FindFirstFile).
@@ -116,6 +129,11 @@ using ScopedMemoryDc = Scoped<NullIsNone<HDC, DeleteMemoryDc>>;
 using ScopedIcon = Scoped<NullIsNone<HICON, DestroyIconHandle>>;
 // A library loaded with LoadLibrary.
 using ScopedModule = Scoped<NullIsNone<HMODULE, FreeLibraryHandle>>;
+// A CNG algorithm provider and a hash object made with it.
+using ScopedAlgorithm = Scoped<NullIsNone<BCRYPT_ALG_HANDLE, CloseAlgorithm>>;
+using ScopedHash = Scoped<NullIsNone<BCRYPT_HASH_HANDLE, DestroyHash>>;
+// Memory the system allocated with LocalAlloc for the caller (SID texts, descriptors).
+using ScopedLocal = Scoped<NullIsNone<HLOCAL, FreeLocal>>;
 // Global memory from GlobalAlloc; Release() when the clipboard takes it over.
 using ScopedGlobal = Scoped<NullIsNone<HGLOBAL, FreeGlobal>>;
 // An opened registry key (RegOpenKeyEx).

@@ -113,6 +113,19 @@ std::optional<std::string> Win32Platform::ReadFile(std::u16string_view path) {
   }
 }
 
+std::optional<FileStamp> Win32Platform::StampOf(std::u16string_view path) {
+  const auto ansi = win32::AnsiZ(*this, path);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!ansi || !GetFileAttributesExA(ansi->c_str(), GetFileExInfoStandard, &data)) {
+    return std::nullopt;
+  }
+  const auto join = [](DWORD high, DWORD low) {
+    return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
+  };
+  return FileStamp{join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime),
+                   join(data.nFileSizeHigh, data.nFileSizeLow)};
+}
+
 bool Win32Platform::WriteFile(std::u16string_view path, std::string_view bytes) {
   const auto target = win32::AnsiZ(*this, path);
   if (!target || target->empty()) return false;

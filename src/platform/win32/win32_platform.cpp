@@ -71,6 +71,14 @@ LocalTime Win32Platform::Now() {
   return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
+int64_t Win32Platform::UnixTime() {
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  const uint64_t ticks = (static_cast<uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  constexpr uint64_t kTicksTo1970 = 116444736000000000ULL;  // 100 ns units since 1601
+  return static_cast<int64_t>((ticks - kTicksTo1970) / 10000000ULL);
+}
+
 std::optional<std::u16string> Win32Platform::GetEnv(std::u16string_view name) {
   const auto ansi = win32::AnsiZ(*this, name);
   if (!ansi || ansi->empty()) return std::nullopt;

@@ -34,6 +34,7 @@ class Win32Platform : public Platform {
 
   uint32_t TickCount() override;
   LocalTime Now() override;
+  int64_t UnixTime() override;
 
   std::optional<std::u16string> GetEnv(std::u16string_view name) override;
   std::u16string ProgramDirectory() override;
@@ -49,6 +50,7 @@ class Win32Platform : public Platform {
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override;
   std::optional<std::string> ReadFile(std::u16string_view path) override;
+  std::optional<FileStamp> StampOf(std::u16string_view path) override;
   bool WriteFile(std::u16string_view path, std::string_view bytes) override;
   bool CopyFile(std::u16string_view from, std::u16string_view to) override;
   std::u16string SearchPath(std::u16string_view name) override;
@@ -94,9 +96,16 @@ class Win32Platform : public Platform {
   std::unique_ptr<UdpSocket> OpenUdpSocket() override;
   std::u16string LocalIP() override;
 
+  std::string HmacSha256(std::string_view key, std::string_view data) override;
+  std::optional<std::string> RandomBytes(size_t count) override;
+  bool WriteSecretFile(std::u16string_view path, std::string_view bytes) override;
+
  private:
   // Answer libraries stay loaded once used, as they may keep state between answers.
   std::map<std::u16string, win32::ScopedModule> libraries_;
+  // The HMAC-SHA-256 provider, opened on first use and kept: a flood of signed datagrams
+  // checks one tag each.
+  win32::ScopedAlgorithm hmac_;
 };
 
 }  // namespace qrx

@@ -13,6 +13,7 @@
 // The program runs from WORK/bin, beside WORK/bin/beside.txt and WORK/bin/日本語.txt, with
 // WORK/cwd (holding incwd.txt) as the current folder.
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 
 #include "base/text.h"
 #include "platform/os_platform.h"
+#include "unit/hmac_vectors.h"
 
 namespace {
 
@@ -188,6 +190,25 @@ void CheckCurrentFolder(qrx::Platform& os, const std::u16string& work) {
   Check("cwd.restore", os.SetCurrentDirectory(before));
 }
 
+// HMAC-SHA-256 from the system's library with the RFC 4231 tags, its random source, the
+// clock two machines compare, and a key file that only its owner reads.
+void CheckSigning(qrx::Platform& os, const std::u16string& work) {
+  for (const qrx::test::HmacVector& v : qrx::test::Rfc4231Vectors()) {
+    Check((std::string("hmac.rfc4231-") + v.name).c_str(),
+          qrx::test::TagMatches(v, os.HmacSha256(v.key, v.data)), Hex(os.HmacSha256(v.key, v.data)));
+  }
+  const auto a = os.RandomBytes(32);
+  const auto b = os.RandomBytes(32);
+  Check("random.bytes", a && b && a->size() == 32 && *a != *b);
+  const int64_t skew = os.UnixTime() - static_cast<int64_t>(std::time(nullptr));
+  Check("clock.unix-time", skew >= -2 && skew <= 2, std::to_string(skew) + " s");
+  const std::u16string key = work + std::u16string(1, os.PathSeparator()) + u"secret.key";
+  Check("secret.write", os.WriteFile(key, "old") && os.WriteSecretFile(key, "new key") &&
+                            os.ReadFile(key) == "new key");
+  const auto stamp = os.StampOf(key);
+  Check("stamp.changes", stamp && os.WriteFile(key, "changed!") && os.StampOf(key) != stamp);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -205,6 +226,7 @@ int main(int argc, char** argv) {
   CheckFiles(*os, work);
   CheckLaunch(*os, work);
   CheckCurrentFolder(*os, work);
+  CheckSigning(*os, work);
   Print(failures == 0 ? "summary all checks passed"
                       : "summary " + std::to_string(failures) + " checks failed");
   return failures == 0 ? 0 : 1;
