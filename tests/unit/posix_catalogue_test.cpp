@@ -1,4 +1,4 @@
-// Start-up, the message catalogue and sounds on the POSIX platform with real files.
+// The catalogue merge of start-up and sounds on the POSIX platform with real files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -51,16 +51,6 @@ class PosixStartTest : public ::testing::Test {
   MainWindow window;
 };
 
-TEST_F(PosixStartTest, FirstStartWritesRealFiles) {
-  Start();
-  EXPECT_EQ(dir.Get("QRX_CORE.MSG"), dir.Get("DEF.MSG"));
-  EXPECT_EQ(dir.Get("QRX_CORE.LKD"), "");
-  EXPECT_EQ(dir.Get("QRX_CORE.INI"), "[SYSTEM]\r\nVersion=0.50\r\n");
-  ASSERT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(ui.boxes[0].text, Utf8ToUtf16(dir / "QRX_CORE.INI") + u"\rを新規作成しました");
-  EXPECT_EQ(ui.LastAnswer(), u"quorix Ver0.50 を起動しました。よろしくね");
-}
-
 TEST_F(PosixStartTest, MergeOnRealFilesKeepsUserTextsAndRefillsTheRest) {
   dir.Put("QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.40\r\n");
   const std::string user =
@@ -83,16 +73,6 @@ TEST_F(PosixStartTest, MergeOnRealFilesKeepsUserTextsAndRefillsTheRest) {
   EXPECT_EQ(dir.Get("QRX_CORE.MSG").rfind("; my own words\r\n[SET]\r\n", 0), 0u);
   EXPECT_EQ(os.ProfileGetString(u"SYSTEM", u"Version", u"", Utf8ToUtf16(dir / "QRX_CORE.INI")),
             u"0.50");
-}
-
-TEST_F(PosixStartTest, UnwritableConfigurationWarnsAndGoesOn) {
-  ::mkdir((dir / "QRX_CORE.INI").c_str(), 0755);  // a folder where the file should be
-  Start();
-  ASSERT_EQ(ui.boxes.size(), 1u) << "the warning, and no notice of a file created";
-  EXPECT_EQ(ui.boxes.back().text,
-            Utf8ToUtf16(dir / "QRX_CORE.INI") + u"\rへの書き込みに失敗しました");
-  EXPECT_EQ(ui.boxes.back().style, 0x30u);
-  EXPECT_EQ(ui.LastAnswer(), u"quorix Ver0.50 を起動しました。よろしくね");
 }
 
 // --- sounds through a player found on PATH -----------------------------------------------
