@@ -50,6 +50,9 @@ class FileQuestions {
   // True when the user says yes. `matches` is the number of items a name with wildcards
   // stands for, 0 for a plain name.
   virtual bool Confirm(FileQuestion question, std::u16string_view name, int32_t matches) = 0;
+  // True once the user has cancelled: the operation stops where it is, as the Windows
+  // shell's Cancel does (a No only skips the item asked about).
+  virtual bool Cancelled() const { return false; }
 };
 
 class Shell {

@@ -164,7 +164,7 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   EXPECT_EQ(Last(), u"done 0 (3)");
   q.ui.button_replies = {mb::kIdCancel};
   q.Type(u"COPY a.txt b");
-  EXPECT_EQ(Last(), u"cancelled 1223 (3)");
+  EXPECT_EQ(Last(), u"cancelled 1223 (5)");
 }
 
 TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {

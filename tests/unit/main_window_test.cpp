@@ -247,7 +247,7 @@ TEST_F(MainWindowTest, MouseDragsOnlyWhenMoveIsOnAndMiddlePastes) {
 
 TEST_F(MainWindowTest, DropsQuoteNamesWithBlanksAndPreferText) {
   q.os.clipboard = u"mine";
-  q.ui.command = u"SH ";
+  q.ui.SetCommandText(u"SH ");
   q.window.OnDrop(DropData{{u"C:\\My Files\\a.txt", u"C:\\b.txt"}, std::nullopt});
   EXPECT_EQ(q.ui.command, u"SH \"C:\\My Files\\a.txt\"");
   q.ui.command.clear();

@@ -31,8 +31,12 @@ class ScriptedQuestions : public FileQuestions {
                     (matches > 0 ? " (" + std::to_string(matches) + ")" : ""));
     const bool yes = !replies.empty() && replies.front();
     if (!replies.empty()) replies.erase(replies.begin());
+    cancelled = !yes && cancel_on_no;
     return yes;
   }
+  bool Cancelled() const override { return cancelled; }
+  bool cancel_on_no = false;  // a "no" is the Cancel button
+  bool cancelled = false;
 };
 
 std::u16string List(std::string_view name) {
@@ -328,6 +332,19 @@ TEST_F(PosixFileOpsTest, ANoSkipsThatItemAndTheOperationGoesOn) {
   EXPECT_EQ(Op(fo::kMove, "from/f", "to", 0), "0 aborted");
   EXPECT_EQ(dir.Get("to/f/a") + dir.Get("to/f/b") + dir.Get("to/f/c"), "to/f/afrom/f/bfrom/f/c");
   EXPECT_EQ(Listing("from/f"), "a");  // what was kept stays where it was
+}
+
+TEST_F(PosixFileOpsTest, CancelStopsTheOperationWhereItIs) {
+  for (const char* name : {"from/a", "from/b", "from/c", "to/a", "to/c"}) {
+    fs::create_directories(fs::path(dir / name).parent_path());
+    dir.Put(name, name);
+  }
+  questions.cancel_on_no = true;
+  questions.replies = {false};  // Cancel at "a": neither b nor c is copied
+  EXPECT_EQ(Op(fo::kCopy, "from/*", "to", 0), "0 aborted");
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(Listing("to"), "a c");
+  EXPECT_EQ(dir.Get("to/a") + dir.Get("to/c"), "to/ato/c");
 }
 
 // The same operations with system calls that fail on request.

@@ -58,7 +58,7 @@ std::optional<uint16_t> DeleteFlags(std::u16string_view text) {
 // Questions of file operations on systems whose shell has no dialogs: a box with the
 // catalogue's text, #A being the name and, for a pattern, #B the number of items it matched,
 // and the shell's choices. "Yes to all" answers the rest of this operation's questions; no
-// and cancel both stop it.
+// skips the item asked about; cancel stops the operation.
 class AskTheUser : public FileQuestions {
  public:
   explicit AskTheUser(Context& ctx) : ctx_(ctx) {}
@@ -79,12 +79,15 @@ class AskTheUser : public FileQuestions {
     const int answer =
         ctx_.ui.MessageBox(text, ctx_.app.product_name, mb::kYesAllNoCancel | mb::kIconQuestion);
     yes_to_all_ = answer == mb::kIdYesToAll;
+    cancelled_ = answer == mb::kIdCancel;
     return answer == mb::kIdYes || yes_to_all_;
   }
+  bool Cancelled() const override { return cancelled_; }
 
  private:
   Context& ctx_;
   bool yes_to_all_ = false;
+  bool cancelled_ = false;
 };
 
 int32_t StartShellOperation(Context& ctx, ShellFileOperation& op) {

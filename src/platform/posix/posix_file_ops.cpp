@@ -283,6 +283,10 @@ class ShellOperation {
   // A No skips the one item asked about, as in the Windows shell; the operation goes on and
   // is reported as cancelled in part.
   bool Allowed(FileQuestion question, const std::string& name, int32_t matches = 0) {
+    if (questions_.Cancelled()) {
+      aborted_ = true;
+      return false;
+    }
     if (!Confirming() || questions_.Confirm(question, Utf8ToUtf16(name), matches)) return true;
     aborted_ = true;
     return false;
@@ -337,7 +341,7 @@ class ShellOperation {
         std::error_code ignored;
         std::filesystem::remove_all(made, ignored);
       }
-      if (code != 0) break;
+      if (code != 0 || questions_.Cancelled()) break;
     }
     return code;
   }
@@ -503,6 +507,7 @@ class ShellOperation {
       }
       const int32_t matches = e.wildcard ? static_cast<int32_t>(e.items.size()) : 0;
       if (!Allowed(to_trash ? FileQuestion::kTrash : FileQuestion::kDelete, source, matches)) {
+        if (questions_.Cancelled()) break;
         continue;
       }
       for (const Item& item : e.items) {
