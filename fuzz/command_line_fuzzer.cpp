@@ -70,7 +70,7 @@ void NextMinute(qrx::LocalTime& t) {
 }
 
 // The size of the context whose state CopyStarted copies (clang, x86-64).
-constexpr size_t kContextSize = 7584;
+constexpr size_t kContextSize = 7928;
 
 // Copies the state of a started instance into a new one.
 void CopyStarted(const Instance& from, Instance& to) {
@@ -101,6 +101,19 @@ void CopyStarted(const Instance& from, Instance& to) {
   c.net.share_started_ms = f.net.share_started_ms;
   c.net.held_back = f.net.held_back;
   c.net.event_error = f.net.event_error;
+  c.net.list_stamp = f.net.list_stamp;
+  c.net.list_lines = f.net.list_lines;
+  c.net.in_batch = f.net.in_batch;
+  c.net.list_looked_at = f.net.list_looked_at;
+  c.net.key_path = f.net.key_path;
+  c.net.key = f.net.key;
+  c.net.key_tried = f.net.key_tried;
+  c.net.nonces_seen = f.net.nonces_seen;
+  c.net.nonces_swept = f.net.nonces_swept;
+  c.net.refused = f.net.refused;
+  c.net.refused_from = f.net.refused_from;
+  c.net.refused_reported_ms = f.net.refused_reported_ms;
+  c.net.waiting = f.net.waiting;
   c.index = f.index;
   c.end_sequence_done = f.end_sequence_done;
   c.write_failure_boxes = f.write_failure_boxes;

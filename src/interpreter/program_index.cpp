@@ -288,8 +288,11 @@ void FinishReading(Context& ctx) {
   SourceReading reading = std::move(*index.reading);
   index.reading.reset();
   // The programs stay in the order of their sources, so that the earlier source wins a name.
-  const auto [first, last] =
-      std::ranges::equal_range(index.programs, reading.source, {}, &IndexedProgram::source);
+  const auto first =
+      std::lower_bound(index.programs.begin(), index.programs.end(), reading.source,
+                       [](const IndexedProgram& p, uint32_t s) { return p.source < s; });
+  const auto last = std::upper_bound(first, index.programs.end(), reading.source,
+                                     [](uint32_t s, const IndexedProgram& p) { return s < p.source; });
   const auto at = index.programs.erase(first, last);
   index.programs.insert(at, std::make_move_iterator(reading.found.begin()),
                         std::make_move_iterator(reading.found.end()));
