@@ -174,7 +174,7 @@ def wine_trash_warning(folder, exe, env, h):
         proc.kill()
     out, _ = proc.communicate(timeout=60)
     check("the warning's Escape keeps the file and answers cancelled",
-          parse_answers(out)[1:] == [(3, "cancelled")] and os.path.isfile(os.path.join(h, "k.txt")),
+          parse_answers(out)[1:] == [(5, "cancelled")] and os.path.isfile(os.path.join(h, "k.txt")),
           repr(parse_answers(out)))
 
 
@@ -276,8 +276,8 @@ def main():
         done = (3, "done 0")
         # Linux has no drives: CHDRIVE is code 50, which this catalogue has no entry for.
         chdrive = done if WINE else (5, "shfo 50")
-        want = [done] * 8 + [(3, "exists"), done, done, (3, "nothing"), done, (3, "exists"),
-                             done, (3, cwd + SEP + "new dir"), done, (3, "nothing"), chdrive]
+        want = [done] * 8 + [(5, "exists"), done, done, (5, "nothing"), done, (5, "exists"),
+                             done, (3, cwd + SEP + "new dir"), done, (5, "nothing"), chdrive]
         check("file commands answer through SHFO", answers == want,
               "\n  got  " + repr(answers) + "\n  want " + repr(want))
 

@@ -20,7 +20,7 @@ MESSAGES = "\r\n".join([
     "[SYSTEM]", "START=start", "END=end",
     "[MODE]", "DIRECT=direct",
     "[ELSE]", "ERR=unknown",
-    "[SH]", "WAIT=starting",
+    "[SH]", "WAIT=starting", "FILE-ERR=missing #A",
     "[LHA32]", "0=archived", "32780=crc", "32796=bad command", "ERR=archive error #A",
     "NONE=no library",
     "[ECHO]", "ADD=added", "ERR=echo failed",
@@ -72,8 +72,8 @@ def main():
                 "no-window\t1024\tnul\tt a.lzh",
                 "no-window\t1024\tnul\tl b.lzh",
             ]),
-            ("codes with an entry are normal answers", (3, "archived") in answers and
-             (3, "crc") in answers),
+            ("0 is a normal answer, a failure with an entry an error", (3, "archived") in answers
+             and (5, "crc") in answers),
             ("a code without an entry is an error naming it", (5, "archive error 7") in answers),
             ("the library's output text is not shown", "double:" not in out),
             ("qrxsh ended normally with the library", proc.returncode == 0),
@@ -115,7 +115,9 @@ def main():
             ("CONV writes the XOR of every byte", converted == bytes(b ^ 255 for b in logged)),
             ("CONV of a missing file answers ERR3 and writes nothing",
              (5, "no input") in answers and not os.path.exists(log + ".y")),
-            ("a program that is not there is reported in direct mode", (5, "unknown") in answers),
+            ("a program that is not there is reported as missing in direct mode",
+             any(t == 5 and a.startswith("missing") and "qrx-no-such-program" in a
+                 for t, a in answers)),
             ("a program that is there is started in direct mode", os.path.isdir(made)),
             ("qrxsh ended normally with the file commands", proc.returncode == 0),
         ]
