@@ -70,7 +70,7 @@ void NextMinute(qrx::LocalTime& t) {
 }
 
 // The size of the context whose state CopyStarted copies (clang, x86-64).
-constexpr size_t kContextSize = 7928;
+constexpr size_t kContextSize = 7952;
 
 // Copies the state of a started instance into a new one.
 void CopyStarted(const Instance& from, Instance& to) {

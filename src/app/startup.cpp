@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "commands/registry.h"
+#include "commands/settings/set_table.h"
 #include "core/config_paths.h"
 #include "core/context.h"
 #include "core/ini_access.h"
@@ -77,6 +78,7 @@ void CheckVersion(Context& ctx) {
 void StartUp(Context& ctx, std::u16string_view argument, const SkinnedWindowOffer* skins,
              std::u16string_view data_folder) {
   ctx.interp.commands = CommandTable();
+  ctx.interp.set_names = SetNames();
   ctx.app.version = Decimal(QRX_VERSION_MAJOR) + u"." + Decimal(QRX_VERSION_MINOR);
   const char16_t sep = ctx.os.PathSeparator();
   const std::u16string program_dir = ctx.os.ProgramDirectory();

@@ -53,6 +53,8 @@ struct InterpreterState {
   int depth = 0;                          // nesting of command lines now running
   // The command table, handed over at start-up; the first row with the word wins.
   std::vector<CommandEntry> commands;
+  // The names SET takes, handed over at start-up with the command table (for Tab).
+  std::vector<std::u16string> set_names;
   // Aliases in the order of the file; names compared without regard to case.
   std::vector<std::pair<std::u16string, std::u16string>> aliases;
   std::mt19937 random{0};  // seeded from the clock at interpreter start

@@ -5,7 +5,6 @@
 #include <unordered_set>
 
 #include "base/text.h"
-#include "commands/settings/set_table.h"
 #include "core/context.h"
 #include "core/window_surface.h"
 #include "interpreter/answer.h"
@@ -166,32 +165,8 @@ class Gatherer {
   std::deque<std::u16string> kept_;
 };
 
-void OfferSetNames(Gatherer& g) {
-  for (const SetEntry& row : SetTable()) {
-    if (row.high.empty()) {
-      g.Offer(row.name, row.name);
-      continue;
-    }
-    // A range of numbered names ("0" to "9", "F01" to "F15"): its letters, then the number
-    // written with as many digits as its ends have.
-    size_t digits = row.name.size();
-    while (digits > 0 && row.name[digits - 1] >= u'0' && row.name[digits - 1] <= u'9') --digits;
-    const std::u16string_view letters = row.name.substr(0, digits);
-    const size_t width = row.name.size() - digits;
-    auto number = [](std::u16string_view d) {
-      int n = 0;
-      for (const char16_t c : d) n = n * 10 + (c - u'0');
-      return n;
-    };
-    const int low = number(row.name.substr(digits));
-    const int high = number(row.high.substr(std::min(digits, row.high.size())));
-    for (int n = low; n <= high; ++n) {
-      std::u16string text = Decimal(n);
-      while (text.size() < width) text.insert(0, 1, u'0');
-      const std::u16string_view name = g.Keep(std::u16string(letters) + text);
-      g.Offer(name, name);
-    }
-  }
+void OfferSetNames(Context& ctx, Gatherer& g) {
+  for (const std::u16string& name : ctx.interp.set_names) g.Offer(name, name);
 }
 
 void OfferAliases(Context& ctx, Gatherer& g) {
@@ -293,7 +268,7 @@ CompletionWord CompleteWord(Context& ctx, std::u16string_view text, size_t caret
   } else if (before.empty()) {
     OfferFirstWords(ctx, g);
   } else if (first == u"SET" && before.size() == 1) {
-    OfferSetNames(g);
+    OfferSetNames(ctx, g);
   } else if (first == u"ALIAS" && (before.size() == 1 || (before.size() == 2 && before[1] == u"/?"))) {
     OfferAliases(ctx, g);
   } else {

@@ -1,5 +1,6 @@
 #include "commands/settings/set_table.h"
 
+#include <algorithm>
 #include <string>
 
 #include "base/text.h"
@@ -89,6 +90,35 @@ constexpr CommandEntry kCommands[] = {{{u"SET"}, SetCommand}, {{u"INDEX"}, Index
 
 std::span<const SetEntry> SetTable() {
   return kSetTable;
+}
+
+std::vector<std::u16string> SetNames() {
+  std::vector<std::u16string> names;
+  for (const SetEntry& row : kSetTable) {
+    if (row.high.empty()) {
+      names.emplace_back(row.name);
+      continue;
+    }
+    // A range of numbered names ("0" to "9", "F01" to "F15"): its letters, then the number
+    // written with as many digits as its ends have.
+    size_t digits = row.name.size();
+    while (digits > 0 && row.name[digits - 1] >= u'0' && row.name[digits - 1] <= u'9') --digits;
+    const std::u16string_view letters = row.name.substr(0, digits);
+    const size_t width = row.name.size() - digits;
+    auto number = [](std::u16string_view d) {
+      int n = 0;
+      for (const char16_t c : d) n = n * 10 + (c - u'0');
+      return n;
+    };
+    const int low = number(row.name.substr(digits));
+    const int high = number(row.high.substr(std::min(digits, row.high.size())));
+    for (int n = low; n <= high; ++n) {
+      std::u16string text = Decimal(n);
+      while (text.size() < width) text.insert(0, 1, u'0');
+      names.push_back(std::u16string(letters) + text);
+    }
+  }
+  return names;
 }
 
 const SetEntry* FindSetEntry(std::u16string_view name) {

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/command_entry.h"
 
@@ -27,6 +29,9 @@ struct SetEntry {
 };
 
 std::span<const SetEntry> SetTable();
+
+// Every name SET takes, ranges written out ("F01" … "F15"), for Tab in the command box.
+std::vector<std::u16string> SetNames();
 
 // The first row for a name as typed, or nullptr.
 const SetEntry* FindSetEntry(std::u16string_view name);
