@@ -1,20 +1,16 @@
-// Exercises the operating system's platform on real files and prints one line per result:
-//   check NAME ok            a result this program can judge itself
-//   check NAME FAIL DETAIL   one that came out wrong
-//   value NAME TEXT          a result the calling script judges (it knows the setting)
-// Output is UTF-8. The exit code is 1 when any check failed.
+// Exercises the operating system's platform on real files and prints one line per result,
+// "check NAME ok" or "check NAME FAIL DETAIL" (UTF-8). The exit code is 1 when one failed.
 //
 // usage: platform_check WORK
-// WORK is a folder (an ASCII path in the platform's own form) that the caller prepared:
-//   WORK/find/only.txt, WORK/find/.hidden.txt (hidden), WORK/find/a_folder.txt/ (a folder),
-//   WORK/find/日本語ファイル.dat, WORK/日本語フォルダ/;
-//   with QRX_CHECK_ATTRIBUTES=1, WORK/attr/hidden.txt and WORK/attr/system.txt that carry
-//   those attributes.
-// The program runs from WORK/bin, beside WORK/bin/beside.txt and WORK/bin/日本語.txt, with
-// WORK/cwd (holding incwd.txt) as the current folder.
+// WORK (an ASCII path in the platform's own form) was prepared by the caller: WORK/find/
+// only.txt, .hidden.txt (hidden), a_folder.txt/ (a folder) and 日本語ファイル.dat,
+// WORK/日本語フォルダ/; with QRX_CHECK_ATTRIBUTES=1 WORK/attr/hidden.txt and system.txt that
+// carry those attributes. The program runs as WORK/bin/platform_check beside beside.txt and
+// 日本語.txt, in WORK/cwd (holding incwd.txt), with QRX_CHECK_JP=日本語テキスト and
+// QRX_CHECK_EMPTY set to the empty text.
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <thread>
@@ -29,14 +25,9 @@ using qrx::Utf16ToUtf8;
 
 int failures = 0;
 
-void Print(const std::string& line) {
-  const std::string out = line + "\n";
-  std::fwrite(out.data(), 1, out.size(), stdout);
-}
-
 void Check(const char* name, bool ok, const std::string& detail = {}) {
   if (!ok) ++failures;
-  Print(std::string("check ") + name + (ok ? " ok" : " FAIL " + detail));
+  std::printf("check %s %s\n", name, ok ? "ok" : ("FAIL " + detail).c_str());
 }
 
 // A check that a text came out as expected, with both in the report when it did not.
@@ -46,10 +37,6 @@ void CheckText(const char* name, const std::optional<std::u16string>& got,
     return t ? "\"" + Utf16ToUtf8(*t) + "\"" : std::string("(nothing)");
   };
   Check(name, got == want, "got " + show(got) + ", want " + show(want));
-}
-
-void Value(const char* name, const std::optional<std::u16string>& text) {
-  Print(std::string("value ") + name + " " + (text ? Utf16ToUtf8(*text) : "(undefined)"));
 }
 
 std::string Hex(const std::string& bytes) {
@@ -85,14 +72,19 @@ void CheckClock(qrx::Platform& os) {
         std::to_string(now.year) + "-" + std::to_string(now.month) + "-" + std::to_string(now.day));
 }
 
-void CheckProcess(qrx::Platform& os) {
-  Value("env.jp", os.GetEnv(u"QRX_CHECK_JP"));
-  Value("env.empty", os.GetEnv(u"QRX_CHECK_EMPTY"));
+std::u16string Lower(std::u16string text) {
+  for (char16_t& c : text) c = c >= u'A' && c <= u'Z' ? c + 32 : c;
+  return text;
+}
+
+void CheckProcess(qrx::Platform& os, const std::u16string& work) {
+  CheckText("env.japanese", os.GetEnv(u"QRX_CHECK_JP"), u"日本語テキスト");
+  CheckText("env.empty", os.GetEnv(u"QRX_CHECK_EMPTY"), u"");
   CheckText("env.undefined", os.GetEnv(u"QRX_CHECK_UNDEFINED"), std::nullopt);
-  Value("program-dir", os.ProgramDirectory());
-  Value("current-dir", os.CurrentDirectory());
-  Value("windows-dir", os.WindowsDirectory());
-  Value("system-dir", os.SystemDirectory());
+  CheckText("program-dir", os.ProgramDirectory(), work + u"\\bin");
+  CheckText("current-dir", os.CurrentDirectory(), work + u"\\cwd");
+  CheckText("windows-dir", Lower(os.WindowsDirectory()), u"c:\\windows");
+  CheckText("system-dir", Lower(os.SystemDirectory()), u"c:\\windows\\system32");
 }
 
 void CheckSearchPath(qrx::Platform& os, const std::u16string& work) {
@@ -195,7 +187,8 @@ void CheckCurrentFolder(qrx::Platform& os, const std::u16string& work) {
 void CheckSigning(qrx::Platform& os, const std::u16string& work) {
   for (const qrx::test::HmacVector& v : qrx::test::Rfc4231Vectors()) {
     Check((std::string("hmac.rfc4231-") + v.name).c_str(),
-          qrx::test::TagMatches(v, os.HmacSha256(v.key, v.data)), Hex(os.HmacSha256(v.key, v.data)));
+          qrx::test::TagMatches(v, os.HmacSha256(v.key, v.data)),
+          Hex(os.HmacSha256(v.key, v.data)));
   }
   const auto a = os.RandomBytes(32);
   const auto b = os.RandomBytes(32);
@@ -220,14 +213,12 @@ int main(int argc, char** argv) {
   const std::u16string work = qrx::Utf8ToUtf16(argv[1]);
   CheckAnsi(*os);
   CheckClock(*os);
-  CheckProcess(*os);
+  CheckProcess(*os, work);
   CheckSearchPath(*os, work);
   CheckFind(*os, work);
   CheckFiles(*os, work);
   CheckLaunch(*os, work);
   CheckCurrentFolder(*os, work);
   CheckSigning(*os, work);
-  Print(failures == 0 ? "summary all checks passed"
-                      : "summary " + std::to_string(failures) + " checks failed");
   return failures == 0 ? 0 : 1;
 }
