@@ -4,8 +4,7 @@
 //
 // usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]...
 // The commands are the rows of kCommands (MS is a time limit in milliseconds); the first that
-// fails ends the run. --pid limits the windows to one Windows process; without it the box
-// commands look at the QuorixMain window's process and every process of quorix.exe.
+// fails ends the run. --pid limits the windows to one Windows process.
 //
 // Keys are posted as the keyboard delivers them (WM_KEYDOWN with its scan code, then the
 // key-up), so the window's TranslateMessage makes the WM_CHAR as for a real key press; they
@@ -17,7 +16,6 @@
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 // clang-format on
 #endif
 
@@ -217,22 +215,10 @@ struct Call {
     return b.empty() ? nullptr : b.front();
   }
 
-  // A message box (#32770) of the quorix processes; also before the main window exists.
+  // A message box (#32770): of --pid, or of any process (also before a main window exists).
   HWND Box() const {
-    std::vector<DWORD> pids{Owner()};
-    if (pid == 0) {
-      const qrx::win32::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-      PROCESSENTRY32W e{};
-      e.dwSize = sizeof e;
-      for (BOOL more = Process32FirstW(snapshot.Get(), &e); more;
-           more = Process32NextW(snapshot.Get(), &e)) {
-        if (lstrcmpiW(e.szExeFile, L"quorix.exe") == 0) pids.push_back(e.th32ProcessID);
-      }
-    }
-    for (HWND box : Windows(L"#32770", true, 0)) {
-      if (std::find(pids.begin(), pids.end(), ProcessOf(box)) != pids.end()) return box;
-    }
-    return nullptr;
+    const auto boxes = Windows(L"#32770", true, pid);
+    return boxes.empty() ? nullptr : boxes.front();
   }
 
   std::optional<std::wstring> Control(int id) const {
