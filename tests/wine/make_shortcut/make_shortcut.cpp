@@ -4,10 +4,12 @@
 //   make_shortcut remove NAME
 //   make_shortcut touch FILE                      writes FILE (what the target does)
 #ifdef _WIN32
+// clang-format off
+#include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-#include <windows.h>
+// clang-format on
 
 #include <cstdio>
 #include <string>
