@@ -166,19 +166,8 @@ def check_quorix(folder, version):
         shutil.rmtree(elsewhere, ignore_errors=True)
 
 
-def run_qrxsh(folder, lines):
-    """qrxsh.exe of the folder with its default configuration; returns its output lines."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe")], cwd=folder,
-                              input="".join(line + "\n" for line in lines).encode("utf-8"),
-                              stdout=out, stderr=err, timeout=120)
-        out.seek(0)
-        text = out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-    return proc.returncode, text.split("\n")
-
-
 def check_qrxsh(folder, version):
-    rc, out = run_qrxsh(folder, ["ANS one"])
+    rc, out = wq.qrxsh(folder, ["ANS one"])
     start = "ANSWER\t3\t" + wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix",
                                         B=version)
     check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
@@ -187,7 +176,7 @@ def check_qrxsh(folder, version):
           os.path.isfile(os.path.join(folder, "QRX_CORE.INI")))
     with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
         f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
-    rc, out = run_qrxsh(folder, ["ANS through-the-library"])
+    rc, out = wq.qrxsh(folder, ["ANS through-the-library"])
     log = os.path.join(folder, "QS_ANS.LOG")
     journal = ""
     if os.path.exists(log):

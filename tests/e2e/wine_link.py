@@ -15,7 +15,6 @@ import os
 import re
 import shutil
 import socket
-import subprocess
 import sys
 import threading
 
@@ -129,28 +128,21 @@ def scenario_exchange(native_exe, folder):
 
 # ---- inside a private network namespace ----------------------------------------------------
 
-def run_qrxsh_exe(build, folder, lines):
-    """qrxsh.exe under Wine with the lines as its input; its output lines."""
-    shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
-    shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
-    config = os.path.join(folder, "QRX_CORE.INI")
-    with open(config, "wb") as f:
-        f.write(b"[SYSTEM]\r\nVersion=0.50\r\n")
-    proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe"), wq.windows_path(config)],
-                          input="".join(line + "\n" for line in lines).encode("utf-8"),
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=180)
-    return [ln.unescape(f) for f in proc.stdout.decode("utf-8", "replace").splitlines()]
-
-
 def scenario_namespace(build, folder):
     capture = ln.Capture("0.0.0.0", 9001)
     peer = ln.Capture(LOOPBACK, 5001)
     try:
-        out = run_qrxsh_exe(build, folder, [
+        shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
+        shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
+        with open(os.path.join(folder, "QRX_CORE.INI"), "w") as f:
+            f.write(wq.CONFIG)
+        _, out = wq.qrxsh(folder, [
             "SET LINKIP 127.0.0.1", "SET LINKPORT 5001",
             "WOL 00-1A-2B-3C-4D-5E", "WOL 00-100-2B-FFFF-10000-ZZ", "WOL 001A2B3C4D5E",
-            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"])
-        answers = [line.split("\t")[2] for line in out if line.startswith("ANSWER\t")]
+            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"],
+            wq.windows_path(os.path.join(folder, "QRX_CORE.INI")))
+        answers = [ln.unescape(line.split("\t")[2]) for line in out
+                   if line.startswith("ANSWER\t")]
         packets = []
         while True:
             got = capture.next(timeout=2)

@@ -225,6 +225,17 @@ class Quorix:
             self.log.close()
 
 
+def qrxsh(folder, lines, *args):
+    """qrxsh.exe of the folder with the lines as its input: (exit code, output lines)."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe"), *args], cwd=folder,
+                              input="".join(line + "\n" for line in lines).encode("utf-8"),
+                              stdout=out, stderr=subprocess.DEVNULL, timeout=180)
+        out.seek(0)
+        return proc.returncode, out.read().decode("utf-8", "replace").replace("\r\n",
+                                                                            "\n").split("\n")
+
+
 def history(q):
     return {k[1]: v for k, v in read_ini(q.config).items() if k[1].startswith("HIS")}
 
@@ -282,52 +293,37 @@ def scenario_lines_and_history(folder):
         q.stop()
 
 
-class Holder:
-    """hotkey_holder.exe holding Ctrl+Alt+Home until its input is closed."""
-
-    def __init__(self, folder):
-        self.path = os.path.join(folder, "holder.out")
-        self.out = open(self.path, "wb")
-        self.proc = subprocess.Popen(["wine", os.path.join(BUILD, "hotkey_holder.exe"), "3", "36"],
-                                     stdin=subprocess.PIPE, stdout=self.out,
-                                     stderr=subprocess.DEVNULL)
-
-    def state(self, timeout=120):
-        """'held', 'refused ERROR', or '' when the holder said nothing in time."""
-        end = time.time() + timeout
-        while time.time() < end:
-            with open(self.path, "rb") as f:
-                text = f.read().decode("ascii", "replace").strip()
-            if text:
-                return text
-            time.sleep(0.2)
-        return ""
-
-    def release(self):
-        if self.proc.poll() is None:
-            self.proc.stdin.close()
-            try:
-                self.proc.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.out.close()
-
-
 def scenario_hot_key_box_files_wait(folder):
-    holder = Holder(folder)
+    # hotkey_holder.exe holds Ctrl+Alt+Home until its input is closed; it says "held" first.
+    said = tempfile.TemporaryFile()
+    holder = subprocess.Popen(["wine", os.path.join(BUILD, "hotkey_holder.exe"), "3", "36"],
+                              stdin=subprocess.PIPE, stdout=said, stderr=subprocess.DEVNULL)
+
+    def release():
+        if not holder.stdin.closed:
+            holder.stdin.close()
+        try:
+            holder.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            holder.kill()
+            holder.wait()
+
     q = Quorix(folder)
     with open(os.path.join(folder, "a b.txt"), "w") as f:
         f.write("ab")
     copy = os.path.join(folder, "c d.txt")
     try:
-        state = holder.state()
+        for _ in range(600):  # the holder may be the first Wine program of the prefix
+            if os.fstat(said.fileno()).st_size or holder.poll() is not None:
+                break
+            time.sleep(0.2)
+        state = os.pread(said.fileno(), 64, 0).decode("ascii", "replace").strip()
         if not check("the holder has Ctrl+Alt+Home", state == "held", repr(state)):
             return
         if q.start("hot key taken: start-up says Ctrl+Alt+Home could not be registered",
                    ["wait-answer", message("ACTIVEKEY_ERR", A="Ctrl+Alt+Home"), "10000"]) is None:
             return
-        holder.release()
+        release()
         q.enter("once the holder has gone, SET ACTIVEKEY 3 36 registers it", "SET ACTIVEKEY 3 36",
                 ["wait-answer", message("ACTIVEKEY_SET", A="3 36"), "5000"])
 
@@ -380,7 +376,7 @@ def scenario_hot_key_box_files_wait(folder):
             check(f"WAIT 6 lasts six seconds (took {took:.2f} s)", 5.9 <= took <= 12)
         q.close("hot key, box, files and wait")
     finally:
-        holder.release()
+        release()
         q.stop()
 
 

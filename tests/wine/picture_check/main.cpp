@@ -36,19 +36,6 @@ namespace {
 
 using qrx::win32::ComPtr;
 
-constexpr GUID kImagingFactory = {
-    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
-constexpr GUID kPng = {
-    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
-constexpr GUID kJpeg = {
-    0x19e4a5aa, 0x5662, 0x4fc5, {0xa0, 0xc0, 0x17, 0x58, 0x02, 0x8e, 0x10, 0x57}};
-constexpr GUID kGif = {
-    0x1f8a5601, 0x7d4d, 0x4cbd, {0x9c, 0x82, 0x1b, 0xc8, 0xd4, 0xee, 0xb9, 0xa5}};
-constexpr GUID kBgr24 = {
-    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
-constexpr GUID kIndexed8 = {
-    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x04}};
-
 // The design: a key-coloured frame around a red left half and a blue right half.
 constexpr int kWidth = 40;
 constexpr int kHeight = 30;
@@ -160,15 +147,15 @@ std::string WriteWmf(const std::string& path) {
 
 // PNG, JPEG or GIF through the system's encoders; GIF frames take 8-bit indexed pixels.
 std::string WriteWithCodec(const std::string& path, const GUID& container) {
-  const bool indexed = container == kGif;
+  const bool indexed = container == GUID_ContainerFormatGif;
   ComPtr<IWICImagingFactory> factory;
   ComPtr<IWICStream> stream;
   ComPtr<IWICBitmapEncoder> encoder;
   ComPtr<IWICBitmapFrameEncode> frame;
   ComPtr<IPropertyBag2> options;
   ComPtr<IWICPalette> palette;
-  GUID format = indexed ? kIndexed8 : kBgr24;
-  if (FAILED(CoCreateInstance(kImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+  GUID format = indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR;
+  if (FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                               __uuidof(IWICImagingFactory), factory.PutVoid())) ||
       FAILED(factory->CreateStream(stream.Put())) ||
       FAILED(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE)) ||
@@ -176,7 +163,8 @@ std::string WriteWithCodec(const std::string& path, const GUID& container) {
       FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
       FAILED(encoder->CreateNewFrame(frame.Put(), options.Put())) ||
       FAILED(frame->Initialize(options.Get())) || FAILED(frame->SetSize(kWidth, kHeight)) ||
-      FAILED(frame->SetPixelFormat(&format)) || format != (indexed ? kIndexed8 : kBgr24)) {
+      FAILED(frame->SetPixelFormat(&format)) ||
+      format != (indexed ? GUID_WICPixelFormat8bppIndexed : GUID_WICPixelFormat24bppBGR)) {
     return "no encoder for these pixels";
   }
   WICColor colours[3] = {0xFF000000u | kKey, 0xFF000000u | kRed, 0xFF000000u | kBlue};
@@ -240,13 +228,15 @@ int main(int argc, char** argv) {
     const char* file;
     std::string (*write)(const std::string& path);
     int tolerance;
-  } kinds[] = {{"p.bmp", WriteBmp, 0},
-               {"p.ico", WriteIco, 0},
-               {"p.emf", WriteEmf, 0},
-               {"p.wmf", WriteWmf, 0},
-               {"p.png", [](const std::string& p) { return WriteWithCodec(p, kPng); }, 0},
-               {"p.gif", [](const std::string& p) { return WriteWithCodec(p, kGif); }, 0},
-               {"p.jpg", [](const std::string& p) { return WriteWithCodec(p, kJpeg); }, 90}};
+  } kinds[] = {
+      {"p.bmp", WriteBmp, 0},
+      {"p.ico", WriteIco, 0},
+      {"p.emf", WriteEmf, 0},
+      {"p.wmf", WriteWmf, 0},
+      {"p.png", [](const std::string& p) { return WriteWithCodec(p, GUID_ContainerFormatPng); }, 0},
+      {"p.gif", [](const std::string& p) { return WriteWithCodec(p, GUID_ContainerFormatGif); }, 0},
+      {"p.jpg", [](const std::string& p) { return WriteWithCodec(p, GUID_ContainerFormatJpeg); },
+       90}};
   int failed = 0;
   auto report = [&](const std::string& name, const std::string& problem) {
     failed += problem.empty() ? 0 : 1;
