@@ -1,20 +1,10 @@
 #!/usr/bin/env python3
-"""The Windows release zip as a user gets it: what it holds, how its programs were built, and
-that it runs once unpacked into an empty folder.
-
-- The zip holds exactly quorix.exe, qrxsh.exe, QS_DLL1.DLL, README.txt, the manual and every
-  file of data/ (catalogues, skins, pictures) at the same place, the data files unchanged.
-- README.txt is UTF-8 with a byte order mark and CR LF line ends, names the version and says
-  how to switch to English.
-- The programs carry no debug sections and no symbol table, need no runtime DLL of the
-  compiler, and were compiled with -O2 and without -g; quorix.exe stays within 2 MB.
-- quorix.exe started under Wine from the unpacked folder, with no argument and another
-  current folder, creates QRX_CORE.INI, .MSG and .LKD beside itself, shows the first-start
-  box, the caption and "SYSTEM_START", answers in English after EN.MSG is copied over
-  QRX_CORE.MSG, and ends on EXIT.
-- qrxsh.exe from the zip answers "SYSTEM_START" too, and hands answers to the QS_DLL1.DLL
-  beside it when the configuration says ANS-WINDOW=DLL.
-
+"""The Windows release zip as a user gets it: exactly the programs, README.txt (UTF-8 with a
+byte order mark, CR LF, both languages naming every file), the manual and data/ unchanged; the
+programs stripped, statically linked, compiled with -O2 and without -g, quorix.exe within 2 MB;
+and unpacked into an empty folder, quorix.exe started with no argument from another folder
+makes its files beside itself, shows the first-start box and answers (in English once EN.MSG
+is copied over QRX_CORE.MSG), and qrxsh.exe answers too, also through the QS_DLL1.DLL beside it.
 quorix_driver.exe comes from the windows build.
 
 usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR VERSION
