@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""The native quorix window as a user drives it, on the display of test_quorix_desktop.sh.
-Checks through what the program leaves behind (configuration, history, ECHO files) and what
-the X server knows (window names, geometry, focus, pixels). Prints one line per failed check
-and "N passed, N failed".
+"""The native quorix window as a user drives it, on the display of test_quorix_desktop.sh,
+checked through what the program leaves behind (configuration, history, ECHO files) and what
+the X server knows (window names, geometry, focus, pixels).
 
 usage: desktop_check.py NATIVE_BUILD_DIR SHOT_DIR
        desktop_check.py NATIVE_BUILD_DIR - --shared QUORIX_EXE   (under Wine's display)"""
@@ -13,46 +12,28 @@ import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-import wine_quorix as wq  # noqa: E402  (check, read_ini, message)
-from link_native import free_port  # noqa: E402
+import qrx_e2e as e2e
+from qrx_e2e import check, free_port, message, read_ini, wait_for
 
-wq.SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
-check, read_ini, message = wq.check, wq.read_ini, wq.message
-CAPTION = wq.CAPTION
+CAPTION = "quorix Ver0.50 [--]"
 BUILD, SHOTS = sys.argv[1], sys.argv[2]
 
 
 def xdo(*args):
-    r = subprocess.run(["xdotool", *args], capture_output=True, text=True)
-    return r.stdout.split()
-
-
-def wait_for(probe, timeout=10.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.05)
-    return None
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
 
 
 def windows(name, pid=None):
-    return xdo("search", "--all", "--onlyvisible", *(["--pid", str(pid)] if pid else []), "--name", name)
+    return xdo("search", "--all", "--onlyvisible", *(["--pid", str(pid)] if pid else []),
+               "--name", name).split()
 
 
 def geometry(wid):
-    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid],
-                         capture_output=True, text=True).stdout
-    return dict(line.split("=") for line in out.split())
+    return dict(line.split("=") for line in xdo("getwindowgeometry", "--shell", wid).split())
 
 
 def active_name():
-    out = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
-                         capture_output=True, text=True).stdout
-    return out.strip()
+    return xdo("getactivewindow", "getwindowname").strip()
 
 
 def pixel(png, x, y):
@@ -68,7 +49,7 @@ class Quorix:
         self.ini = os.path.join(folder, "QRX_CORE.INI")
         if ini_lines is not None:
             with open(self.ini, "wb") as f:
-                f.write(("\r\n".join(["[SYSTEM]", "Version=0.50"] + ini_lines) + "\r\n").encode("cp932"))
+                f.write(e2e.CONFIG + e2e.cp932_text(ini_lines))
         self.proc = subprocess.Popen(command or [exe] + (args if args is not None else [self.ini]),
                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wid = None
@@ -113,9 +94,8 @@ class Quorix:
 
 def shot(name):
     os.makedirs(SHOTS, exist_ok=True)
-    path = os.path.join(SHOTS, name)
-    subprocess.run(["import", "-window", "root", path], check=False)
-    return path
+    subprocess.run(["import", "-window", "root", os.path.join(SHOTS, name)])
+    return os.path.join(SHOTS, name)
 
 
 def scenario_first_session(exe, home):
@@ -235,16 +215,13 @@ def scenario_link(exe, folder, shell_folder):
     q.await_window()
     q.type(f"SET MYPORT {pq}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {ps}")
     to_window, to_shell = os.path.join(folder, "in.txt"), os.path.join(shell_folder, "in.txt")
-    shell = subprocess.Popen([os.path.join(BUILD, "qrxsh"), os.path.join(shell_folder, "QRX_CORE.INI")],
-                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
-    shell.stdin.write(f"SET MYPORT {ps}\nSET LINKIP 127.0.0.1\nSET LINKPORT {pq}\n"
-                      f"LINK ECHO {to_window} from-qrxsh\n".encode())
-    shell.stdin.flush()
+    shell = e2e.Qrxsh([os.path.join(BUILD, "qrxsh"), os.path.join(shell_folder, "QRX_CORE.INI")])
+    shell.type(f"SET MYPORT {ps}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {pq}",
+               f"LINK ECHO {to_window} from-qrxsh")
     check("link: qrxsh's LINK runs in the window", wait_for(lambda: os.path.exists(to_window), 5))
     q.type(f"LINK ECHO {to_shell} from-window")
     check("link: the window's LINK runs in qrxsh", wait_for(lambda: os.path.exists(to_shell), 5))
-    shell.stdin.close()
-    shell.wait(5)
+    shell.close(5)
     q.exit()
 
 
@@ -269,7 +246,7 @@ def scenario_package(exe_dir, root, folder):
 def scenario_shared(exe, wine_exe, folder):
     """quorix.exe stores, the native window reads and stores, quorix.exe reads."""
     os.environ["QRX_WM"] = "none"
-    windows_ini = "Z:" + os.path.join(folder, "QRX_CORE.INI").replace("/", "\\")
+    windows_ini = e2e.win_path(os.path.join(folder, "QRX_CORE.INI"))
 
     def session(program, lines, ini_lines=None):
         q = Quorix(program, folder, ini_lines,
@@ -282,7 +259,7 @@ def scenario_shared(exe, wine_exe, folder):
     from_wine, from_linux = os.path.join(folder, "linux.txt"), os.path.join(folder, "wine.txt")
     session(wine_exe, ["SET 3 from-wine", "ALIAS wa ANS wine-alias"], [])
     session(exe, [f"ECHO {from_wine} $3", "wa", f"ECHO {from_wine} $@", "SET 4 from-linux"])
-    session(wine_exe, ["ECHO " + "Z:" + from_linux.replace("/", "\\") + " $4"])
+    session(wine_exe, [f"ECHO {e2e.win_path(from_linux)} $4"])
     read = lambda p: open(p, "rb").read().decode("cp932") if os.path.exists(p) else None  # noqa: E731
     check("shared: the native window reads quorix.exe's variable and alias",
           read(from_wine) == "from-wine\r\nwine-alias\r\n", repr(read(from_wine)))
@@ -295,19 +272,15 @@ def main():
     if "--shared" in sys.argv:
         with tempfile.TemporaryDirectory() as tmp:
             scenario_shared(exe, sys.argv[sys.argv.index("--shared") + 1], tmp)
-        print(f"{wq.passed} passed, {wq.failed} failed")
-        return 1 if wq.failed else 0
+        return e2e.summary()
     with tempfile.TemporaryDirectory() as tmp:
-        d = [os.path.join(tmp, str(i)) for i in range(8)]
-        for p in d:
-            os.makedirs(p)
+        d = [tempfile.mkdtemp(dir=tmp) for _ in range(8)]
         scenario_first_session(exe, d[0])
         scenario_skins(exe, d[1])
         scenario_popup_and_hot_key(exe, d[2], d[3])
         scenario_link(exe, d[4], d[5])
         scenario_package(BUILD, d[6], d[7])
-    print(f"{wq.passed} passed, {wq.failed} failed")
-    return 1 if wq.failed else 0
+    return e2e.summary()
 
 
 if __name__ == "__main__":

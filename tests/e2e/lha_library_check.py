@@ -1,138 +1,57 @@
 #!/usr/bin/env python3
-"""LHA with the recording stand-in of UNLHA32.DLL, and the other file and launch commands of
-the Win32 platform (ECHO, CONV, direct-mode launches), under Wine.
+"""LHA through the recording stand-in of UNLHA32.DLL, and a direct-mode launch, under Wine.
 
-qrxsh.exe runs with the stand-in beside it: every LHA line must reach Unlha once, with the
-whole argument text in code page 932, an output buffer of 1024 NUL bytes and its size, and
-each result code must come back through the "LHA32" section. Without the library LHA answers
-"LHA32_NONE".
+Every LHA line reaches Unlha once, with the whole argument text in code page 932, an output
+buffer of 1024 NUL bytes and its size; each result code comes back through "LHA32"; without
+the library LHA answers "LHA32_NONE". (ECHO and CONV on the Windows file API: the text_files
+transcript under Wine; a missing program in direct mode: the sh transcript.)
 
 usage: lha_library_check.py QRXSH_EXE DOUBLE_DLL
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
-import time
 
-MESSAGES = "\r\n".join([
-    "[SYSTEM]", "START=start", "END=end",
-    "[MODE]", "DIRECT=direct",
-    "[ELSE]", "ERR=unknown",
-    "[SH]", "WAIT=starting", "FILE-ERR=missing #A",
-    "[LHA32]", "0=archived", "32780=crc", "32796=bad command", "ERR=archive error #A",
-    "NONE=no library",
-    "[ECHO]", "ADD=added", "ERR=echo failed",
-    "[CONV]", "CHG=converting", "DONE=converted", "ERR3=no input",
-    "",
-])
+import qrx_e2e as e2e
+from qrx_e2e import check
 
-
-def win_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-def run(folder, exe, lines, env):
-    proc = subprocess.run(["wine", os.path.join(folder, os.path.basename(exe))],
-                          input="".join(l + "\n" for l in lines).encode("utf-8"), env=env,
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder,
-                          timeout=120)
-    out = proc.stdout.decode("utf-8", "replace")
-    answers = [l.split("\t", 2)[1:] for l in out.splitlines() if l.startswith("ANSWER\t")]
-    return proc, out, [(int(t), text) for t, text in answers]
+MESSAGES = ["[SYSTEM]", "START=start", "END=end", "[MODE]", "DIRECT=direct",
+            "[SH]", "WAIT=starting", "FILE-ERR=missing #A", "[LHA32]", "0=archived",
+            "32780=crc", "ERR=archive error #A", "NONE=no library"]
 
 
 def main():
     exe, dll = sys.argv[1], sys.argv[2]
-    folder = tempfile.mkdtemp(prefix="qrx-lha-")
-    checks = []
-    details = []
-    try:
-        shutil.copy(exe, folder)
+    with tempfile.TemporaryDirectory(prefix="qrx-lha-") as parent:
+        folder = e2e.make_folder(parent, exe, MESSAGES)
         shutil.copy(dll, os.path.join(folder, "UNLHA32.DLL"))
-        with open(os.path.join(folder, "DEF.MSG"), "wb") as f:
-            f.write(MESSAGES.encode("cp932"))
-        with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
-            f.write(b"[SYSTEM]\r\nVersion=0.50\r\n")
-        record = os.path.join(folder, "record.txt")
-        env = dict(os.environ, QRX_LHA_RECORD=win_path(record), QRX_LHA_RESULTS="0,32780,7")
+        record, made = os.path.join(folder, "record.txt"), os.path.join(folder, "made")
+        env = dict(os.environ, QRX_LHA_RECORD=e2e.win_path(record), QRX_LHA_RESULTS="0,32780,7")
+        cmd = e2e.command(os.path.join(folder, os.path.basename(exe)), True)
 
-        # The library: three calls, three result codes.
-        proc, out, answers = run(folder, exe, [
-            'LHA x "my arc.lzh" 日本\\',
-            "lha t a.lzh",
-            "LHA l b.lzh",
-        ], env)
-        with open(record, "rb") as f:
-            calls = f.read().decode("cp932").splitlines()
-        checks += [
-            ("Unlha got each command line, a clean 1024-byte buffer and its size", calls == [
-                'no-window\t1024\tnul\tx "my arc.lzh" 日本\\',
-                "no-window\t1024\tnul\tt a.lzh",
-                "no-window\t1024\tnul\tl b.lzh",
-            ]),
-            ("0 is a normal answer, a failure with an entry an error", (3, "archived") in answers
-             and (5, "crc") in answers),
-            ("a code without an entry is an error naming it", (5, "archive error 7") in answers),
-            ("the library's output text is not shown", "double:" not in out),
-            ("qrxsh ended normally with the library", proc.returncode == 0),
-        ]
-        details.append(("with library", calls, out, proc.stderr))
+        def run(lines):
+            proc = e2e.run_lines(cmd, lines, folder, env, 120)
+            check(f"qrxsh ended normally after {lines[0]}", proc.returncode == 0,
+                  proc.stderr.decode("utf-8", "replace")[-2000:])
+            return proc.stdout.decode("utf-8", "replace"), e2e.answers(proc.stdout)[1:-1]
 
-        # No library on the search path.
+        out, got = run(['LHA x "my arc.lzh" 日本\\', "lha t a.lzh", "LHA l b.lzh",
+                        "/D", "cmd.exe /c mkdir " + e2e.win_path(made)])
+        calls = open(record, "rb").read().decode("cp932").splitlines()
+        check("Unlha got each command line, a clean 1024-byte buffer and its size", calls == [
+            "no-window\t1024\tnul\t" + args for args in ('x "my arc.lzh" 日本\\', "t a.lzh", "l b.lzh")],
+            repr(calls))
+        check("0 is a normal answer, a failure with an entry or without one an error",
+              got[:3] == [(3, "archived"), (5, "crc"), (5, "archive error 7")], repr(got))
+        check("the library's output text is not shown", "double:" not in out, out)
+        check("a program that is there starts in direct mode", e2e.wait_for(lambda: os.path.isdir(made)))
         os.remove(os.path.join(folder, "UNLHA32.DLL"))
         os.remove(record)
-        proc, out, answers = run(folder, exe, ["LHA x a.lzh"], env)
-        checks += [
-            ("without the library LHA answers NONE", (5, "no library") in answers),
-            ("nothing was called", not os.path.exists(record)),
-        ]
-        details.append(("without library", [], out, proc.stderr))
-
-        # ECHO and CONV on the Windows file API, and launches through the shell.
-        log = os.path.join(folder, "log.txt")
-        made = os.path.join(folder, "made")
-        proc, out, answers = run(folder, exe, [
-            "ECHO %s 日本 x" % win_path(log),
-            "ECHO %s" % win_path(log),
-            "CONV 255 %s %s" % (win_path(log), win_path(log + ".x")),
-            "CONV 255 %s %s" % (win_path(os.path.join(folder, "none")), win_path(log + ".y")),
-            "/D",
-            "qrx-no-such-program.exe x",
-            "cmd.exe /c mkdir %s" % win_path(made),
-        ], env)
-        for _ in range(100):
-            if os.path.isdir(made):
-                break
-            time.sleep(0.1)
-        with open(log, "rb") as f:
-            logged = f.read()
-        with open(log + ".x", "rb") as f:
-            converted = f.read()
-        checks += [
-            ("ECHO appends CP932 lines with CR LF", logged == "日本 x\r\n\r\n".encode("cp932")),
-            ("CONV writes the XOR of every byte", converted == bytes(b ^ 255 for b in logged)),
-            ("CONV of a missing file answers ERR3 and writes nothing",
-             (5, "no input") in answers and not os.path.exists(log + ".y")),
-            ("a program that is not there is reported as missing in direct mode",
-             any(t == 5 and a.startswith("missing") and "qrx-no-such-program" in a
-                 for t, a in answers)),
-            ("a program that is there is started in direct mode", os.path.isdir(made)),
-            ("qrxsh ended normally with the file commands", proc.returncode == 0),
-        ]
-        details.append(("file commands", [], out, proc.stderr))
-    finally:
-        failed = [name for name, ok in checks if not ok]
-        for name, ok in checks:
-            print(("ok   " if ok else "FAIL ") + name)
-        if failed:
-            for title, calls, out, err in details:
-                print("---", title, "\ncalls:", calls, "\nstdout:", out, "\nstderr:",
-                      err.decode("utf-8", "replace")[-2000:])
-        print(f"{len(checks) - len(failed)} passed, {len(failed)} failed")
-        shutil.rmtree(folder, ignore_errors=True)
-    return 1 if failed or not checks else 0
+        out, got = run(["LHA x a.lzh"])
+        check("without the library LHA answers NONE and calls nothing",
+              got == [(5, "no library")] and not os.path.exists(record), repr(got))
+    return e2e.summary()
 
 
 if __name__ == "__main__":
