@@ -54,9 +54,9 @@ class Quorix:
                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wid = None
 
-    def await_window(self, caption=CAPTION, timeout=10.0):
+    def await_window(self, timeout=10.0):
         # The tray icon's window has the name too: the main window is the larger one.
-        found = wait_for(lambda: [w for w in windows("^" + caption.replace("[", r"\[") + "$",
+        found = wait_for(lambda: [w for w in windows("^" + CAPTION.replace("[", r"\[") + "$",
                                                      self.proc.pid)
                                   if int(geometry(w).get("WIDTH", 0)) > 32], timeout)
         self.wid = found[0] if found else None
@@ -65,8 +65,8 @@ class Quorix:
     def type(self, *lines):
         for line in lines:
             # Without a window manager (Wine's display) the focus is set directly.
-            xdo("windowactivate", "--sync", self.wid) if os.environ.get("QRX_WM") != "none" \
-                else xdo("windowfocus", "--sync", self.wid)
+            xdo("windowfocus" if os.environ.get("QRX_WM") == "none" else "windowactivate",
+                "--sync", self.wid)
             xdo("type", "--delay", "15", line)
             xdo("key", "Return")
             time.sleep(0.15)
@@ -78,8 +78,7 @@ class Quorix:
             os.remove(out)
         self.type(f"ECHO {out} $@")
         wait_for(lambda: os.path.exists(out), 5)
-        with open(out, "rb") as f:
-            return f.read().decode("cp932").rstrip("\r\n")
+        return open(out, "rb").read().decode("cp932").rstrip("\r\n")
 
     def exit(self):
         if self.proc.poll() is None:
@@ -104,13 +103,11 @@ def scenario_first_session(exe, home):
     env.pop("XDG_CONFIG_HOME", None)
     q = Quorix(exe, os.path.join(home, ".config", "quorix"), args=[], env=env)
     box = wait_for(lambda: windows("^quorix$"))
-    check("first session: the new-file box comes", box is not None)
+    check("first session: the new-file box comes", box)
     xdo("key", "Return")
     check("first session: the window comes after the box", q.await_window() is not None)
-    got = []
-    for line in ["VER", "SET 1 world", "ALIAS hi ANS hello,$$1", "hi", "CALCRPN 2 6 7 *"]:
-        q.type(line)
-        got.append(q.answer())
+    got = [q.type(line) or q.answer()
+           for line in ["VER", "SET 1 world", "ALIAS hi ANS hello,$$1", "hi", "CALCRPN 2 6 7 *"]]
     check("first session: the README's answers", got == [
         "quorix Version 0.50  Torvane quorix", "変数 $1 に「world」を入れました",
         "エイリアス HI を登録しました", "hello,world", "計算結果 42 を 2 に入れました"], repr(got))
@@ -134,7 +131,7 @@ def scenario_skins(exe, folder):
     g = geometry(q.wid) if q.wid else {}
     check("skins: NEKO is 176x144", (g.get("WIDTH"), g.get("HEIGHT")) == ("176", "144"), repr(g))
     balloon = wait_for(lambda: [w for w in windows("^quorix$") if geometry(w).get("WIDTH") == "222"])
-    check("skins: the balloon shows the greeting", balloon is not None)
+    check("skins: the balloon shows the greeting", balloon)
     check("skins: the balloon did not take the focus", active_name() == CAPTION, active_name())
     png = shot("neko.png")
     x, y = int(g.get("X", 0)), int(g.get("Y", 0))
@@ -167,9 +164,8 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     q.await_window()
     q.type("ANS hi 2")
     box = wait_for(lambda: windows("^quorix$"), 3)
-    check("popup: ANS hi 2 shows a box", box is not None)
-    check("popup: the box closes by itself",
-          box is not None and wait_for(lambda: not set(box) & set(windows("^quorix$")), 4))
+    check("popup: ANS hi 2 shows a box, which closes by itself",
+          box and wait_for(lambda: not set(box) & set(windows("^quorix$")), 4))
     # The input box of $? gives what is typed into it.
     typed, fkey = os.path.join(folder, "typed.txt"), os.path.join(folder, "fkey.txt")
     q.type(f"ECHO {typed} $?")
@@ -201,7 +197,7 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     q.type("SET CLIPFLG ON")
     subprocess.run(["xclip", "-selection", "clipboard"], input=f"QSCMD:ECHO {out} clip".encode(),
                    check=False)
-    check("clipboard: a QSCMD line runs", wait_for(lambda: os.path.exists(out), 5) is not None)
+    check("clipboard: a QSCMD line runs", wait_for(lambda: os.path.exists(out), 5))
     q.exit()
 
 
@@ -209,8 +205,7 @@ def scenario_link(exe, folder, shell_folder):
     """LINK from qrxsh to the window and back, on the loopback interface."""
     pq, ps = free_port(), free_port()
     for f in (folder, shell_folder):
-        with open(os.path.join(f, "QRX_CORE.LKD"), "wb") as lkd:
-            lkd.write(b"127.0.0.1\r\n")
+        open(os.path.join(f, "QRX_CORE.LKD"), "wb").write(b"127.0.0.1\r\n")
     q = Quorix(exe, folder, [])
     q.await_window()
     q.type(f"SET MYPORT {pq}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {ps}")

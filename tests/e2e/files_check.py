@@ -102,25 +102,18 @@ def hostile_names(folder, env):
 
 def wine_checks(folder, env):
     hostile_names(folder, env)
+    # What the files transcript (also under Wine) leaves out: folders, an existing name, the
+    # trash, a drive.
     w = os.path.join(folder, "w")
-    make_files(w, ["a b.txt", "w1.txt", "w2.txt", "old.txt", "gone.txt", "tree/inner/t.txt"])
+    make_files(w, ["a b.txt", "w1.txt", "w2.txt", "old.txt", "tree/inner/t.txt"])
     cwd = e2e.win_path(w)
-    table = [
-        ("CD w", DONE), ('COPY "a b.txt" "c d.txt"', DONE), ("MD wdir", DONE),
-        ("COPY w*.txt wdir", DONE), ("COPY tree tree2", DONE), ("MOVE w1.txt moved.txt", DONE),
-        ("MOVE tree2 wdir", DONE), ("RENAME moved.txt renamed.txt", DONE),
-        ("RENAME renamed.txt w2.txt", (5, "exists")), ("DEL gone.txt 20", DONE),
-        ("DEL old.txt 84", DONE), ("MOVE a.txt", (5, "nothing")), ('MD "new dir"', DONE),
-        ('MD "new dir"', (5, "exists")), ('CD "new dir"', DONE), ("CD", (3, cwd + "\\new dir")),
-        ("CD ..", DONE), ("CD new dir", (5, "nothing")), ("CHDRIVE z:", DONE)]
+    table = [("CD w", DONE), ("COPY tree tree2", DONE), ("MD wdir", DONE),
+             ("MOVE tree2 wdir", DONE), ("RENAME w1.txt w2.txt", (5, "exists")),
+             ("DEL old.txt 84", DONE), ("CD", (3, cwd)), ("CHDRIVE z:", DONE)]
     expect_rows(table, run(folder, [row[0] for row in table], env))
-    check("copies, moves, renames and deletes on the real shell", listing(w) == sorted([
-        "a b.txt", "c d.txt", "new dir", "renamed.txt", "tree", "tree/inner", "tree/inner/t.txt",
-        "w2.txt", "wdir", "wdir/tree2", "wdir/tree2/inner", "wdir/tree2/inner/t.txt",
-        "wdir/w1.txt", "wdir/w2.txt"]), repr(listing(w)))
-    check("contents kept, renaming onto an existing name changes nothing",
-          [open(os.path.join(w, n)).read() for n in ("c d.txt", "renamed.txt", "w2.txt")]
-          == ["a b.txt", "w1.txt", "w2.txt"])
+    check("folders copied and moved whole, nothing renamed over", listing(w) == [
+        "a b.txt", "tree", "tree/inner", "tree/inner/t.txt", "w1.txt", "w2.txt", "wdir",
+        "wdir/tree2", "wdir/tree2/inner", "wdir/tree2/inner/t.txt"], repr(listing(w)))
     trash = listing(os.path.join(folder, "data", "Trash"))
     check("DEL with 64 moves to the trash with its info",
           "files/old.txt" in trash and "info/old.txt.trashinfo" in trash, repr(trash))

@@ -10,7 +10,8 @@ here=$(dirname "$0")
 # shellcheck source=own_display.sh
 source "$here/own_display.sh"
 own_display_start 140
-export XDG_RUNTIME_DIR=$(mktemp -d)
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 0.5
