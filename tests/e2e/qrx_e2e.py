@@ -101,14 +101,12 @@ def run_lines(cmd, lines, folder, env=None, timeout=180):
 
 class Qrxsh:
     """A line runner fed line by line; its output events are read as they come, in order."""
-    started = []
 
     def __init__(self, cmd, folder=None, env=None):
         self.proc = subprocess.Popen(cmd, cwd=folder, env=env, stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.events, self.taken, self.ended = [], 0, False
         self.changed = threading.Condition()
-        Qrxsh.started.append(self.proc)
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -157,15 +155,6 @@ class Qrxsh:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             return self.proc.wait()
-
-
-def end_started():
-    """Kills the line runners started here that are still running."""
-    for proc in Qrxsh.started:
-        if proc.poll() is None:
-            proc.kill()
-            proc.wait()
-    Qrxsh.started.clear()
 
 
 def read_ini(path):
