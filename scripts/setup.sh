@@ -7,6 +7,7 @@ packages=(
   mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 xvfb xdotool x11-utils
   locales fonts-noto-cjk libxcb1-dev libxcb-xfixes0-dev xclip clang libclang-rt-14-dev libglib2.0-dev pkg-config
   libsodium-dev qt6-base-dev qt6-qpa-plugins openbox trayer imagemagick dpkg-dev
+  dbus-daemon python3-dbus python3-gi
 )
 missing=()
 for p in "${packages[@]}"; do

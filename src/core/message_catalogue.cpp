@@ -20,6 +20,9 @@ constexpr BuiltInText kBuiltIn[] = {
     {u"KEY_BACK", u"[戻る]押されたのぉ"},
     {u"KEY_FORWARD", u"[進む]押されたのぉ"},
     {u"ACTIVEKEY_ERR", u"呼び出しキー #A を登録できませんでした（ほかのプログラムが使っています）"},
+    {u"ACTIVEKEY_NONE",
+     u"呼び出しキー #A はこのデスクトップでは使えません。"
+     u"デスクトップのショートカット設定で quorix --show を割り当ててください"},
     {u"SYSTEM_TRAY-ERR", u"通知領域にアイコンを置けませんでした"},
     {u"BOX_SOCKET-ERR", u"えら～だって"},
     {u"MCI_EMPTY", u"コマンドを入力してね"},

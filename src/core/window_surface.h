@@ -71,6 +71,9 @@ class WindowSurface {
   // the combination).
   virtual bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) = 0;
   virtual void UnregisterHotKey(int32_t id) = 0;
+  // False where no program may take a system-wide key (a Wayland desktop without a shortcuts
+  // portal, or one that refused it): a refusal then is not another program's doing.
+  virtual bool HotKeysAvailable() { return true; }
   // The notification-area icon: false when it could not be added.
   virtual bool AddTrayIcon(std::u16string_view tooltip) = 0;
   // A new tooltip for the icon (kept for an icon that comes later).

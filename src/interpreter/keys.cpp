@@ -1,5 +1,7 @@
 #include "interpreter/keys.h"
 
+#include <utility>
+
 #include "base/text.h"
 #include "base/to_integer.h"
 #include "core/context.h"
@@ -51,6 +53,14 @@ bool TryActiveKey(Context& ctx, uint16_t modifiers, uint16_t key) {
   return false;
 }
 
+// The stored hot key: modifier bits ("ACTIVEKEY-EX", Ctrl+Alt) and key ("ACTIVEKEY", Home).
+std::pair<uint16_t, uint16_t> ActiveKeySetting(Context& ctx) {
+  const int16_t modifiers =
+      ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
+  const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
+  return {static_cast<uint16_t>(modifiers), static_cast<uint16_t>(key)};
+}
+
 }  // namespace
 
 void LoadFunctionKeys(Context& ctx) {
@@ -62,18 +72,25 @@ void LoadFunctionKeys(Context& ctx) {
 }
 
 void RegisterActiveKey(Context& ctx) {
-  const int16_t modifiers =
-      ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY-EX", u"3", ctx.paths.config));
-  const int16_t key = ToInteger(ReadIni(ctx, u"SET", u"ACTIVEKEY", u"36", ctx.paths.config));
+  const auto [modifiers, key] = ActiveKeySetting(ctx);
   if (key == 0) return;
-  TryActiveKey(ctx, static_cast<uint16_t>(modifiers), static_cast<uint16_t>(key));
+  TryActiveKey(ctx, modifiers, key);
 }
 
 void ReportRefusedActiveKey(Context& ctx) {
   if (ctx.keys.active_key_refused.empty()) return;
-  ShowAnswerWith(ctx, u"ACTIVEKEY_ERR", ctx.answer.error_time, {ctx.keys.active_key_refused});
+  const bool held = ctx.main_form->Surface().HotKeysAvailable();
+  ShowAnswerWith(ctx, held ? u"ACTIVEKEY_ERR" : u"ACTIVEKEY_NONE", ctx.answer.error_time,
+                 {ctx.keys.active_key_refused});
   // The tray icon keeps telling it after the answer has gone.
   ctx.main_form->Surface().SetTrayTooltip(TrayTooltip(ctx, ctx.answer.text));
+}
+
+void ActiveKeyRefusedLater(Context& ctx) {
+  const auto [modifiers, key] = ActiveKeySetting(ctx);
+  ctx.keys.active_key_registered = 0;
+  ctx.keys.active_key_refused = HotKeyName(modifiers, key);
+  ReportRefusedActiveKey(ctx);
 }
 
 void SetActiveKey(Context& ctx, const SetCall& call) {

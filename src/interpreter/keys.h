@@ -19,8 +19,13 @@ void LoadFunctionKeys(Context& ctx);
 void RegisterActiveKey(Context& ctx);
 
 // Tells the user that the hot key could not be registered ("ACTIVEKEY_ERR", #A the
-// combination), also in the tray icon's tooltip. Nothing when it was registered.
+// combination; "ACTIVEKEY_NONE" where the desktop lets no program take one), also in the
+// tray icon's tooltip. Nothing when it was registered.
 void ReportRefusedActiveKey(Context& ctx);
+
+// The desktop refused the hot key some time after it was asked for (a shortcuts portal that
+// answers later): reported as at start-up.
+void ActiveKeyRefusedLater(Context& ctx);
 
 // "SET ACTIVEKEY modifiers key": stores the key under the call's key and the modifiers
 // under that key with "-EX", registers anew, answers the call's stem with "_SET" or "_DEL",

@@ -4,11 +4,15 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qrx {
 
 // The X key symbol of a virtual-key code; 0 for a code without one.
 uint32_t KeysymForVirtualKey(uint32_t virtual_key);
+
+// The X name of that key symbol ("Home", "a", "F5", "KP_Add"); empty for a code without one.
+std::string KeysymNameForVirtualKey(uint32_t virtual_key);
 
 // X modifier masks (the core protocol's state bits).
 namespace xmod {

@@ -1,58 +1,40 @@
 #!/usr/bin/env python3
-"""The native quorix window as a user drives it, on the display of test_quorix_desktop.sh.
-Checks through what the program leaves behind (configuration, history, ECHO files) and what
-the X server knows (window names, geometry, focus, pixels). Prints one line per failed check
-and "N passed, N failed".
+"""The native quorix window as a user drives it, on the display of test_quorix_desktop.sh,
+checked through what the program leaves behind (configuration, history, ECHO files) and what
+the X server knows (window names, geometry, focus, pixels).
 
 usage: desktop_check.py NATIVE_BUILD_DIR SHOT_DIR
        desktop_check.py NATIVE_BUILD_DIR - --shared QUORIX_EXE   (under Wine's display)"""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
 import time
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-import wine_quorix as wq  # noqa: E402  (check, read_ini, message)
-from link_native import free_port  # noqa: E402
+import qrx_e2e as e2e
+from qrx_e2e import check, free_port, message, read_ini, wait_for
 
-wq.SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
-check, read_ini, message = wq.check, wq.read_ini, wq.message
-CAPTION = wq.CAPTION
+CAPTION = "quorix Ver0.50 [--]"
 BUILD, SHOTS = sys.argv[1], sys.argv[2]
 
 
 def xdo(*args):
-    r = subprocess.run(["xdotool", *args], capture_output=True, text=True)
-    return r.stdout.split()
-
-
-def wait_for(probe, timeout=10.0):
-    end = time.time() + timeout
-    while time.time() < end:
-        found = probe()
-        if found:
-            return found
-        time.sleep(0.05)
-    return None
+    return subprocess.run(["xdotool", *args], capture_output=True, text=True).stdout
 
 
 def windows(name, pid=None):
-    return xdo("search", "--all", "--onlyvisible", *(["--pid", str(pid)] if pid else []), "--name", name)
+    return xdo("search", "--all", "--onlyvisible", *(["--pid", str(pid)] if pid else []),
+               "--name", name).split()
 
 
 def geometry(wid):
-    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid],
-                         capture_output=True, text=True).stdout
-    return dict(line.split("=") for line in out.split())
+    return dict(line.split("=") for line in xdo("getwindowgeometry", "--shell", wid).split())
 
 
 def active_name():
-    out = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
-                         capture_output=True, text=True).stdout
-    return out.strip()
+    return xdo("getactivewindow", "getwindowname").strip()
 
 
 def pixel(png, x, y):
@@ -68,14 +50,14 @@ class Quorix:
         self.ini = os.path.join(folder, "QRX_CORE.INI")
         if ini_lines is not None:
             with open(self.ini, "wb") as f:
-                f.write(("\r\n".join(["[SYSTEM]", "Version=0.50"] + ini_lines) + "\r\n").encode("cp932"))
+                f.write(e2e.CONFIG + e2e.cp932_text(ini_lines))
         self.proc = subprocess.Popen(command or [exe] + (args if args is not None else [self.ini]),
                                      env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.wid = None
 
-    def await_window(self, caption=CAPTION, timeout=10.0):
+    def await_window(self, timeout=10.0):
         # The tray icon's window has the name too: the main window is the larger one.
-        found = wait_for(lambda: [w for w in windows("^" + caption.replace("[", r"\[") + "$",
+        found = wait_for(lambda: [w for w in windows("^" + CAPTION.replace("[", r"\[") + "$",
                                                      self.proc.pid)
                                   if int(geometry(w).get("WIDTH", 0)) > 32], timeout)
         self.wid = found[0] if found else None
@@ -84,8 +66,8 @@ class Quorix:
     def type(self, *lines):
         for line in lines:
             # Without a window manager (Wine's display) the focus is set directly.
-            xdo("windowactivate", "--sync", self.wid) if os.environ.get("QRX_WM") != "none" \
-                else xdo("windowfocus", "--sync", self.wid)
+            xdo("windowfocus" if os.environ.get("QRX_WM") == "none" else "windowactivate",
+                "--sync", self.wid)
             xdo("type", "--delay", "15", line)
             xdo("key", "Return")
             time.sleep(0.15)
@@ -97,8 +79,7 @@ class Quorix:
             os.remove(out)
         self.type(f"ECHO {out} $@")
         wait_for(lambda: os.path.exists(out), 5)
-        with open(out, "rb") as f:
-            return f.read().decode("cp932").rstrip("\r\n")
+        return open(out, "rb").read().decode("cp932").rstrip("\r\n")
 
     def exit(self):
         if self.proc.poll() is None:
@@ -113,9 +94,8 @@ class Quorix:
 
 def shot(name):
     os.makedirs(SHOTS, exist_ok=True)
-    path = os.path.join(SHOTS, name)
-    subprocess.run(["import", "-window", "root", path], check=False)
-    return path
+    subprocess.run(["import", "-window", "root", os.path.join(SHOTS, name)])
+    return os.path.join(SHOTS, name)
 
 
 def scenario_first_session(exe, home):
@@ -124,13 +104,11 @@ def scenario_first_session(exe, home):
     env.pop("XDG_CONFIG_HOME", None)
     q = Quorix(exe, os.path.join(home, ".config", "quorix"), args=[], env=env)
     box = wait_for(lambda: windows("^quorix$"))
-    check("first session: the new-file box comes", box is not None)
+    check("first session: the new-file box comes", box)
     xdo("key", "Return")
     check("first session: the window comes after the box", q.await_window() is not None)
-    got = []
-    for line in ["VER", "SET 1 world", "ALIAS hi ANS hello,$$1", "hi", "CALCRPN 2 6 7 *"]:
-        q.type(line)
-        got.append(q.answer())
+    got = [q.type(line) or q.answer()
+           for line in ["VER", "SET 1 world", "ALIAS hi ANS hello,$$1", "hi", "CALCRPN 2 6 7 *"]]
     check("first session: the README's answers", got == [
         "quorix Version 0.50  Torvane quorix", "変数 $1 に「world」を入れました",
         "エイリアス HI を登録しました", "hello,world", "計算結果 42 を 2 に入れました"], repr(got))
@@ -154,7 +132,7 @@ def scenario_skins(exe, folder):
     g = geometry(q.wid) if q.wid else {}
     check("skins: NEKO is 176x144", (g.get("WIDTH"), g.get("HEIGHT")) == ("176", "144"), repr(g))
     balloon = wait_for(lambda: [w for w in windows("^quorix$") if geometry(w).get("WIDTH") == "222"])
-    check("skins: the balloon shows the greeting", balloon is not None)
+    check("skins: the balloon shows the greeting", balloon)
     check("skins: the balloon did not take the focus", active_name() == CAPTION, active_name())
     png = shot("neko.png")
     x, y = int(g.get("X", 0)), int(g.get("Y", 0))
@@ -187,9 +165,8 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     q.await_window()
     q.type("ANS hi 2")
     box = wait_for(lambda: windows("^quorix$"), 3)
-    check("popup: ANS hi 2 shows a box", box is not None)
-    check("popup: the box closes by itself",
-          box is not None and wait_for(lambda: not set(box) & set(windows("^quorix$")), 4))
+    check("popup: ANS hi 2 shows a box, which closes by itself",
+          box and wait_for(lambda: not set(box) & set(windows("^quorix$")), 4))
     # The input box of $? gives what is typed into it.
     typed, fkey = os.path.join(folder, "typed.txt"), os.path.join(folder, "fkey.txt")
     q.type(f"ECHO {typed} $?")
@@ -221,30 +198,100 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     q.type("SET CLIPFLG ON")
     subprocess.run(["xclip", "-selection", "clipboard"], input=f"QSCMD:ECHO {out} clip".encode(),
                    check=False)
-    check("clipboard: a QSCMD line runs", wait_for(lambda: os.path.exists(out), 5) is not None)
+    check("clipboard: a QSCMD line runs", wait_for(lambda: os.path.exists(out), 5))
     q.exit()
+
+
+def scenario_drop(exe, folder):
+    """A file dragged from another program onto the window puts its path, quoted, in the box."""
+    dropped = os.path.join(folder, "dir with space", "ファイル.txt")
+    os.makedirs(os.path.dirname(dropped))
+    open(dropped, "w").close()
+    q = Quorix(exe, folder, [])
+    q.await_window()
+    xdo("windowmove", "--sync", q.wid, "400", "300")
+    source = subprocess.Popen([os.path.join(os.environ["QRX_TEST_BUILD_DIR"], "tests", "drag_source"),
+                               dropped], stderr=subprocess.DEVNULL)
+    wait_for(lambda: windows("^drag source$"))
+    g = geometry(q.wid)
+    xdo("mousemove", "--sync", "60", "60", "mousedown", "1")
+    for step in range(1, 9):  # a drag is a pressed button that moves
+        xdo("mousemove", "--sync", str(60 + step * (int(g["X"]) - 30) // 8),
+            str(60 + step * (int(g["Y"]) - 40) // 8))
+        time.sleep(0.05)
+    xdo("mousemove", "--sync", str(int(g["X"]) + 30), str(int(g["Y"]) + 12))
+    time.sleep(0.2)
+    xdo("mouseup", "1")
+    out = os.path.join(folder, "drop.txt")
+    time.sleep(0.3)
+    xdo("windowactivate", "--sync", q.wid)
+    xdo("key", "Home")
+    q.type(f"ECHO {out} ")
+    check("drop: the dragged file's path is put in the box, quoted",
+          wait_for(lambda: os.path.exists(out), 5)
+          and open(out, "rb").read().decode("cp932") == f'"{dropped}"\r\n')
+    source.kill()
+    source.wait()
+    q.exit()
+
+
+def scenario_portal(exe, folder):
+    """In a Wayland session the hot key is asked of the desktop's shortcuts portal (here a
+    stand-in on a private session bus); without one, or refused, the answer says how to bind
+    quorix --show."""
+    for mode in ("bound", "--refuse", "no portal"):
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(),
+                   XDG_SESSION_TYPE="wayland")
+        log = os.path.join(folder, "portal.log")
+        portal = None if mode == "no portal" else subprocess.Popen(
+            ["/usr/bin/python3", os.path.join(e2e.HERE, "fake_portal.py"), log, mode], env=env)
+        time.sleep(0.5)  # the stand-in has taken its name on the bus
+        q = Quorix(exe, folder, [], env=env)
+        q.await_window()
+        if mode == "bound":
+            check("portal: the hot key is asked for as CTRL+ALT+Home",
+                  wait_for(lambda: os.path.exists(log) and open(log).read() == "show|CTRL+ALT+Home\n", 5))
+            other = subprocess.Popen(["xmessage", "-geometry", "600x400+0+0", "in front"],
+                                     stderr=subprocess.DEVNULL)
+            wait_for(lambda: active_name() == "xmessage")
+            time.sleep(0.2)
+            portal.send_signal(signal.SIGUSR1)
+            check("portal: its activation brings quorix to the front",
+                  wait_for(lambda: active_name() == CAPTION, 3), active_name())
+            other.kill()
+            other.wait()
+        else:
+            wait_for(lambda: mode == "no portal" or os.path.exists(log), 5)
+            time.sleep(0.3)
+            check(f"portal: {mode}: the answer says the hot key is not available here",
+                  q.answer() == message("ACTIVEKEY_NONE", A="Ctrl+Alt+Home"))
+        q.exit()
+        for p in (portal, bus):
+            if p:
+                p.kill()
+                p.wait()
+        if os.path.exists(log):
+            os.remove(log)
 
 
 def scenario_link(exe, folder, shell_folder):
     """LINK from qrxsh to the window and back, on the loopback interface."""
     pq, ps = free_port(), free_port()
     for f in (folder, shell_folder):
-        with open(os.path.join(f, "QRX_CORE.LKD"), "wb") as lkd:
-            lkd.write(b"127.0.0.1\r\n")
+        open(os.path.join(f, "QRX_CORE.LKD"), "wb").write(b"127.0.0.1\r\n")
     q = Quorix(exe, folder, [])
     q.await_window()
     q.type(f"SET MYPORT {pq}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {ps}")
     to_window, to_shell = os.path.join(folder, "in.txt"), os.path.join(shell_folder, "in.txt")
-    shell = subprocess.Popen([os.path.join(BUILD, "qrxsh"), os.path.join(shell_folder, "QRX_CORE.INI")],
-                             stdin=subprocess.PIPE, stdout=subprocess.DEVNULL)
-    shell.stdin.write(f"SET MYPORT {ps}\nSET LINKIP 127.0.0.1\nSET LINKPORT {pq}\n"
-                      f"LINK ECHO {to_window} from-qrxsh\n".encode())
-    shell.stdin.flush()
+    shell = e2e.Qrxsh([os.path.join(BUILD, "qrxsh"), os.path.join(shell_folder, "QRX_CORE.INI")])
+    shell.type(f"SET MYPORT {ps}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {pq}",
+               f"LINK ECHO {to_window} from-qrxsh")
     check("link: qrxsh's LINK runs in the window", wait_for(lambda: os.path.exists(to_window), 5))
     q.type(f"LINK ECHO {to_shell} from-window")
     check("link: the window's LINK runs in qrxsh", wait_for(lambda: os.path.exists(to_shell), 5))
-    shell.stdin.close()
-    shell.wait(5)
+    shell.close(5)
     q.exit()
 
 
@@ -269,7 +316,7 @@ def scenario_package(exe_dir, root, folder):
 def scenario_shared(exe, wine_exe, folder):
     """quorix.exe stores, the native window reads and stores, quorix.exe reads."""
     os.environ["QRX_WM"] = "none"
-    windows_ini = "Z:" + os.path.join(folder, "QRX_CORE.INI").replace("/", "\\")
+    windows_ini = e2e.win_path(os.path.join(folder, "QRX_CORE.INI"))
 
     def session(program, lines, ini_lines=None):
         q = Quorix(program, folder, ini_lines,
@@ -282,7 +329,7 @@ def scenario_shared(exe, wine_exe, folder):
     from_wine, from_linux = os.path.join(folder, "linux.txt"), os.path.join(folder, "wine.txt")
     session(wine_exe, ["SET 3 from-wine", "ALIAS wa ANS wine-alias"], [])
     session(exe, [f"ECHO {from_wine} $3", "wa", f"ECHO {from_wine} $@", "SET 4 from-linux"])
-    session(wine_exe, ["ECHO " + "Z:" + from_linux.replace("/", "\\") + " $4"])
+    session(wine_exe, [f"ECHO {e2e.win_path(from_linux)} $4"])
     read = lambda p: open(p, "rb").read().decode("cp932") if os.path.exists(p) else None  # noqa: E731
     check("shared: the native window reads quorix.exe's variable and alias",
           read(from_wine) == "from-wine\r\nwine-alias\r\n", repr(read(from_wine)))
@@ -295,19 +342,17 @@ def main():
     if "--shared" in sys.argv:
         with tempfile.TemporaryDirectory() as tmp:
             scenario_shared(exe, sys.argv[sys.argv.index("--shared") + 1], tmp)
-        print(f"{wq.passed} passed, {wq.failed} failed")
-        return 1 if wq.failed else 0
+        return e2e.summary()
     with tempfile.TemporaryDirectory() as tmp:
-        d = [os.path.join(tmp, str(i)) for i in range(8)]
-        for p in d:
-            os.makedirs(p)
+        d = [tempfile.mkdtemp(dir=tmp) for _ in range(10)]
         scenario_first_session(exe, d[0])
         scenario_skins(exe, d[1])
         scenario_popup_and_hot_key(exe, d[2], d[3])
         scenario_link(exe, d[4], d[5])
         scenario_package(BUILD, d[6], d[7])
-    print(f"{wq.passed} passed, {wq.failed} failed")
-    return 1 if wq.failed else 0
+        scenario_drop(exe, d[8])
+        scenario_portal(exe, d[9])
+    return e2e.summary()
 
 
 if __name__ == "__main__":

@@ -1,115 +1,74 @@
 #!/usr/bin/env python3
-"""Configuration files that are hidden are used, and start-up never replaces the user's
-catalogue or link list: qrxsh is started twice on each configuration below, and the second
-run must see what the first one stored while the catalogue and link list the user has edited
-in between stay exactly as they are.
+"""Hidden configurations under Wine are used, and start-up never replaces the user's
+catalogue or link list: qrxsh.exe starts twice on each configuration below; the second run
+sees what the first stored, and the catalogue and link list the user edited in between stay
+as they are. (The same natively: ConfigPathTest, PosixPlatformTest.ExistenceSeesHiddenFiles…,
+StartupTest.)
 
-  .q.ini                      a name starting with "." (hidden on POSIX; Wine reports such
-                              files as hidden to Windows programs too)
-  h.ini                       with --wine, and where the file system keeps DOS attributes:
-                              the hidden attribute on the configuration and its siblings
-  .config/quorix/config       no extension in a dotted folder: the siblings are cut inside
-                              the folder name (.MSG and .LKD beside .config)
+  .q.ini                  a name starting with "." (Wine reports such files as hidden)
+  .config/quorix/config   no extension in a dotted folder: the siblings are cut inside the
+                          folder name (.MSG and .LKD beside .config)
+  h.ini                   the hidden attribute on it and its siblings, where the file
+                          system keeps DOS attributes
 
-usage: hidden_files_check.py EXECUTABLE [--wine]
+usage: hidden_files_check.py QRXSH_EXE
 """
 import os
-import shutil
 import subprocess
 import sys
 import tempfile
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+import qrx_e2e as e2e
+from qrx_e2e import check
+
 CATALOGUE = b"[SET]\r\n0-9=mine #B=#A\r\n"
 LINKS = b"[LINK]\r\nfriend=192.0.2.1\r\n"
+CASES = [(".q.ini", (".q.MSG", ".q.LKD"), False),
+         (".config/quorix/config", (".MSG", ".LKD"), False),
+         ("h.ini", ("h.MSG", "h.LKD"), True)]
 
 
-def windows_path(path):
-    return "Z:" + path.replace("/", "\\")
-
-
-def run(exe, wine, folder, config, lines):
-    cmd = (["wine", exe] if wine else [exe]) + [windows_path(config) if wine else config]
-    proc = subprocess.run(cmd, input="".join(l + "\n" for l in lines).encode(),
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder, timeout=120)
-    return proc.returncode, proc.stdout.decode("utf-8", "replace")
+def wine_cmd(*commands):
+    line = " & ".join(commands)
+    return subprocess.run(["wine", "cmd", "/c", line], capture_output=True, timeout=120).stdout
 
 
 def hide(paths):
-    """Sets the hidden attribute under Wine; False where the file system cannot keep it."""
-    command = " & ".join(f"attrib +h {windows_path(p)}" for p in paths)  # no blanks in them
-    subprocess.run(["wine", "cmd", "/c", command], capture_output=True, timeout=120)
-    command = " & ".join(f"attrib {windows_path(p)}" for p in paths)
-    listing = subprocess.run(["wine", "cmd", "/c", command], capture_output=True, timeout=120)
-    lines = listing.stdout.decode("utf-8", "replace").splitlines()
-    return len([l for l in lines if "H" in l.split("Z:")[0]]) == len(paths)
+    """Sets the hidden attribute; False where the file system cannot keep it."""
+    wine_cmd(*(f"attrib +h {e2e.win_path(p)}" for p in paths))
+    lines = wine_cmd(*(f"attrib {e2e.win_path(p)}" for p in paths)).decode("utf-8", "replace")
+    return len([l for l in lines.splitlines() if "H" in l.split("Z:")[0]]) == len(paths)
 
 
-def check(exe, wine, name, config_rel, siblings_rel, hidden_attribute):
-    folder = tempfile.mkdtemp(prefix="qrx-hidden-")
-    failures = []
-    try:
-        target = os.path.join(folder, os.path.basename(exe))
-        shutil.copy(exe, target)
-        with open(os.path.join(HERE, "transcripts", "DEF.MSG.txt"), encoding="utf-8") as f:
-            text = f.read().replace("\r\n", "\n").replace("\n", "\r\n")
-        with open(os.path.join(folder, "DEF.MSG"), "wb") as f:
-            f.write(text.encode("cp932"))
-        config = os.path.join(folder, config_rel)
-        os.makedirs(os.path.dirname(config), exist_ok=True)
-        msg, lkd = (os.path.join(folder, s) for s in siblings_rel)
-
-        rc, out = run(target, wine, folder, config,
-                      ["SET 1 remembered", "ALIAS HI SET 2 hello"])
-        if rc != 0:
-            failures.append(f"first run exited with {rc}:\n{out}")
-        for path in (config, msg, lkd):
-            if not os.path.isfile(path):
-                failures.append(f"first run did not create {os.path.relpath(path, folder)}")
-        # The user edits the catalogue and the link list.
-        with open(msg, "wb") as f:
-            f.write(CATALOGUE)
-        with open(lkd, "wb") as f:
-            f.write(LINKS)
-        if hidden_attribute and not hide([config, msg, lkd]):
-            print(f"note: no DOS attributes on this file system; {name} skipped")
-            return True
-
-        rc, out = run(target, wine, folder, config, ["SET 3 [$1]", "HI"])
-        if rc != 0:
-            failures.append(f"second run exited with {rc}")
-        for want in ("ANSWER\t3\tmine 3=[remembered]", "ANSWER\t3\tmine 2=hello"):
-            if want not in out.splitlines():
-                failures.append(f"second run: no line {want!r} in:\n{out}")
-        with open(msg, "rb") as f:
-            if f.read() != CATALOGUE:
-                failures.append("the catalogue was replaced")
-        with open(lkd, "rb") as f:
-            if f.read() != LINKS:
-                failures.append("the link list was replaced")
-    finally:
-        shutil.rmtree(folder, ignore_errors=True)
-    for failure in failures:
-        print(f"FAIL {name}: {failure}")
-    if not failures:
-        print(f"ok   {name}")
-    return not failures
+def case(exe, parent, config_rel, siblings_rel, hidden):
+    folder = e2e.make_folder(parent, exe, config=None)
+    config = os.path.join(folder, config_rel)
+    os.makedirs(os.path.dirname(config), exist_ok=True)
+    msg, lkd = (os.path.join(folder, s) for s in siblings_rel)
+    cmd = e2e.command(os.path.join(folder, os.path.basename(exe)), True, e2e.win_path(config))
+    first = e2e.run_lines(cmd, ["SET 1 remembered", "ALIAS HI SET 2 hello"], folder, timeout=120)
+    check(f"{config_rel}: the first run makes the configuration and its siblings",
+          first.returncode == 0 and all(os.path.isfile(p) for p in (config, msg, lkd)))
+    for path, text in ((msg, CATALOGUE), (lkd, LINKS)):
+        with open(path, "wb") as f:
+            f.write(text)
+    if hidden and not hide([config, msg, lkd]):
+        print(f"note: no DOS attributes on this file system; {config_rel} skipped")
+        return
+    second = e2e.run_lines(cmd, ["SET 3 [$1]", "HI"], folder, timeout=120)
+    got = e2e.answers(second.stdout)
+    check(f"{config_rel}: the second run reads what the first stored, with the user's catalogue",
+          second.returncode == 0 and {(3, "mine 3=[remembered]"), (3, "mine 2=hello")} <= set(got),
+          repr(got))
+    check(f"{config_rel}: the catalogue and the link list are kept",
+          open(msg, "rb").read() == CATALOGUE and open(lkd, "rb").read() == LINKS)
 
 
 def main():
-    exe = sys.argv[1]
-    wine = "--wine" in sys.argv[2:]
-    cases = [
-        ("dot name", ".q.ini", (".q.MSG", ".q.LKD"), False),
-        ("dotted folder", ".config/quorix/config", (".MSG", ".LKD"), False),
-    ]
-    if wine:
-        cases.append(("hidden attribute", "h.ini", ("h.MSG", "h.LKD"), True))
-    results = []
-    for name, config, siblings, hidden in cases:
-        results.append(check(exe, wine, name, config, siblings, hidden))
-    print(f"{sum(results)} passed, {len(results) - sum(results)} failed")
-    return 0 if results and all(results) else 1
+    with tempfile.TemporaryDirectory(prefix="qrx-hidden-") as parent:
+        for row in CASES:
+            case(sys.argv[1], parent, *row)
+    return e2e.summary()
 
 
 if __name__ == "__main__":

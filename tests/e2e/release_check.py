@@ -1,22 +1,11 @@
 #!/usr/bin/env python3
-"""The Windows release zip as a user gets it: what it holds, how its programs were built, and
-that it runs once unpacked into an empty folder.
-
-- The zip holds exactly quorix.exe, qrxsh.exe, QS_DLL1.DLL, README.txt, the manual and every
-  file of data/ (catalogues, skins, pictures) at the same place, the data files unchanged.
-- README.txt is UTF-8 with a byte order mark and CR LF line ends, names the version and says
-  how to switch to English.
-- The programs carry no debug sections and no symbol table, need no runtime DLL of the
-  compiler, and were compiled with -O2 and without -g; quorix.exe stays within 2 MB.
-- quorix.exe started under Wine from the unpacked folder, with no argument and another
-  current folder, creates QRX_CORE.INI, .MSG and .LKD beside itself, shows the first-start
-  box, the caption and "SYSTEM_START", answers in English after EN.MSG is copied over
-  QRX_CORE.MSG, and ends on EXIT.
-- qrxsh.exe from the zip answers "SYSTEM_START" too, and hands answers to the QS_DLL1.DLL
-  beside it when the configuration says ANS-WINDOW=DLL.
-
-The Wine prefix and display come from the caller (wine_env.sh); quorix_driver.exe comes from
-the windows build. Prints one line per failed check and "N passed, N failed".
+"""The Windows release zip as a user gets it: exactly the programs, README.txt (UTF-8 with a
+byte order mark, CR LF, both languages naming every file), the manual and data/ unchanged; the
+programs stripped, statically linked, compiled with -O2 and without -g, quorix.exe within 2 MB;
+and unpacked into an empty folder, quorix.exe started with no argument from another folder
+makes its files beside itself, shows the first-start box and answers (in English once EN.MSG
+is copied over QRX_CORE.MSG), and qrxsh.exe answers too, also through the QS_DLL1.DLL beside it.
+quorix_driver.exe comes from the windows build.
 
 usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR VERSION
 """
@@ -31,12 +20,11 @@ import zipfile
 
 sys.dont_write_bytecode = True  # no cache files in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_quorix as wq  # noqa: E402  (the window driver and its helpers)
+import wine_quorix as wq  # noqa: E402
 
 PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
 MANUAL = ["commands.md", "commands.ja.md"]
 SIZE_LIMIT = 2 * 1024 * 1024
-WINDOW_MS = "60000"
 
 check = wq.check  # one count of passed and failed checks
 
@@ -47,40 +35,33 @@ def data_files(source):
     found = []
     for folder, dirs, files in os.walk(root):
         dirs[:] = [d for d in dirs if not d.startswith(".")]
-        for f in files:
-            if not f.startswith("."):
-                found.append(os.path.relpath(os.path.join(folder, f), root).replace(os.sep, "/"))
+        found += [os.path.relpath(os.path.join(folder, f), root).replace(os.sep, "/")
+                  for f in files if not f.startswith(".")]
     return sorted(found)
 
 
 def check_contents(archive, source, version):
     names = [i.filename for i in archive.infolist() if not i.is_dir()]
-    delivered = data_files(source)
-    want = set(PROGRAMS + MANUAL + ["README.txt"] + delivered)
-    check("the zip holds DEF.MSG and EN.MSG", {"DEF.MSG", "EN.MSG"} <= set(names), repr(names))
+    originals = {rel: os.path.join(source, "data", rel) for rel in data_files(source)}
+    originals.update({doc: os.path.join(source, "docs", doc) for doc in MANUAL})
+    want = set(PROGRAMS + ["README.txt"]) | set(originals)
     check("the zip holds the programs, README.txt, the manual and data/, nothing else",
-          sorted(names) == sorted(want) and len(names) == len(set(names)),
-          f"extra {sorted(set(names) - want)}, missing {sorted(want - set(names))}")
-    for rel in delivered:
-        with open(os.path.join(source, "data", rel), "rb") as f:
-            same = rel in names and archive.read(rel) == f.read()
-        check(f"{rel} in the zip is data/{rel} unchanged", same)
-    for doc in MANUAL:
-        with open(os.path.join(source, "docs", doc), "rb") as f:
-            same = doc in names and archive.read(doc) == f.read()
-        check(f"{doc} in the zip is docs/{doc} unchanged", same)
+          sorted(names) == sorted(want), f"extra {sorted(set(names) - want)}, "
+          f"missing {sorted(want - set(names))}")
+    changed = []
+    for rel, path in originals.items():
+        with open(path, "rb") as f:
+            if rel not in names or archive.read(rel) != f.read():
+                changed.append(rel)
+    check("the data files and the manual in the zip are those of data/ and docs/", not changed,
+          repr(changed))
     if "README.txt" not in names:
         return
     raw = archive.read("README.txt")
-    check("README.txt starts with the UTF-8 byte order mark", raw.startswith(b"\xef\xbb\xbf"))
-    check("README.txt has CR LF line ends only",
-          raw.endswith(b"\r\n") and raw.count(b"\n") == raw.count(b"\r\n")
-          and raw.count(b"\r") == raw.count(b"\r\n"))
-    try:
-        text = raw.decode("utf-8-sig")
-    except UnicodeDecodeError as e:
-        check("README.txt is UTF-8", False, str(e))
-        return
+    check("README.txt starts with the UTF-8 byte order mark and has CR LF line ends only",
+          raw.startswith(b"\xef\xbb\xbf") and raw.endswith(b"\r\n")
+          and raw.count(b"\n") == raw.count(b"\r\n") == raw.count(b"\r"))
+    text = raw.decode("utf-8-sig", "replace")
     for needle in (f"quorix {version}", "QRX_CORE.INI", "copy /Y EN.MSG QRX_CORE.MSG",
                    "[日本語]", "[English]", "SET SKIN NEKO", "ANS-WINDOW=KORADINE"):
         check(f"README.txt mentions {needle}", needle in text)
@@ -144,27 +125,19 @@ def check_build(folder, release):
 def check_quorix(folder, version):
     """quorix.exe started from the unpacked folder with no argument, from another folder."""
     elsewhere = tempfile.mkdtemp(prefix="qrx-release-cwd-")
-    logs = tempfile.mkdtemp(prefix="qrx-release-log-")
-    q = wq.Quorix(folder)
+    q = wq.Quorix(folder, config=None, data=None)
     start = wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix", B=version)
     try:
-        q.log = open(os.path.join(logs, "wine.log"), "ab")
-        driver = wq.Driver([["dismiss-box", WINDOW_MS], ["wait-window", WINDOW_MS], ["pid"],
-                            ["wait-caption", f"quorix Ver{version} [--]", "5000"],
-                            ["wait-answer", start, "5000"]])
-        q.proc = subprocess.Popen(["wine", os.path.join(folder, "quorix.exe")], cwd=elsewhere,
-                                  stdin=subprocess.DEVNULL, stdout=q.log, stderr=q.log)
-        ok, lines, err = driver.result(timeout=180)
-        if not check("quorix.exe from the zip: first-start box, window, caption and "
-                     "SYSTEM_START", ok, err):
+        out = q.start("quorix.exe from the zip: first-start box, window, caption and SYSTEM_START",
+                      ["wait-answer", start, "5000"], box=True, args=[], cwd=elsewhere,
+                      caption=f"quorix Ver{version} [--]")
+        if out is None:
             return
-        config = os.path.join(folder, "QRX_CORE.INI")
-        want_box = wq.windows_path(config) + "\rを新規作成しました"
-        check("the first-start box names QRX_CORE.INI beside quorix.exe", lines[0] == want_box,
-              f"{lines[0]!r} != {want_box!r}")
-        q.wpid = int(lines[2])
+        want_box = "quorix\t" + wq.windows_path(q.config) + "\rを新規作成しました"
+        check("the first-start box names QRX_CORE.INI beside quorix.exe", out[0] == want_box,
+              f"{out[0]!r} != {want_box!r}")
         check("QRX_CORE.INI is created beside quorix.exe with the version",
-              wq.read_ini(config).get(("SYSTEM", "VERSION")) == version, repr(wq.read_ini(config)))
+              wq.read_ini(q.config).get(("SYSTEM", "VERSION")) == version)
         with open(os.path.join(folder, "DEF.MSG"), "rb") as a, \
                 open(os.path.join(folder, "QRX_CORE.MSG"), "rb") as b:
             check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
@@ -175,37 +148,16 @@ def check_quorix(folder, version):
               repr(os.listdir(elsewhere)))
         shutil.copy(os.path.join(folder, "EN.MSG"), os.path.join(folder, "QRX_CORE.MSG"))
         english = wq.message("SET_0-9", os.path.join(folder, "EN.MSG"), A="x", B="1")
-        ok, _, err = wq.drive([["type", "SET 1 x"], ["key", "ENTER"],
-                               ["wait-answer", english, "5000"]], q.wpid)
-        check("with EN.MSG copied over QRX_CORE.MSG the next answer is English", ok, err)
-        ok, _, err = wq.drive([["type", "EXIT"], ["key", "ENTER"], ["wait-gone", "15000"]],
-                              q.wpid)
-        check("EXIT closes the window", ok, err)
-        check("quorix.exe ends after EXIT", q.ended(15))
+        q.enter("with EN.MSG copied over QRX_CORE.MSG the next answer is English", "SET 1 x",
+                ["wait-answer", english, "5000"])
+        q.close("EXIT", ["type", "EXIT"], ["key", "ENTER"])
     finally:
         q.stop()
-        if wq.failed and os.path.exists(os.path.join(logs, "wine.log")):
-            with open(os.path.join(logs, "wine.log"), "rb") as f:
-                tail = f.read()[-1500:].decode("utf-8", "replace").strip()
-            if tail:
-                print(f"--- wine output of quorix.exe\n{tail}")
         shutil.rmtree(elsewhere, ignore_errors=True)
-        shutil.rmtree(logs, ignore_errors=True)
-
-
-def run_qrxsh(folder, lines):
-    """qrxsh.exe of the folder with its default configuration; returns its output lines."""
-    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe")], cwd=folder,
-                              input="".join(line + "\n" for line in lines).encode("utf-8"),
-                              stdout=out, stderr=err, timeout=120)
-        out.seek(0)
-        text = out.read().decode("utf-8", "replace").replace("\r\n", "\n")
-    return proc.returncode, text.split("\n")
 
 
 def check_qrxsh(folder, version):
-    rc, out = run_qrxsh(folder, ["ANS one"])
+    rc, out = wq.qrxsh(folder, ["ANS one"])
     start = "ANSWER\t3\t" + wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix",
                                         B=version)
     check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
@@ -214,7 +166,7 @@ def check_qrxsh(folder, version):
           os.path.isfile(os.path.join(folder, "QRX_CORE.INI")))
     with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
         f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
-    rc, out = run_qrxsh(folder, ["ANS through-the-library"])
+    rc, out = wq.qrxsh(folder, ["ANS through-the-library"])
     log = os.path.join(folder, "QS_ANS.LOG")
     journal = ""
     if os.path.exists(log):
@@ -230,30 +182,17 @@ def main():
     package = os.path.join(release, f"quorix-{version}-win64.zip")
     if not os.path.exists(package):
         print(f"FAIL: {package} not found (run: cmake --workflow --preset release)")
-        print("0 passed, 1 failed")
         return 1
-    with zipfile.ZipFile(package) as archive:
-        check_contents(archive, source, version)
-        folders = []
-        try:
-            for _ in range(2):
-                folder = tempfile.mkdtemp(prefix="qrx-release-")
-                archive.extractall(folder)
-                folders.append(folder)
-            check_build(folders[0], release)
-            if os.path.exists(os.path.join(windows, "quorix_driver.exe")):
-                check_quorix(folders[0], version)
-            else:
-                check("quorix_driver.exe of the windows build", False,
-                      f"{windows}/quorix_driver.exe not found (build the windows preset)")
-            check_qrxsh(folders[1], version)
-        except Exception as e:  # one broken step is one failure; the summary still comes
-            check("release check", False, f"{type(e).__name__}: {e}")
-        finally:
-            for folder in folders:
-                shutil.rmtree(folder, ignore_errors=True)
-    print(f"{wq.passed} passed, {wq.failed} failed")
-    return 0 if wq.failed == 0 else 1
+    archive = zipfile.ZipFile(package)
+
+    def unpacked(step):
+        return lambda folder: (archive.extractall(folder), step(folder))
+
+    return wq.run_scenarios((lambda folder: check_contents(archive, source, version),
+                             unpacked(lambda folder: check_build(folder, release)),
+                             unpacked(lambda folder: check_quorix(folder, version)),
+                             unpacked(lambda folder: check_qrxsh(folder, version))),
+                            "qrx-release-", ("quorix_driver.exe",))
 
 
 if __name__ == "__main__":

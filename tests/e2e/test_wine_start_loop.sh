@@ -3,7 +3,6 @@
 # of wine_env.sh, which it sets up (and ends) itself when run on its own.
 set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-export QRX_SOURCE_DIR=${QRX_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
-# shellcheck source-path=SCRIPTDIR source=wine_env.sh
+# shellcheck source=wine_env.sh
 source "$here/wine_env.sh"
-wine_run python3 "$here/wine_start_loop.py" "${QRX_WINDOWS_BUILD_DIR:-}" "$QRX_SOURCE_DIR"
+wine_run python3 "$here/wine_start_loop.py" "${QRX_WINDOWS_BUILD_DIR:-}" "${QRX_SOURCE_DIR:-$here/../..}"

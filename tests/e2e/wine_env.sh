@@ -5,18 +5,14 @@
 #   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG for a test script
 set -u
 QRX_TEST_BUILD_DIR=${QRX_TEST_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/asan}
-export WINEPREFIX="$QRX_TEST_BUILD_DIR/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=ja_JP.UTF-8
-export LC_ALL=ja_JP.UTF-8
+export WINEPREFIX="$QRX_TEST_BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 state="$QRX_TEST_BUILD_DIR/wine-run"
 [ -f "$state/display" ] && export DISPLAY=":$(cat "$state/display")"
 
 wine_setup() {
   mkdir -p "$state"
-  # A free display number: none of ours or anybody else's uses it.
-  local n=90
+  local n=90  # the first display number nobody uses
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
   # -fbdir: the screen is also kept as an XWD file there, for screenshots.
   Xvfb ":$n" -screen 0 1280x1024x24 -fbdir "$state" -nolisten tcp >"$state/xvfb.log" 2>&1 &
@@ -32,14 +28,12 @@ wine_setup() {
 
 wine_cleanup() {
   wineserver -k 2>/dev/null || true
-  if [ -f "$state/xvfb.pid" ]; then
-    kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-    rm -f "$state/xvfb.pid" "$state/display"
-  fi
+  [ -f "$state/xvfb.pid" ] && kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+  rm -f "$state/xvfb.pid" "$state/display"
 }
 
-# Runs a command in this run's prefix and display; sets them up first (and ends them after)
-# when the caller has not. Returns the command's exit code.
+# Runs a command in this run's prefix and display, setting them up first (and ending them
+# after) when the caller has not; returns the command's exit code.
 wine_run() {
   local own_setup=0 rc
   if [ -z "${DISPLAY:-}" ] || [ ! -f "$state/display" ]; then

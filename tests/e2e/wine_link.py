@@ -1,15 +1,12 @@
 #!/usr/bin/env python3
-"""LINK between quorix.exe under Wine and a native qrxsh, in both directions, on the loopback
-interface; the window trusts the real sender, then, with one key file on both sides,
+"""LINK between quorix.exe under Wine and a native qrxsh on loopback, both ways: the window
+trusts the real sender, not the address a datagram claims; with one key file on both sides it
 exchanges signed lines (CNG's HMAC against libsodium's), runs a captured datagram sent again
 once and a stale or unsigned one not at all and says so, stays responsive under a flood from
-an unlisted address, and records a received line in its history. Then, inside a private network namespace that
-has only loopback, qrxsh.exe under Wine sends the Wake-on-LAN packets and its LINK datagram,
-captured byte for byte (sockets belong to the Wine server, so a fresh one is started in the
-namespace and ended again).
-
-The Wine prefix and display come from the caller (wine_env.sh). Prints one line per failed
-check and "N passed, N failed".
+an unlisted address, and keeps a received line in its history. And inside a private network
+namespace with only loopback, qrxsh.exe under Wine sends the Wake-on-LAN packets and its LINK
+datagram, captured byte for byte (sockets belong to the Wine server, so a fresh one is started
+in the namespace and ended again).
 
 usage: wine_link.py WINDOWS_BUILD_DIR NATIVE_BUILD_DIR SOURCE_DIR
        wine_link.py WINDOWS_BUILD_DIR --in-namespace     (the namespace part, run by the above)
@@ -18,11 +15,8 @@ import os
 import re
 import shutil
 import socket
-import subprocess
 import sys
-import tempfile
 import threading
-import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
@@ -30,19 +24,12 @@ import link_native as ln  # noqa: E402
 import wine_quorix as wq  # noqa: E402
 
 LOOPBACK = "127.0.0.1"
-
-
-def check(name, ok, detail=""):
-    return wq.check(name, ok, detail)
+check = wq.check
 
 
 def put_list(folder, lines):
     with open(os.path.join(folder, "QRX_CORE.LKD"), "wb") as f:
         f.write("".join(line + "\r\n" for line in lines).encode("cp932"))
-
-
-def answer_is(q, text, ms="10000"):
-    return wq.drive([["wait-answer", text, ms]], q.wpid)
 
 
 def flood(port, count):
@@ -60,65 +47,58 @@ def flood(port, count):
 
 def scenario_exchange(native_exe, folder):
     q = wq.Quorix(folder)
-    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
     put_list(folder, ["192.168.1.10"])
     shell = None
     try:
-        if wq.await_window(q, "link") is None:
+        if q.start("link", ["wait-answer", wq.message("SYSTEM_START", A=wq.PRODUCT,
+                                                      B=wq.VERSION), "5000"]) is None:
             return
         pw, pn = ln.free_port(), ln.free_port()
-        if not wq.expect("quorix.exe: SET MYPORT binds",
-                         wq.enter(q, f"SET MYPORT {pw}", ["wait-answer",
-                                  wq.message("SET_MYPORT", A=str(pw)), "10000"])):
-            return
-        # The text claims the listed address; the datagram comes from 127.0.0.1, not listed.
-        wq.expect("quorix.exe: a kept answer", wq.enter(q, "ANS before -1",
-                                                        ["wait-answer", "before", "5000"]))
-        for claimed in ("192.168.1.10", "127.0.0.1"):
-            ln.send_from_loopback(pw, f"{claimed}|ANS spoofed".encode("ascii"))
-        ok, out, err = wq.drive([["sleep", "1500"], ["answer"]], q.wpid)
-        check("quorix.exe: a datagram claiming a listed address it does not come from runs "
-              "nothing", ok and out == ["before"], err or repr(out))
-
-        wq.enter(q, "SET LL 127.0.0.1", ["wait-answer",
-                                         wq.message("LL_ADD", A="127.0.0.1"), "5000"])
-        wq.enter(q, "SET LINKIP 127.0.0.1", ["wait-answer",
-                                             wq.message("SET_LINKIP", A="127.0.0.1"), "5000"])
-        wq.enter(q, f"SET LINKPORT {pn}", ["wait-answer",
-                                           wq.message("SET_LINKPORT", A=str(pn)), "5000"])
-        key = os.urandom(32)
         key_file = os.path.join(folder, "peer.key")
         with open(key_file, "wb") as f:
-            f.write(key)
-        wq.expect("quorix.exe: SET LINKKEY uses the key file", wq.enter(
-            q, f"SET LINKKEY {wq.windows_path(key_file)}",
-            ["wait-answer", wq.message("SET_LINKKEY", A=wq.windows_path(key_file)), "5000"]))
+            f.write(key := os.urandom(32))
+
+        def set_all(*settings):
+            return all(q.enter(f"quorix.exe: SET {name} {value}", f"SET {name} {value}",
+                               ["wait-answer", wq.message(answer, A=value), "10000"]) is not None
+                       for name, value, answer in settings)
+
+        if not set_all(("MYPORT", str(pw), "SET_MYPORT")):
+            return
+        # The text claims the listed address; the datagram comes from 127.0.0.1, not listed.
+        q.enter("quorix.exe: a kept answer", "ANS before -1", ["wait-answer", "before", "5000"])
+        for claimed in ("192.168.1.10", "127.0.0.1"):
+            ln.send_from_loopback(pw, f"{claimed}|ANS spoofed".encode("ascii"))
+        q.steps("quorix.exe: a datagram claiming a listed address it does not come from runs "
+                "nothing", ["sleep", "1500"], ["answer"], want=lambda out: out == ["before"])
+        if not set_all(("LL", LOOPBACK, "LL_ADD"), ("LINKIP", LOOPBACK, "SET_LINKIP"),
+                       ("LINKPORT", str(pn), "SET_LINKPORT"),
+                       ("LINKKEY", wq.windows_path(key_file), "SET_LINKKEY")):
+            return
 
         shell = ln.Shell(native_exe, "wine-peer", [LOOPBACK])
         if not check("qrxsh binds its port", ln.bind_port(shell, pn)):
             return
         shell.type(f"SET LINKKEY {key_file}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {pw}",
                    "LINK ANS from-native")
-        wq.expect("native qrxsh -> quorix.exe, signed: the window runs the received line",
-                  answer_is(q, "from-native"))
-        wq.expect("quorix.exe -> native qrxsh: LINK answers LINK_SEND",
-                  wq.enter(q, "LINK ANS from-wine", ["wait-answer", wq.message(
-                      "LINK_SEND", A="ANS from-wine"), "5000"]))
+        q.steps("native qrxsh -> quorix.exe, signed: the window runs the received line",
+                ["wait-answer", "from-native", "10000"])
+        q.enter("quorix.exe -> native qrxsh: LINK answers LINK_SEND", "LINK ANS from-wine",
+                ["wait-answer", wq.message("LINK_SEND", A="ANS from-wine"), "5000"])
         check("quorix.exe -> native qrxsh, signed: qrxsh runs the line",
               shell.wait_answer("from-wine") is not None, repr(shell.answers()[-3:]))
 
         # Hostile datagrams from a listed address: only the first copy of a signed one runs.
         log = os.path.join(folder, "log.txt")
-        replayed = ln.signed(key, f"ECHO {wq.windows_path(log)} replayed".encode(), pw)
-        for datagram in [replayed] * 3 + [
-                f"127.0.0.1|ECHO {wq.windows_path(log)} plain".encode(),
-                ln.signed(key, f"ECHO {wq.windows_path(log)} stale".encode(), pw, -120)]:
+        echo = f"ECHO {wq.windows_path(log)}"
+        replayed = ln.signed(key, f"{echo} replayed".encode(), pw)
+        for datagram in [replayed] * 3 + [f"127.0.0.1|{echo} plain".encode(),
+                                          ln.signed(key, f"{echo} stale".encode(), pw, -120)]:
             ln.send_from_loopback(pw, datagram)
-        refused = wq.message("LINK_REFUSED", A="@", B="127.0.0.1").split("@")
-        ok, out, err = wq.drive([["sleep", "1500"], ["answer"]], q.wpid)
-        check("quorix.exe: a replayed, a plain and a stale datagram are refused and reported",
-              ok and out and out[-1].startswith(refused[0]) and out[-1].endswith(refused[1]),
-              err or repr(out))
+        head, tail = wq.message("LINK_REFUSED", A="@", B="127.0.0.1").split("@")
+        q.steps("quorix.exe: a replayed, a plain and a stale datagram are refused and reported",
+                ["sleep", "1500"], ["answer"],
+                want=lambda out: out[-1].startswith(head) and out[-1].endswith(tail))
         with open(log, "rb") as f:
             got = f.read()
         check("quorix.exe: the captured datagram ran once, the others not at all",
@@ -127,24 +107,19 @@ def scenario_exchange(native_exe, folder):
         # A flood from an unlisted address: the window keeps answering, and works on.
         sender = threading.Thread(target=flood, args=(pw, 5000))
         sender.start()
-        ok, out, err = wq.drive([["ping", "20", "50", "1000"]], q.wpid)
+        out = q.steps("during a flood of 5,000 datagrams the window answers WM_GETTEXT within "
+                      "a second", ["ping", "20", "50", "1000"])
         sender.join()
-        check("during a flood of 5,000 datagrams the window answers WM_GETTEXT within a "
-              "second", ok, err or repr(out))
-        if ok:
+        if out:
             print(f"note: slowest WM_GETTEXT round trip during the flood: {out[-1]} ms")
         shell.type("LINK ANS after-flood")
-        wq.expect("after the flood the window still runs received lines",
-                  answer_is(q, "after-flood", "20000"))
-        wq.expect("a line typed after it", wq.enter(q, "ANS typed", ["wait-answer", "typed",
-                                                                     "5000"]))
-        wq.expect("quorix.exe: close", wq.drive([["close"], ["wait-gone", "15000"]], q.wpid))
-        check("quorix.exe: the process ends after close", q.ended(15))
-        ini = wq.read_ini(q.config)
-        check("quorix.exe: the received line is in the history (HIS2 before the closing)",
-              ini.get(("SYSTEM", "HIS2")) == "ANS after-flood"
-              and not any("spoofed" in v for k, v in ini.items() if k[1].startswith("HIS")),
-              repr({k[1]: v for k, v in ini.items() if k[1].startswith("HIS")}))
+        q.steps("after the flood the window still runs received lines",
+                ["wait-answer", "after-flood", "20000"])
+        q.enter("a line typed after it", "ANS typed", ["wait-answer", "typed", "5000"])
+        q.close("quorix.exe")
+        his = {k[1]: v for k, v in wq.read_ini(q.config).items() if k[1].startswith("HIS")}
+        check("quorix.exe: the received line is in the history (HIS2, before the line typed last)",
+              his.get("HIS2") == "ANS after-flood" and "spoofed" not in repr(his), repr(his))
     finally:
         if shell:
             shell.remove()
@@ -153,28 +128,21 @@ def scenario_exchange(native_exe, folder):
 
 # ---- inside a private network namespace ----------------------------------------------------
 
-def run_qrxsh_exe(build, folder, lines):
-    """qrxsh.exe under Wine with the lines as its input; its output lines."""
-    shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
-    shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
-    config = os.path.join(folder, "QRX_CORE.INI")
-    with open(config, "wb") as f:
-        f.write(b"[SYSTEM]\r\nVersion=0.50\r\n")
-    proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe"), wq.windows_path(config)],
-                          input="".join(line + "\n" for line in lines).encode("utf-8"),
-                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=180)
-    return [ln.unescape(f) for f in proc.stdout.decode("utf-8", "replace").splitlines()]
-
-
 def scenario_namespace(build, folder):
     capture = ln.Capture("0.0.0.0", 9001)
     peer = ln.Capture(LOOPBACK, 5001)
     try:
-        out = run_qrxsh_exe(build, folder, [
+        shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
+        shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
+        with open(os.path.join(folder, "QRX_CORE.INI"), "w") as f:
+            f.write(wq.CONFIG)
+        _, out = wq.qrxsh(folder, [
             "SET LINKIP 127.0.0.1", "SET LINKPORT 5001",
             "WOL 00-1A-2B-3C-4D-5E", "WOL 00-100-2B-FFFF-10000-ZZ", "WOL 001A2B3C4D5E",
-            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"])
-        answers = [line.split("\t")[2] for line in out if line.startswith("ANSWER\t")]
+            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"],
+            wq.windows_path(os.path.join(folder, "QRX_CORE.INI")))
+        answers = [ln.unescape(line.split("\t")[2]) for line in out
+                   if line.startswith("ANSWER\t")]
         packets = []
         while True:
             got = capture.next(timeout=2)
@@ -209,34 +177,15 @@ def main():
     wq.BUILD = sys.argv[1]
     wq.SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
     if sys.argv[2:] == ["--in-namespace"]:
-        folder = tempfile.mkdtemp(prefix="qrx-wine-link-ns-")
-        try:
-            scenario_namespace(wq.BUILD, folder)
-        except Exception as e:
-            check("scenario_namespace", False, f"{type(e).__name__}: {e}")
-        shutil.rmtree(folder, ignore_errors=True)
-    else:
-        native = os.path.join(sys.argv[2], "qrxsh")
-        for path in (os.path.join(wq.BUILD, "quorix.exe"), os.path.join(wq.BUILD, "qrxsh.exe"),
-                     os.path.join(wq.BUILD, "quorix_driver.exe"), native):
-            if not os.path.exists(path):
-                print(f"FAIL: {path} not found (build the windows and native presets)")
-                print("0 passed, 1 failed")
-                return 1
-        folder = tempfile.mkdtemp(prefix="qrx-wine-link-")
-        try:
-            scenario_exchange(native, folder)
-        except Exception as e:
-            check("scenario_exchange", False, f"{type(e).__name__}: {e}")
-        if wq.failed and os.path.exists(os.path.join(folder, "wine.log")):
-            with open(os.path.join(folder, "wine.log"), "rb") as f:
-                print("--- wine output\n" + f.read()[-1500:].decode("utf-8", "replace"))
-        shutil.rmtree(folder, ignore_errors=True)
-        # Sockets belong to the Wine server: a fresh one starts in the namespace and ends there.
-        ln.run_in_namespace([sys.executable, os.path.abspath(__file__), wq.BUILD,
-                             "--in-namespace"], prelude="wineserver -k 2>/dev/null;", timeout=400)
-    print(f"{wq.passed} passed, {wq.failed} failed")
-    return 0 if wq.failed == 0 else 1
+        return wq.run_scenarios((lambda folder: scenario_namespace(wq.BUILD, folder),),
+                                "qrx-wine-link-ns-", ("qrxsh.exe",))
+    # Sockets belong to the Wine server: a fresh one starts in the namespace and ends there.
+    ln.run_in_namespace([sys.executable, os.path.abspath(__file__), wq.BUILD, "--in-namespace"],
+                        prelude="wineserver -k 2>/dev/null;", timeout=400)
+    native = os.path.join(sys.argv[2], "qrxsh")
+    check("the native qrxsh is built", os.path.exists(native), native)
+    return wq.run_scenarios((lambda folder: scenario_exchange(native, folder),),
+                            "qrx-wine-link-", ("quorix.exe", "quorix_driver.exe", "qrxsh.exe"))
 
 
 if __name__ == "__main__":

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
-"""quorix.exe under Wine, driven from outside by quorix_driver.exe as a user would: the first
-start with its notice box, the caption and the start answer, lines typed and confirmed with
-Enter, history recall, EXIT and closing the window (both save the history), WAIT (the window
-stays responsive and the process idles), MBOX, and a start while hotkey_holder.exe holds the
-hot key Ctrl+Alt+Home.
+"""quorix.exe under Wine, driven from outside by quorix_driver.exe as a user would.
 
-Every scenario gets a fresh folder holding a copy of quorix.exe and DEF.MSG; the
-configuration file lies in the same folder and is named on the command line. The Wine
-prefix and display come from the caller (wine_env.sh). Prints one line per failed check and
-a summary "N passed, N failed"; the exit code is 1 when a check failed.
+Three starts: the first start with its notice box, lines with Enter, Tab completion, history
+recall and EXIT (which saves the history); a second run of that configuration that recalls it
+and is closed with the window's close; and a start while hotkey_holder.exe holds Ctrl+Alt+Home,
+which then takes the key, shows MBOX, runs the shell's file operations with its dialog, MCI's
+error text and WAIT (the window stays responsive and the process idles).
+
+Also the helpers of the other Wine scripts: Quorix (one quorix.exe in a folder of its own),
+Driver, check and the catalogue. The Wine prefix and display come from wine_env.sh.
 
 usage: wine_quorix.py WINDOWS_BUILD_DIR SOURCE_DIR
 """
@@ -21,10 +21,9 @@ import sys
 import tempfile
 import time
 
-PRODUCT = "quorix"
-VERSION = "0.50"
+PRODUCT, VERSION = "quorix", "0.50"
 CAPTION = f"{PRODUCT} Ver{VERSION} [--]"
-CAPTION_DIRECT = f"{PRODUCT} Ver{VERSION} [D-]"
+CONFIG = "[SYSTEM]\r\nVersion=0.50\r\n"
 WINDOW_MS = "60000"  # the first Wine program of a prefix can take long to come up
 
 BUILD = ""
@@ -46,15 +45,13 @@ def check(name, ok, detail=""):
 def unescape(text):
     """Undoes the driver's C-style escapes (\\\\ \\t \\r \\n \\xHH)."""
     named = {"\\": "\\", "t": "\t", "r": "\r", "n": "\n"}
-
-    def one(m):
-        return chr(int(m[1][1:], 16)) if len(m[1]) == 3 else named.get(m[1], m[1])
-    return re.sub(r"\\(x[0-9A-Fa-f]{2}|.)", one, text)
+    return re.sub(r"\\(x[0-9A-Fa-f]{2}|.)", lambda m: chr(int(m[1][1:], 16)) if len(m[1]) == 3
+                  else named.get(m[1], m[1]), text)
 
 
 def read_ini(path):
-    """{(SECTION, KEY): value} of an INI file in code page 932; {} when it does not exist.
-    Values read as the program reads them: outer blanks and one pair of quotes removed."""
+    """{(SECTION, KEY): value} of an INI file in code page 932, read as the program reads it
+    (outer blanks and one pair of quotes removed); {} when it does not exist."""
     values = {}
     if not os.path.exists(path):
         return values
@@ -75,8 +72,7 @@ def read_ini(path):
 
 
 def message(key, catalogue=None, **params):
-    """A catalogue message (of data/DEF.MSG unless another file is given) with answer
-    parameters (#A ...) filled in."""
+    """A message of data/DEF.MSG (or another catalogue) with #A ... filled in."""
     section, name = key.split("_", 1)
     text = read_ini(catalogue or os.path.join(SOURCE, "data", "DEF.MSG")).get((section, name), key)
     for letter, value in params.items():
@@ -88,448 +84,326 @@ def windows_path(path):
     return "Z:" + path.replace("/", "\\")
 
 
-def linux_children(pid):
-    children = []
-    for entry in os.listdir("/proc"):
-        if not entry.isdigit():
-            continue
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            if int(fields[1]) == pid:
-                children.append(int(entry))
-        except (OSError, IndexError, ValueError):
-            pass
-    return children
-
-
-def cmdline(pid):
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            return f.read().replace(b"\0", b" ").decode("utf-8", "replace")
-    except OSError:
-        return ""
+def descendants(pid):
+    """The Linux process and all its descendants, parents first."""
+    tree, todo = [], [pid]
+    while todo:
+        parent = todo.pop(0)
+        tree.append(parent)
+        for entry in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                with open(f"/proc/{entry}/stat") as f:
+                    if int(f.read().rsplit(")", 1)[1].split()[1]) == parent:
+                        todo.append(int(entry))
+            except (OSError, IndexError, ValueError):
+                pass
+    return tree
 
 
 def cpu_seconds(pid):
-    """User + system CPU time of a Linux process (all its threads), in seconds."""
+    """User + system CPU time of a Linux process, in seconds."""
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def driver_args(steps, pid=None):
-    args = ["wine", os.path.join(BUILD, "quorix_driver.exe")]
-    if pid:
-        args += ["--pid", str(pid)]
-    for i, step in enumerate(steps):
-        if i:
-            args.append("--")
-        args += list(step)
-    return args
-
-
 class Driver:
-    """One quorix_driver.exe run. Its output goes to files, not pipes: the first Wine program
-    of a prefix starts the Wine server and services, which inherit its handles and would
-    keep a pipe open long after the driver has ended."""
+    """One quorix_driver.exe run with steps. Its output goes to files, not pipes: the first
+    Wine program of a prefix starts Wine's services, which inherit its handles and would keep
+    a pipe open long after the driver has ended."""
 
     def __init__(self, steps, pid=None):
-        self.out = tempfile.TemporaryFile()
-        self.err = tempfile.TemporaryFile()
-        self.proc = subprocess.Popen(driver_args(steps, pid), stdin=subprocess.DEVNULL,
-                                     stdout=self.out, stderr=self.err)
+        args = ["wine", os.path.join(BUILD, "quorix_driver.exe")] + (["--pid", str(pid)] if pid
+                                                                      else [])
+        for i, step in enumerate(steps):
+            args += (["--"] if i else []) + list(step)
+        self.out, self.err = tempfile.TemporaryFile(), tempfile.TemporaryFile()
+        self.proc = subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=self.out,
+                                     stderr=self.err)
 
     def result(self, timeout=120):
         """(ok, output lines, error text) once the driver has ended."""
         try:
             self.proc.wait(timeout=timeout)
-            hung = False
         except subprocess.TimeoutExpired:
             self.proc.kill()
             self.proc.wait()
-            hung = True
+            return False, [], f"driver hung for {timeout} s"
         self.out.seek(0)
         self.err.seek(0)
         out = self.out.read().decode("utf-8", "replace").replace("\r\n", "\n").split("\n")[:-1]
         err = self.err.read().decode("utf-8", "replace").strip()
-        self.out.close()
-        self.err.close()
-        if hung:
-            return False, [], f"driver hung for {timeout} s; {err}"
         return self.proc.returncode == 0, [unescape(line) for line in out], err
 
 
 def drive(steps, pid=None, timeout=120):
-    """Runs one driver with the steps in order. Returns (ok, output lines, error text)."""
+    """Runs one driver with the steps in order: (ok, output lines, error text)."""
     return Driver(steps, pid).result(timeout)
 
 
 class Quorix:
-    """One quorix.exe under Wine, in a folder of its own."""
+    """One quorix.exe under Wine in a folder of its own, with DEF.MSG and the data files named
+    (data None: the folder holds the program already), and the configuration file
+    QRX_CORE.INI beside it (written when config is given)."""
 
-    def __init__(self, folder):
-        self.folder = folder
-        self.config = os.path.join(folder, "QRX_CORE.INI")
-        self.proc = None
-        self.wpid = None  # Windows process id, once the window is there
-        self.log = None
-
-    def prepare(self, config_text=None):
-        shutil.copy(os.path.join(BUILD, "quorix.exe"), self.folder)
-        shutil.copy(os.path.join(SOURCE, "data", "DEF.MSG"), self.folder)
-        if config_text is not None:
+    def __init__(self, folder, config=CONFIG, data=()):
+        self.folder, self.config = folder, os.path.join(folder, "QRX_CORE.INI")
+        self.proc = self.wpid = self.log = None
+        if data is not None:
+            for f in ["DEF.MSG", *data]:
+                shutil.copy(os.path.join(SOURCE, "data", f), folder)
+            shutil.copy(os.path.join(BUILD, "quorix.exe"), folder)
+        if config is not None:
             with open(self.config, "wb") as f:
-                f.write(config_text.encode("cp932"))
+                f.write(config.encode("cp932"))
 
-    def start(self):
+    def start(self, name, *first, box=False, args=None, cwd=None, caption=CAPTION):
+        """Starts the program and waits for its window and caption (after dismissing the
+        first-start box when one is expected, else making sure none comes), then runs the steps
+        `first` in the same driver: it is up before the program, so it sees the start answer
+        before the wipe. Returns the output of `first` (the box first, as TITLE<TAB>TEXT), or
+        None when this failed."""
+        steps = ([["dismiss-box", WINDOW_MS]] if box else []) + [["wait-window", WINDOW_MS]]
+        steps += ([] if box else [["no-box", "500"]]) + [["pid"], ["wait-caption", caption,
+                                                                    "5000"], *first]
+        driver = Driver(steps)
+        time.sleep(0.5)
         self.log = open(os.path.join(self.folder, "wine.log"), "ab")
-        self.proc = subprocess.Popen(
-            ["wine", os.path.join(self.folder, "quorix.exe"), windows_path(self.config)],
-            cwd=self.folder, stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        args = [windows_path(self.config)] if args is None else args
+        self.proc = subprocess.Popen(["wine", os.path.join(self.folder, "quorix.exe"), *args],
+                                     cwd=cwd or self.folder, stdin=subprocess.DEVNULL,
+                                     stdout=self.log, stderr=self.log)
+        ok, lines, err = driver.result(timeout=180)
+        if not check(f"{name}: the window comes with its caption", ok, err):
+            return None
+        self.wpid = int(lines[2 if box else 1])
+        return lines[:1] + lines[4:] if box else lines[3:]
 
-    def linux_pid(self):
-        """The Linux process that is quorix.exe: the one started, or one of its descendants."""
-        todo = [self.proc.pid]
-        while todo:
-            pid = todo.pop(0)
-            if "quorix.exe" in cmdline(pid):
-                return pid
-            todo += linux_children(pid)
-        return None
+    def steps(self, name, *steps, want=lambda out: True):
+        """Drives the window with the steps; checks that they succeed and want(output) holds.
+        Returns the output, or None when the check failed."""
+        ok, out, err = drive(steps, self.wpid)
+        return out if check(name, ok and want(out), err or repr(out)) else None
 
-    def ended(self, timeout):
-        """True when the process started ends within timeout seconds."""
+    def enter(self, name, line, *then, want=lambda out: True):
+        """Types a line, presses Enter and runs the further steps."""
+        return self.steps(name, ["type", line], ["key", "ENTER"], *then, want=want)
+
+    def ended(self, timeout=15):
         try:
             self.proc.wait(timeout=timeout)
             return True
         except subprocess.TimeoutExpired:
             return False
 
+    def close(self, name, *how):
+        """Closes the window (as the user does, or with the steps given); the process ends."""
+        self.steps(f"{name}: closing", *(how or [["close"]]), ["wait-gone", "15000"])
+        check(f"{name}: the process ends", self.ended())
+
+    def linux_pid(self):
+        """The Linux process that is quorix.exe: the one started, or one of its descendants."""
+        for pid in descendants(self.proc.pid):
+            try:
+                with open(f"/proc/{pid}/cmdline", "rb") as f:
+                    if b"quorix.exe" in f.read():
+                        return pid
+            except OSError:
+                pass
+        return None
+
     def stop(self):
         """Ends what this run started and is still running."""
-        if self.proc is None:
-            return
-        if self.proc.poll() is None:
-            pids = [self.proc.pid]
-            todo = [self.proc.pid]
-            while todo:
-                children = linux_children(todo.pop())
-                pids += children
-                todo += children
-            for pid in reversed(pids):
+        if self.proc is not None and self.proc.poll() is None:
+            for pid in reversed(descendants(self.proc.pid)):
                 try:
                     os.kill(pid, signal.SIGKILL)
                 except OSError:
                     pass
             self.proc.wait(timeout=10)
-        self.log.close()
+        if self.log:
+            self.log.close()
 
 
-def await_window(q, name, box_expected=False):
-    """Waits for the window (after answering the first-start box when expected) and checks
-    the caption and the start answer; returns False when the window did not come."""
-    steps = []
-    if box_expected:
-        steps.append(["dismiss-box", WINDOW_MS])
-    steps += [["wait-window", WINDOW_MS]]
-    if not box_expected:
-        steps.append(["no-box", "500"])
-    steps += [["pid"], ["wait-caption", CAPTION, "5000"],
-              ["wait-answer", message("SYSTEM_START", A=PRODUCT, B=VERSION), "5000"]]
-    # The driver is up before the program starts, so it sees the start answer before the
-    # wipe begins three seconds later.
-    driver = Driver(steps)
-    time.sleep(0.5)
-    q.start()
-    ok, lines, err = driver.result(timeout=180)
-    if not check(f"{name}: window, caption and start answer", ok, err):
-        return None
-    if box_expected:
-        want = windows_path(q.config) + "\rを新規作成しました"
-        check(f"{name}: first-start box text", lines[0] == want, f"{lines[0]!r} != {want!r}")
-        lines = lines[1:]
-    q.wpid = int(lines[1])
-    return lines
+def qrxsh(folder, lines, *args):
+    """qrxsh.exe of the folder with the lines as its input: (exit code, output lines)."""
+    with tempfile.TemporaryFile() as out:
+        proc = subprocess.run(["wine", os.path.join(folder, "qrxsh.exe"), *args], cwd=folder,
+                              input="".join(line + "\n" for line in lines).encode("utf-8"),
+                              stdout=out, stderr=subprocess.DEVNULL, timeout=180)
+        out.seek(0)
+        return proc.returncode, out.read().decode("utf-8", "replace").replace("\r\n",
+                                                                            "\n").split("\n")
 
 
-def enter(q, text, *then):
-    """Types a line, presses Enter and runs the further steps in the same driver."""
-    return drive([["type", text], ["key", "ENTER"]] + list(then), q.wpid)
+def history(q):
+    return {k[1]: v for k, v in read_ini(q.config).items() if k[1].startswith("HIS")}
 
 
-def expect(name, result):
-    ok, _, err = result
-    return check(name, ok, err)
-
-
-def close(q, name):
-    """Closes the window as the user does; the process must end."""
-    expect(f"{name}: close", drive([["close"], ["wait-gone", "15000"]], q.wpid))
-    check(f"{name}: process ends after close", q.ended(15))
-
-
-def scenario_first_start(folder):
-    q = Quorix(folder)
-    q.prepare()
+def scenario_lines_and_history(folder):
+    """The first start, lines, Tab and history, EXIT; a second run recalls and closes."""
+    start = ["wait-answer", message("SYSTEM_START", A=PRODUCT, B=VERSION), "5000"]
+    q = Quorix(folder, config=None)
     try:
-        if await_window(q, "first start", box_expected=True) is None:
+        out = q.start("first start", start, box=True)
+        if out is None:
             return
-        ini = read_ini(q.config)
-        check("first start: configuration created with Version=0.50",
-              ini.get(("SYSTEM", "VERSION")) == VERSION, repr(ini))
-        close(q, "first start")
-    finally:
-        q.stop()
-
-
-def scenario_lines_and_exit(folder):
-    """Lines with Enter, recall, EXIT; then a second run of the same configuration that is
-    closed with the window's close."""
-    q = Quorix(folder)
-    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
-    try:
-        if await_window(q, "lines") is None:
-            return
-        expect("ANS hello answers hello and empties the command box",
-               enter(q, "ANS hello", ["wait-answer", "hello", "5000"],
-                     ["wait-command-text", "", "2000"]))
-        expect("/D shows direct mode in the caption and answers MODE_DIRECT",
-               enter(q, "/D", ["wait-caption", CAPTION_DIRECT, "5000"],
-                     ["wait-answer", message("MODE_DIRECT"), "5000"]))
-        expect("Tab completes in the box (the box and the window leave it alone), Esc puts "
-               "back what was typed",
-               drive([["type", "SET cl"], ["key", "TAB"], ["wait-command-text", "SET CLIP", "3000"],
-                      ["key", "TAB"], ["wait-command-text", "SET CLIP ", "3000"],
-                      ["key", "TAB"], ["wait-command-text", "SET CLIPFLG ", "3000"],
-                      ["key", "ESC"], ["wait-command-text", "SET cl", "3000"],
-                      ["key", "UP"], ["key", "DOWN"], ["wait-command-text", "", "3000"]], q.wpid))
-        expect("Up recalls the newest line, Up again the one before, Down goes back to empty",
-               drive([["key", "UP"], ["wait-command-text", "/D", "3000"],
-                      ["key", "UP"], ["wait-command-text", "ANS hello", "3000"],
-                      ["key", "DOWN"], ["wait-command-text", "/D", "3000"],
-                      ["key", "DOWN"], ["wait-command-text", "", "3000"]], q.wpid))
-        expect("EXIT closes the window", enter(q, "EXIT", ["wait-gone", "15000"]))
-        check("EXIT ends the process", q.ended(15))
-        ini = read_ini(q.config)
+        want = "quorix\t" + windows_path(q.config) + "\rを新規作成しました"
+        check("first start: the box names the new configuration", out[0] == want, repr(out[0]))
+        check("first start: the configuration is created with Version=0.50",
+              read_ini(q.config).get(("SYSTEM", "VERSION")) == VERSION)
+        q.enter("ANS hello answers hello and empties the command box", "ANS hello",
+                ["wait-answer", "hello", "5000"], ["wait-command-text", "", "2000"])
+        q.enter("/D shows direct mode in the caption and answers MODE_DIRECT", "/D",
+                ["wait-caption", f"{PRODUCT} Ver{VERSION} [D-]", "5000"],
+                ["wait-answer", message("MODE_DIRECT"), "5000"])
+        tab = [["key", "TAB"], ["wait-command-text", "SET CLIP", "3000"], ["key", "TAB"],
+               ["wait-command-text", "SET CLIP ", "3000"], ["key", "TAB"],
+               ["wait-command-text", "SET CLIPFLG ", "3000"], ["key", "ESC"],
+               ["wait-command-text", "SET cl", "3000"]]
+        q.steps("Tab completes in the box, Esc puts back what was typed", ["type", "SET cl"],
+                *tab, ["key", "UP"], ["key", "DOWN"], ["wait-command-text", "", "3000"])
+        walk = [("UP", "/D"), ("UP", "ANS hello"), ("DOWN", "/D"), ("DOWN", "")]
+        q.steps("Up recalls the newest line, then the one before; Down goes back to empty",
+                *[s for key, line in walk for s in (["key", key], ["wait-command-text", line,
+                                                                   "3000"])])
+        q.close("EXIT", ["type", "EXIT"], ["key", "ENTER"])
+        his = history(q)
         check("EXIT saves the history (HIS2 the line before EXIT, HIS3 the one before)",
-              ini.get(("SYSTEM", "HIS2")) == "/D" and ini.get(("SYSTEM", "HIS3")) == "ANS hello"
-              and ("SYSTEM", "HIS4") not in ini, repr(ini))
+              his == {"HIS2": "/D", "HIS3": "ANS hello"}, repr(his))
     finally:
         q.stop()
 
-    q = Quorix(folder)
+    q = Quorix(folder, config=None)
     try:
-        if await_window(q, "second run") is None:
+        if q.start("second run", start) is None:
             return
         # Entry 1 is not stored: the first Up recalls it empty, the second the saved HIS2.
-        expect("second run: the second Up recalls the stored history",
-               drive([["key", "UP"], ["wait-command-text", "", "3000"],
-                      ["key", "UP"], ["wait-command-text", "/D", "3000"],
-                      ["key", "DOWN"], ["key", "DOWN"], ["wait-command-text", "", "3000"]],
-                     q.wpid))
-        expect("second run: two lines answer",
-               enter(q, "ANS one", ["wait-answer", "one", "5000"], ["type", "ANS two"],
-                     ["key", "ENTER"], ["wait-answer", "two", "5000"]))
-        close(q, "second run")
-        ini = read_ini(q.config)
-        his = {k[1]: v for k, v in ini.items() if k[0] == "SYSTEM" and k[1].startswith("HIS")}
+        q.steps("second run: the second Up recalls the stored history",
+                ["key", "UP"], ["wait-command-text", "", "3000"], ["key", "UP"],
+                ["wait-command-text", "/D", "3000"], ["key", "DOWN"], ["key", "DOWN"],
+                ["wait-command-text", "", "3000"])
+        q.enter("second run: two lines answer", "ANS one", ["wait-answer", "one", "5000"],
+                ["type", "ANS two"], ["key", "ENTER"], ["wait-answer", "two", "5000"])
+        q.close("second run")
+        his = history(q)
         check("closing saves the history like EXIT",
               his == {"HIS2": "ANS one", "HIS4": "/D", "HIS5": "ANS hello"}, repr(his))
     finally:
         q.stop()
 
 
-def scenario_wait(folder):
+def scenario_hot_key_box_files_wait(folder):
+    # hotkey_holder.exe holds Ctrl+Alt+Home until its input is closed; it says "held" first.
+    said = tempfile.TemporaryFile()
+    holder = subprocess.Popen(["wine", os.path.join(BUILD, "hotkey_holder.exe"), "3", "36"],
+                              stdin=subprocess.PIPE, stdout=said, stderr=subprocess.DEVNULL)
+
+    def release():
+        if not holder.stdin.closed:
+            holder.stdin.close()
+        try:
+            holder.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            holder.kill()
+            holder.wait()
+
     q = Quorix(folder)
-    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
+    with open(os.path.join(folder, "a b.txt"), "w") as f:
+        f.write("ab")
+    copy = os.path.join(folder, "c d.txt")
     try:
-        if await_window(q, "wait") is None:
+        for _ in range(600):  # the holder may be the first Wine program of the prefix
+            if os.fstat(said.fileno()).st_size or holder.poll() is not None:
+                break
+            time.sleep(0.2)
+        state = os.pread(said.fileno(), 64, 0).decode("ascii", "replace").strip()
+        if not check("the holder has Ctrl+Alt+Home", state == "held", repr(state)):
             return
+        if q.start("hot key taken: start-up says Ctrl+Alt+Home could not be registered",
+                   ["wait-answer", message("ACTIVEKEY_ERR", A="Ctrl+Alt+Home"), "10000"]) is None:
+            return
+        release()
+        q.enter("once the holder has gone, SET ACTIVEKEY 3 36 registers it", "SET ACTIVEKEY 3 36",
+                ["wait-answer", message("ACTIVEKEY_SET", A="3 36"), "5000"])
+
+        q.enter("MBOX hi: a box with title quorix and text hi, MBOX hello world: title world; "
+                "then the window runs lines", "MBOX hi", ["dismiss-box", "10000"],
+                ["type", "MBOX hello world"], ["key", "ENTER"], ["dismiss-box", "10000"],
+                ["type", "ANS after"], ["key", "ENTER"], ["wait-answer", "after", "5000"],
+                want=lambda out: out == ["quorix\thi", "world\thello", "after"])
+
+        q.enter('COPY "a b.txt" "c d.txt" answers SHFO_0', 'COPY "a b.txt" "c d.txt"',
+                ["wait-answer", message("SHFO_0"), "15000"])
+        check("the copy is there", os.path.isfile(copy) and open(copy).read() == "ab")
+        q.enter("DEL without flags waits for the shell's delete confirmation; cancelled, it "
+                "answers SHFO_1223", 'DEL "c d.txt"', ["dismiss-box", "20000"],
+                ["wait-answer", message("SHFO_1223"), "10000"],
+                want=lambda out: out[0].startswith("ファイルの削除の確認\t"))
+        check("the cancelled delete kept the file", os.path.isfile(copy))
+        q.enter("DEL with flags 20 deletes without asking", 'DEL "c d.txt" 20',
+                ["wait-answer", message("SHFO_0"), "15000"], ["no-box", "500"])
+        check("the file is gone", not os.path.exists(copy))
+        q.enter("COPY of a missing file answers Wine's 1026 as not found; text fits the line",
+                "COPY none.txt x.txt", ["wait-answer", message("SHFO_1026"), "15000"],
+                ["type", "ANS gjpqyあ -1"], ["key", "ENTER"], ["wait-answer", "gjpqyあ", "5000"],
+                ["text-fit", "answer"])
+        bare = message("MCI_ERR", A="", B="292")
+        q.enter("MCI FOO answers MCI_ERR with 292 and Wine's description", "MCI FOO",
+                ["wait-answer", "--contains", bare, "5000"], want=lambda out: len(out[0]) > len(bare))
+
         pid = q.linux_pid()
-        if not check("wait: the Linux process of quorix.exe is found", pid is not None):
+        if not check("the Linux process of quorix.exe is found", pid is not None):
             return
-        waiting = message("WAIT_WAIT", A="6")
         # The time is taken before Enter, so the measured wait can only come out longer.
-        ok, out, err = drive([["type", "WAIT 6"], ["stamp"], ["key", "ENTER"],
-                              ["wait-answer", waiting, "3000"]], q.wpid)
-        if not check("WAIT 6 shows the wait answer", ok, err):
+        out = q.steps("WAIT 6 shows the wait answer", ["type", "WAIT 6"], ["stamp"],
+                      ["key", "ENTER"], ["wait-answer", message("WAIT_WAIT", A="6"), "3000"])
+        if out is None:
             return
         began = float(out[0])
         # Nobody disturbs the process for 2.5 s: its CPU time then is the wait's own.
         cpu_before, wall_before = cpu_seconds(pid), time.time()
         time.sleep(2.5)
         cpu = cpu_seconds(pid) - cpu_before
-        share = cpu / (time.time() - wall_before)
-        print(f"note: during WAIT quorix.exe used {cpu:.2f} s CPU in 2.5 s")
-        check(f"WAIT uses almost no CPU ({cpu:.2f} s in 2.5 s)", share < 0.15)
-        ok, out, err = drive([["ping", "5", "100", "1000"],
-                              ["type", "ANS inner -1"], ["key", "ENTER"],
-                              ["wait-answer", "inner", "2000"],
-                              ["wait-answer", "", "10000"], ["stamp"]], q.wpid)
-        if check("during WAIT the window answers WM_GETTEXT within a second and runs a "
-                 "typed line; the wait then clears the answer", ok, err):
+        check(f"WAIT uses almost no CPU ({cpu:.2f} s in 2.5 s)",
+              cpu / (time.time() - wall_before) < 0.15)
+        out = q.enter("during WAIT the window answers WM_GETTEXT within a second and runs a "
+                      "typed line; the wait then clears the answer", "ANS inner -1",
+                      ["ping", "5", "100", "1000"], ["wait-answer", "inner", "2000"],
+                      ["wait-answer", "", "10000"], ["stamp"])
+        if out is not None:
             took = float(out[-1]) - began
             check(f"WAIT 6 lasts six seconds (took {took:.2f} s)", 5.9 <= took <= 12)
-        close(q, "wait")
+        q.close("hot key, box, files and wait")
     finally:
+        release()
         q.stop()
-
-
-def scenario_mbox(folder):
-    q = Quorix(folder)
-    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
-    try:
-        if await_window(q, "mbox") is None:
-            return
-        ok, out, err = enter(q, "MBOX hi", ["box", "10000"], ["dismiss-box", "5000"])
-        if check("MBOX hi shows a box", ok, err):
-            check("MBOX hi: title quorix, text hi", out[0] == "quorix\thi", repr(out[0]))
-        ok, out, err = enter(q, "MBOX hello world", ["dismiss-box", "10000"])
-        check("MBOX hello world: text hello", ok and out == ["hello"], err or repr(out))
-        expect("after the box the window runs lines again",
-               enter(q, "ANS after", ["wait-answer", "after", "5000"]))
-        close(q, "mbox")
-    finally:
-        q.stop()
-
-
-CTRL_ALT, HOME = "3", "36"
-
-
-class Holder:
-    """hotkey_holder.exe holding a combination until its input is closed."""
-
-    def __init__(self, folder):
-        self.out_path = os.path.join(folder, "holder.out")
-        self.out = open(self.out_path, "wb")
-        self.proc = subprocess.Popen(
-            ["wine", os.path.join(BUILD, "hotkey_holder.exe"), CTRL_ALT, HOME, "300"],
-            stdin=subprocess.PIPE, stdout=self.out, stderr=subprocess.DEVNULL)
-
-    def state(self, timeout):
-        """'held', 'refused ERROR' or '' when the holder said nothing within timeout seconds."""
-        end = time.time() + timeout
-        while time.time() < end:
-            with open(self.out_path, "rb") as f:
-                text = f.read().decode("ascii", "replace").strip()
-            if text:
-                return text
-            time.sleep(0.2)
-        return ""
-
-    def release(self):
-        if self.proc.poll() is None:
-            self.proc.stdin.close()
-            try:
-                self.proc.wait(timeout=30)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-        self.out.close()
-
-
-def scenario_hot_key_taken(folder):
-    holder = Holder(folder)
-    q = Quorix(folder)
-    try:
-        state = holder.state(120)
-        if not check("the holder has Ctrl+Alt+Home", state == "held", repr(state)):
-            return
-        q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
-        refused = message("ACTIVEKEY_ERR", A="Ctrl+Alt+Home")
-        driver = Driver([["wait-window", WINDOW_MS], ["pid"],
-                         ["wait-answer", refused, "10000"]])
-        time.sleep(0.5)
-        q.start()
-        ok, lines, err = driver.result(timeout=180)
-        if not check("start-up says that Ctrl+Alt+Home could not be registered", ok, err):
-            return
-        q.wpid = int(lines[1])
-        holder.release()
-        expect("once the holder has gone, SET ACTIVEKEY 3 36 registers it",
-               enter(q, "SET ACTIVEKEY 3 36",
-                     ["wait-answer", message("ACTIVEKEY_SET", A="3 36"), "5000"]))
-        close(q, "hot key")
-    finally:
-        holder.release()
-        q.stop()
-
-
-def scenario_files(folder):
-    """The shell's file operation from the window: its own confirmation dialog, a cancel in
-    it, flags that skip it, and MCI's own error text."""
-    q = Quorix(folder)
-    q.prepare("[SYSTEM]\r\nVersion=0.50\r\n")
-    with open(os.path.join(folder, "a b.txt"), "w") as f:
-        f.write("ab")
-    copy = os.path.join(folder, "c d.txt")
-    try:
-        if await_window(q, "files") is None:
-            return
-        expect('COPY "a b.txt" "c d.txt" answers SHFO_0',
-               enter(q, 'COPY "a b.txt" "c d.txt"', ["wait-answer", message("SHFO_0"), "15000"]))
-        check("the copy is there", os.path.isfile(copy) and open(copy).read() == "ab")
-        ok, out, err = enter(q, 'DEL "c d.txt"', ["box", "20000"], ["dismiss-box", "5000"],
-                             ["wait-answer", message("SHFO_1223"), "10000"])
-        if check("DEL without flags waits for the shell's question; cancelled, it answers "
-                 "SHFO_1223", ok, err):
-            check("the question is the shell's delete confirmation",
-                  out[0].startswith("ファイルの削除の確認\t"), repr(out[0]))
-        check("the cancelled delete kept the file", os.path.isfile(copy))
-        expect("DEL with flags 20 deletes without asking",
-               enter(q, 'DEL "c d.txt" 20', ["wait-answer", message("SHFO_0"), "15000"],
-                     ["no-box", "500"]))
-        check("the file is gone", not os.path.exists(copy))
-        expect("MOVE without destination answers code 1",
-               enter(q, "MOVE a.txt", ["wait-answer", message("SHFO_1"), "5000"]))
-        expect("COPY of a missing file answers Wine's 1026 as not found; text fits the line",
-               enter(q, "COPY none.txt x.txt", ["wait-answer", message("SHFO_1026"), "15000"],
-                     ["type", "ANS gjpqyあ -1"], ["key", "ENTER"],
-                     ["wait-answer", "gjpqyあ", "5000"], ["text-fit", "answer"]))
-        ok, out, err = enter(q, "MCI FOO", ["wait-answer", "--contains",
-                                            message("MCI_ERR", A="", B="292"), "5000"])
-        check("MCI FOO answers MCI_ERR with 292 and Wine's description",
-              ok and len(out[0]) > len(message("MCI_ERR", A="", B="292")), err or repr(out))
-        close(q, "files")
-    finally:
-        q.stop()
-
-
-def main():
-    global BUILD, SOURCE
-    BUILD, SOURCE = sys.argv[1], sys.argv[2]
-    return run_scenarios((scenario_first_start, scenario_lines_and_exit, scenario_wait,
-                          scenario_mbox, scenario_hot_key_taken, scenario_files),
-                         "qrx-wine-quorix-",
-                         ("quorix.exe", "quorix_driver.exe", "hotkey_holder.exe"))
 
 
 def run_scenarios(scenarios, prefix, programs=("quorix.exe", "quorix_driver.exe")):
-    """Runs each scenario in a fresh folder whose name starts with prefix, once the programs
-    are built; shows the end of the Wine output of a scenario with failures, prints the
-    summary; returns the exit code."""
-    for name in programs:
-        if not os.path.exists(os.path.join(BUILD, name)):
-            print(f"FAIL: {os.path.join(BUILD, name)} not found (build the windows preset)")
-            print("0 passed, 1 failed")
-            return 1
+    """Runs each scenario in a fresh folder, once the programs are built; shows the end of
+    the Wine output of a scenario with failures; prints the summary; returns the exit code."""
+    missing = [p for p in programs if not os.path.exists(os.path.join(BUILD, p))]
+    if not check("the programs are built (windows preset)", not missing, repr(missing)):
+        scenarios = ()
     for scenario in scenarios:
         folder = tempfile.mkdtemp(prefix=prefix)
         before = failed
         try:
             scenario(folder)
         except Exception as e:  # a broken scenario is one failure, the others still run
-            check(scenario.__name__, False, f"{type(e).__name__}: {e}")
-        if failed != before and os.path.exists(os.path.join(folder, "wine.log")):
-            with open(os.path.join(folder, "wine.log"), "rb") as f:
-                tail = f.read()[-1500:].decode("utf-8", "replace").strip()
-            if tail:
-                print(f"--- wine output of {scenario.__name__}\n{tail}")
+            check(getattr(scenario, "__name__", "scenario"), False, f"{type(e).__name__}: {e}")
+        log = os.path.join(folder, "wine.log")
+        if failed != before and os.path.exists(log):
+            with open(log, "rb") as f:
+                print(f"--- wine output\n{f.read()[-1500:].decode('utf-8', 'replace').strip()}")
         shutil.rmtree(folder, ignore_errors=True)
     print(f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    BUILD, SOURCE = sys.argv[1], sys.argv[2]
+    sys.exit(run_scenarios((scenario_lines_and_history, scenario_hot_key_box_files_wait),
+                           "qrx-wine-quorix-",
+                           ("quorix.exe", "quorix_driver.exe", "hotkey_holder.exe")))

@@ -15,18 +15,19 @@
 #include <QTimer>
 
 #include <unistd.h>
+#include <memory>
 #include <string>
 
 #include "app/startup.h"
 #include "base/text.h"
 #include "core/config_paths.h"
 #include "core/context.h"
-#include "interpreter/answer.h"
 #include "interpreter/dispatcher.h"
 #include "interpreter/keys.h"
 #include "ui/main_window.h"
 #include "ui/popup_boxes.h"
 #include "ui/qt/global_keys.h"
+#include "ui/qt/portal_shortcuts.h"
 #include "ui/qt/qt_balloon.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_platform.h"
@@ -137,7 +138,22 @@ int main(int argc, char** argv) {
                        [&] { host.Guard([&] { window.OnHotKey(qrx::kActiveKeyId); }); });
   });
   os.AttachKeys(&keys);
-  surface.Attach(&window, &keys);
+  // In a Wayland session X key grabs see only keys typed into X windows: the hot key is
+  // asked of the desktop's shortcuts portal where it has one, and is not available where it
+  // has none (the start-up answer says how to bind quorix --show instead).
+  const bool wayland = QGuiApplication::platformName() == QStringLiteral("wayland") ||
+                       qEnvironmentVariable("XDG_SESSION_TYPE") == QStringLiteral("wayland");
+  std::unique_ptr<qrx::PortalShortcuts> portal;
+  if (wayland && qrx::PortalShortcuts::Offered()) {
+    portal = std::make_unique<qrx::PortalShortcuts>(
+        [&] { host.Guard([&] { window.OnHotKey(qrx::kActiveKeyId); }); },
+        [&] {
+          surface.PortalRefused();
+          host.Guard([&] { qrx::ActiveKeyRefusedLater(ctx); });
+        });
+    surface.AttachPortal(portal.get());
+  }
+  surface.Attach(&window, wayland ? nullptr : &keys);
   host.Attach(&window, &surface);
   surface.OnEveryTick([&] {
     host.ResumeSocket();
@@ -160,13 +176,6 @@ int main(int argc, char** argv) {
 
   try {
     qrx::StartUp(ctx, argument, &skins, qrx::ToU16(data));
-    if (!keys.Available() && ctx.settings.debug != 1) {
-      // Where no program may grab keys (Wayland), the desktop's own shortcut settings can.
-      qrx::ShowAnswer(ctx,
-                      u"ホットキーはこのデスクトップでは使えません。"
-                      u"デスクトップのショートカット設定で quorix --show を割り当ててください",
-                      ctx.answer.error_time);
-    }
   } catch (const qrx::AppEnding&) {
     return 0;  // the start-up alias ended the program
   }

@@ -20,6 +20,7 @@
 #include "ui/layout.h"
 #include "ui/main_window.h"
 #include "ui/qt/global_keys.h"
+#include "ui/qt/portal_shortcuts.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_text.h"
 
@@ -351,11 +352,23 @@ void QtWindow::InsertIntoCommandBox(std::u16string_view text) {
 }
 
 bool QtWindow::RegisterHotKey(int32_t, uint32_t modifiers, uint32_t virtual_key) {
+  if (portal_ != nullptr) {
+    // Asked anew on every change: the desktop answers later, a refusal through PortalRefused.
+    portal_refused_ = false;
+    portal_->Bind(modifiers, virtual_key);
+    return true;
+  }
   return keys_ != nullptr && keys_->GrabHotKey(modifiers, virtual_key);
 }
 
 void QtWindow::UnregisterHotKey(int32_t) {
+  if (portal_ != nullptr) portal_->Unbind();
   if (keys_ != nullptr) keys_->UngrabHotKey();
+}
+
+bool QtWindow::HotKeysAvailable() {
+  if (portal_ != nullptr) return !portal_refused_;
+  return keys_ != nullptr && keys_->Available();
 }
 
 bool QtWindow::AddTrayIcon(std::u16string_view tooltip) {

@@ -23,6 +23,7 @@ namespace qrx {
 
 class GlobalKeys;
 class MainWindow;
+class PortalShortcuts;
 class QtUiHost;
 struct DropData;
 
@@ -33,6 +34,10 @@ class QtWindow : public QWidget, public WindowSurface, public SkinSurface {
 
   // The shared logic the events go to; `keys`: the system-wide keys (may be unavailable).
   void Attach(MainWindow* logic, GlobalKeys* keys);
+  // Where keys cannot be grabbed (Wayland): the hot key is asked of the desktop's portal.
+  void AttachPortal(PortalShortcuts* portal) { portal_ = portal; }
+  // The portal did not bind the hot key it was asked for.
+  void PortalRefused() { portal_refused_ = true; }
   // Runs on every tick after the shared one (the socket, the function-key grabs).
   void OnEveryTick(std::function<void()> work) { after_tick_ = std::move(work); }
   // Brings the window to the front with the focus in the command box (the hot key and a
@@ -61,6 +66,7 @@ class QtWindow : public QWidget, public WindowSurface, public SkinSurface {
   void InsertIntoCommandBox(std::u16string_view text) override;
   bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t virtual_key) override;
   void UnregisterHotKey(int32_t id) override;
+  bool HotKeysAvailable() override;
   bool AddTrayIcon(std::u16string_view tooltip) override;
   void SetTrayTooltip(std::u16string_view tooltip) override;
   void DeleteTrayIcon() override;
@@ -92,6 +98,8 @@ class QtWindow : public QWidget, public WindowSurface, public SkinSurface {
   QtUiHost& host_;
   MainWindow* logic_ = nullptr;
   GlobalKeys* keys_ = nullptr;
+  PortalShortcuts* portal_ = nullptr;
+  bool portal_refused_ = false;
   QLineEdit* command_;
   QLineEdit* answer_;
   QTimer tick_;

@@ -78,68 +78,45 @@ def wine_rewrite_matches(ours, wine):
 
 
 def file_bytes(payload):
-    if payload == "missing":
-        return None
-    if payload == "empty":
-        return b""
-    return bytes.fromhex(payload)
+    return b"" if payload == "empty" else bytes.fromhex(payload)
 
 
 def main(argv):
     if len(argv) != 3:
         print(__doc__)
         return 2
-    ours = read_records(argv[1])
-    wine = read_records(argv[2])
+    ours, wine = read_records(argv[1]), read_records(argv[2])
     failures, rewrites, known, reads, files = [], [], [], 0, 0
-    marked = {}  # script line of an operation -> reason
-    pending_reason = None
-    for i in range(max(len(ours), len(wine))):
-        if i >= len(ours) or i >= len(wine):
-            failures.append(f"output ends early: native {len(ours)} lines, wine {len(wine)}")
-            break
-        (step, kind, payload), (wstep, wkind, wpayload) = ours[i], wine[i]
+    marked, reason = {}, None  # script line of an operation -> why it may differ
+    if len(ours) != len(wine):
+        failures.append(f"output lengths differ: native {len(ours)} lines, wine {len(wine)}")
+    for (step, kind, payload), (wstep, wkind, wpayload) in zip(ours, wine):
         if (step, kind) != (wstep, wkind):
-            failures.append(f"line {step}: native printed {kind}, wine printed {wkind} (line {wstep})")
+            failures.append(f"line {step}: native printed {kind}, wine {wkind} (line {wstep})")
             break
         if kind == "known-difference":
-            pending_reason = payload
+            reason = payload
             continue
-        if pending_reason is not None and kind != "file":
-            marked[step] = pending_reason
-            pending_reason = None
-        if kind == "file":
-            files += 1
-            if payload == wpayload:
-                continue
-            a, b = file_bytes(payload), file_bytes(wpayload)
-            if a is not None and b is not None and wine_rewrite_matches(a, b):
-                rewrites.append(step)
-                continue
+        if reason is not None and kind != "file":
+            marked[step], reason = reason, None
+        files += kind == "file"
+        reads += kind != "file"
+        if payload == wpayload:
+            continue
+        if kind == "file" and "missing" not in (payload, wpayload) and \
+                wine_rewrite_matches(file_bytes(payload), file_bytes(wpayload)):
+            rewrites.append(step)
+        elif step in marked:
+            known.append(f"line {step} ({kind}): {marked[step]}")
         else:
-            reads += 1
-            if payload == wpayload:
-                continue
-        if step in marked:
-            known.append(f"line {step} ({kind}): {marked[step]}\n"
-                         f"      native: {payload}\n      wine:   {wpayload}")
-            continue
-        failures.append(f"line {step} {kind} differs\n"
-                        f"      native: {payload}\n      wine:   {wpayload}")
-
+            failures.append(f"line {step} {kind} differs\n      native: {payload}\n"
+                            f"      wine:   {wpayload}")
     steps = len({s for s, k, _ in ours if k != "known-difference"})
     print(f"ini differential: {steps} operations, {reads} results and {files} file states compared")
     print(f"  Wine rewrote the whole file where Windows edits one line: {len(rewrites)} steps "
           f"(script lines {', '.join(map(str, rewrites)) or '-'})")
-    print(f"  known differences: {len(known)}")
-    for k in known:
-        print("    " + k)
-    agreed = sorted(set(marked) - {int(k.split()[1]) for k in known})
-    if agreed:
-        print(f"  marked as known differences but agreed: script lines {', '.join(map(str, agreed))}")
-    print(f"  failures: {len(failures)}")
-    for f in failures:
-        print("    " + f)
+    print(f"  known differences: {len(known)}" + "".join("\n    " + k for k in known))
+    print(f"  failures: {len(failures)}" + "".join("\n    " + f for f in failures))
     return 1 if failures else 0
 
 

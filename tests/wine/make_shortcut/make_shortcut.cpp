@@ -4,13 +4,17 @@
 //   make_shortcut remove NAME
 //   make_shortcut touch FILE                      writes FILE (what the target does)
 #ifdef _WIN32
+// clang-format off
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
+// clang-format on
 
 #include <cstdio>
 #include <string>
+
+#include "platform/win32/scoped_win.h"
 
 namespace {
 
@@ -21,21 +25,16 @@ std::wstring ShortcutPath(const wchar_t* name) {
 }
 
 int Create(const wchar_t* name, const wchar_t* target, const wchar_t* arguments) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
-  IShellLinkW* link = nullptr;
-  IPersistFile* file = nullptr;
-  int rc = 4;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link))) &&
-      SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetArguments(arguments)) &&
-      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-      SUCCEEDED(file->Save(ShortcutPath(name).c_str(), TRUE))) {
-    rc = 0;
-  }
-  if (file != nullptr) file->Release();
-  if (link != nullptr) link->Release();
-  CoUninitialize();
-  return rc;
+  const qrx::win32::ScopedComInit com;
+  qrx::win32::ComPtr<IShellLinkW> link;
+  qrx::win32::ComPtr<IPersistFile> file;
+  return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                    link.PutVoid())) &&
+                 SUCCEEDED(link->SetPath(target)) && SUCCEEDED(link->SetArguments(arguments)) &&
+                 SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.PutVoid())) &&
+                 SUCCEEDED(file->Save(ShortcutPath(name).c_str(), TRUE))
+             ? 0
+             : 4;
 }
 
 }  // namespace
@@ -47,16 +46,12 @@ int main() {
   const std::wstring mode = argv[1];
   if (mode == L"create" && argc == 5) return Create(argv[2], argv[3], argv[4]);
   if (mode == L"remove") return DeleteFileW(ShortcutPath(argv[2]).c_str()) ? 0 : 5;
-  if (mode == L"touch") {
-    FILE* f = _wfopen(argv[2], L"w");
-    if (f == nullptr) return 6;
-    std::fputs("ran\n", f);
-    std::fclose(f);
-    return 0;
-  }
-  return 2;
+  FILE* f = mode == L"touch" ? _wfopen(argv[2], L"w") : nullptr;
+  return f != nullptr && std::fputs("ran\n", f) >= 0 && std::fclose(f) == 0 ? 0 : 2;
 }
 #else
 // Windows only: shortcuts are the Windows shell's.
-int main() { return 2; }
+int main() {
+  return 2;
+}
 #endif

@@ -1,41 +1,34 @@
 // Reads and drives quorix's main window from another process, the way accessibility tools
-// do: finds the top-level window of class "QuorixMain", reads its caption, its command box
-// (control id 1001) and its answer line (id 1002), puts keys into the command box, closes the
-// window, and finds and answers the process's message boxes, balloon and popup boxes.
+// do: the top-level window of class "QuorixMain", its caption, its command box (id 1001) and
+// answer line (id 1002), and the process's message boxes, balloon and popup boxes.
 //
 // usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]...
-// --pid limits the windows to one Windows process; the commands and their arguments are the
-// rows of kCommands below (MS is a time limit in milliseconds). "The process" of the box
-// commands: --pid when given, else the process of the QuorixMain window and every process
-// whose program file is quorix.exe.
+// The commands are the rows of kCommands (MS is a time limit in milliseconds); the first that
+// fails ends the run. --pid limits the windows to one Windows process.
 //
-// Keys are posted to the command box as the keyboard delivers them (WM_KEYDOWN with its scan
-// code, then the key-up); the window's message loop runs TranslateMessage on them, which makes
-// the WM_CHAR (Enter's "\r"), so every way a window can watch keys sees what a real key press
-// gives. Posted keys reach the box whatever window has the focus, and they stay in order with
-// the characters "type" posts, as an input method delivers them.
+// Keys are posted as the keyboard delivers them (WM_KEYDOWN with its scan code, then the
+// key-up), so the window's TranslateMessage makes the WM_CHAR as for a real key press; they
+// stay in order with the characters "type" posts, as an input method delivers them.
 //
-// Output is UTF-8, one line per result; control characters and backslashes are escaped as
-// C does (\\ \t \r \n \xHH), so "\r" in a text shows as the two characters \r.
+// Output is UTF-8, one line per result, control characters and backslashes escaped as C does.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
 #ifdef _WIN32
-// <windows.h> must come before the headers that build on it.
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
-#include <tlhelp32.h>
 // clang-format on
 #endif
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
 #ifdef _WIN32
+#include "platform/win32/scoped_win.h"
 #include "ui/layout.h"
 #include "ui/win32/balloon_window.h"
 #include "ui/win32/japanese_font.h"
@@ -55,20 +48,20 @@ namespace {
 
 constexpr int kCommandBoxId = 1001;
 constexpr int kAnswerLineId = 1002;
-constexpr DWORD kPollMs = 10;
 constexpr UINT kReadTimeoutMs = 5000;
 
 enum Exit { kOk = 0, kFailed = 1, kUsage = 2, kNoWindow = 3 };
 
-DWORD g_pid = 0;  // --pid, 0 for any
+using Args = std::vector<std::wstring>;
+struct UsageError {};
 
 std::string Narrow(const std::wstring& w) {
   return qrx::Utf16ToUtf8(std::u16string(w.begin(), w.end()));
 }
 
 std::string Escape(const std::wstring& text) {
-  std::wstring plain;
   std::string out;
+  std::wstring plain;
   for (const wchar_t c : text) {
     const char* named = c == L'\\'   ? "\\\\"
                         : c == L'\t' ? "\\t"
@@ -79,24 +72,30 @@ std::string Escape(const std::wstring& text) {
       plain += c;
       continue;
     }
-    out += Narrow(plain);
-    plain.clear();
     char hex[8];
     std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
-    out += named != nullptr ? named : hex;
+    out += Narrow(plain) + (named != nullptr ? named : hex);
+    plain.clear();
   }
   return out + Narrow(plain);
 }
 
-void Print(const std::string& line) {
+int Print(const std::string& line) {
   std::fputs((line + "\n").c_str(), stdout);
   std::fflush(stdout);
+  return kOk;
 }
 
 int Fail(const std::string& line) {
   std::fputs(("quorix_driver: " + line + "\n").c_str(), stderr);
   std::fflush(stderr);
   return kFailed;
+}
+
+std::string Hex(unsigned long value, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%0*lX", digits, value);
+  return text;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -111,8 +110,7 @@ DWORD ProcessOf(HWND hwnd) {
   return pid;
 }
 
-// Text of another process's window without sending it a message (the caption the system
-// keeps), so that a busy window cannot block the read.
+// The caption the system keeps: read without a message, so a busy window cannot block it.
 std::wstring StoredText(HWND hwnd) {
   std::wstring text(4096, L'\0');
   const int n = InternalGetWindowText(hwnd, text.data(), static_cast<int>(text.size()));
@@ -120,15 +118,13 @@ std::wstring StoredText(HWND hwnd) {
   return text;
 }
 
-// WM_GETTEXT through the window's own thread: the text a control really holds. Fails when
-// the thread does not answer within timeout_ms.
+// WM_GETTEXT through the window's own thread: what a control really holds.
 bool SentText(HWND hwnd, UINT timeout_ms, std::wstring* text) {
-  DWORD_PTR length = 0;
+  DWORD_PTR length = 0, copied = 0;
   if (SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, timeout_ms, &length) == 0) {
     return false;
   }
   std::wstring buffer(length + 64, L'\0');
-  DWORD_PTR copied = 0;
   if (SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
                           SMTO_NORMAL, timeout_ms, &copied) == 0) {
     return false;
@@ -138,141 +134,6 @@ bool SentText(HWND hwnd, UINT timeout_ms, std::wstring* text) {
   return true;
 }
 
-struct MainSearch {
-  HWND visible = nullptr;
-  HWND any = nullptr;
-};
-
-BOOL CALLBACK CollectMain(HWND hwnd, LPARAM param) {
-  auto* found = reinterpret_cast<MainSearch*>(param);
-  if (ClassOf(hwnd) != L"QuorixMain") return TRUE;
-  if (g_pid != 0 && ProcessOf(hwnd) != g_pid) return TRUE;
-  if (found->any == nullptr) found->any = hwnd;
-  if (found->visible == nullptr && IsWindowVisible(hwnd)) found->visible = hwnd;
-  return TRUE;
-}
-
-// The main window: a visible one when there is one, else any (a hidden window still answers).
-HWND FindMain(bool visible_only) {
-  MainSearch found;
-  EnumWindows(CollectMain, reinterpret_cast<LPARAM>(&found));
-  if (found.visible != nullptr) return found.visible;
-  return visible_only ? nullptr : found.any;
-}
-
-std::vector<DWORD> QuorixProcesses() {
-  std::vector<DWORD> pids;
-  if (g_pid != 0) {
-    pids.push_back(g_pid);
-    return pids;
-  }
-  if (HWND main = FindMain(false)) pids.push_back(ProcessOf(main));
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot != INVALID_HANDLE_VALUE) {
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-      if (lstrcmpiW(entry.szExeFile, L"quorix.exe") == 0) pids.push_back(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-  }
-  return pids;
-}
-
-struct BoxSearch {
-  std::vector<DWORD> pids;
-  HWND box = nullptr;
-};
-
-BOOL CALLBACK CollectBox(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<BoxSearch*>(param);
-  if (!IsWindowVisible(hwnd) || ClassOf(hwnd) != L"#32770") return TRUE;
-  const DWORD pid = ProcessOf(hwnd);
-  for (const DWORD p : search->pids) {
-    if (p == pid) {
-      search->box = hwnd;
-      return FALSE;
-    }
-  }
-  return TRUE;
-}
-
-HWND FindBox() {
-  BoxSearch search;
-  search.pids = QuorixProcesses();
-  if (search.pids.empty()) return nullptr;
-  EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
-  return search.box;
-}
-
-BOOL CALLBACK FirstTextStatic(HWND hwnd, LPARAM param) {
-  if (lstrcmpiW(ClassOf(hwnd).c_str(), L"Static") != 0) return TRUE;
-  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  if ((style & SS_TYPEMASK) == SS_ICON) return TRUE;
-  std::wstring text;
-  if (!SentText(hwnd, kReadTimeoutMs, &text) || text.empty()) return TRUE;
-  *reinterpret_cast<std::wstring*>(param) = text;
-  return FALSE;
-}
-
-std::wstring BoxText(HWND box) {
-  std::wstring text;
-  EnumChildWindows(box, FirstTextStatic, reinterpret_cast<LPARAM>(&text));
-  return text;
-}
-
-// Polls until ready() holds or timeout_ms has passed.
-template <typename Ready>
-bool WaitFor(DWORD timeout_ms, Ready ready) {
-  const ULONGLONG start = GetTickCount64();
-  for (;;) {
-    if (ready()) return true;
-    if (GetTickCount64() - start >= timeout_ms) return false;
-    Sleep(kPollMs);
-  }
-}
-
-bool ParseNumber(const std::wstring& text, long* value) {
-  if (text.empty()) return false;
-  wchar_t* end = nullptr;
-  *value = std::wcstol(text.c_str(), &end, 10);
-  return end != nullptr && *end == L'\0';
-}
-
-// ---- the skinned window's balloon and the popup boxes -------------------------------
-
-// The process whose balloon and popups count: --pid, else the main window's.
-DWORD OwnerProcess() {
-  if (g_pid != 0) return g_pid;
-  HWND main = FindMain(false);
-  return main != nullptr ? ProcessOf(main) : 0;
-}
-
-struct ClassSearch {
-  const wchar_t* class_name;
-  DWORD pid;
-  bool visible_only;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectClass(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<ClassSearch*>(param);
-  if (ClassOf(hwnd) != search->class_name) return TRUE;
-  if (search->pid != 0 && ProcessOf(hwnd) != search->pid) return TRUE;
-  if (search->visible_only && !IsWindowVisible(hwnd)) return TRUE;
-  search->found.push_back(hwnd);
-  return TRUE;
-}
-
-// Top-level windows of a class of the quorix process, front to back.
-std::vector<HWND> WindowsOfClass(const wchar_t* class_name, bool visible_only) {
-  ClassSearch search{class_name, OwnerProcess(), visible_only, {}};
-  if (search.pid == 0) return {};
-  EnumWindows(CollectClass, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 std::string RectText(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -280,23 +141,20 @@ std::string RectText(HWND hwnd) {
          " " + std::to_string(r.bottom);
 }
 
-std::string Hex(unsigned long value, int digits) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%0*lX", digits, value);
-  return text;
+template <typename Ready>
+bool WaitFor(DWORD timeout_ms, Ready ready) {
+  const ULONGLONG start = GetTickCount64();
+  while (!ready()) {
+    if (GetTickCount64() - start >= timeout_ms) return false;
+    Sleep(10);
+  }
+  return true;
 }
-// ---- commands --------------------------------------------------------------------------
-
-using Args = std::vector<std::wstring>;  // a command's arguments, without its name
-
-struct UsageError {};  // an argument that is not what the command takes
 
 long Number(const std::wstring& text, long least = 0) {
-  long value = 0;
-  if (!ParseNumber(text, &value) || value < least) {
-    Fail("not a number of at least " + std::to_string(least) + ": " + Narrow(text));
-    throw UsageError{};
-  }
+  wchar_t* end = nullptr;
+  const long value = std::wcstol(text.c_str(), &end, 10);
+  if (text.empty() || *end != L'\0' || value < least) throw UsageError{};
   return value;
 }
 
@@ -304,46 +162,119 @@ DWORD Ms(const std::wstring& text) {
   return static_cast<DWORD>(Number(text));
 }
 
-bool ReadControl(int id, std::wstring* text) {
-  HWND main = FindMain(false);
-  HWND control = main != nullptr ? GetDlgItem(main, id) : nullptr;
-  return control != nullptr && SentText(control, kReadTimeoutMs, text);
-}
+// One command's view: the process it is limited to, the main window and its arguments.
+struct Call {
+  DWORD pid;
+  HWND main;
+  Args a;
 
-// wait-answer / wait-command-text: [--contains] TEXT MS
-int WaitControl(int id, Args args) {
-  const bool contains = args.size() == 3 && args[0] == L"--contains";
-  if (contains) args.erase(args.begin());
-  if (args.size() != 2) throw UsageError{};
-  const std::wstring& want = args[0];
-  std::wstring seen;
-  bool read_once = false;
-  if (WaitFor(Ms(args[1]), [&] {
-        if (!ReadControl(id, &seen)) return false;
-        read_once = true;
-        return contains ? seen.find(want) != std::wstring::npos : seen == want;
-      })) {
-    Print(Escape(seen));
-    return kOk;
+  // Top-level windows of a class, front to back: of --pid, or (pid 0) of any process.
+  std::vector<HWND> Windows(const wchar_t* class_name, bool visible_only, DWORD of) const {
+    struct Search {
+      const wchar_t* name;
+      DWORD pid;
+      bool visible_only;
+      std::vector<HWND> found;
+    } s{class_name, of, visible_only, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM p) {
+          auto* s = reinterpret_cast<Search*>(p);
+          if (ClassOf(hwnd) == s->name && (s->pid == 0 || ProcessOf(hwnd) == s->pid) &&
+              (!s->visible_only || IsWindowVisible(hwnd))) {
+            s->found.push_back(hwnd);
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&s));
+    return s.found;
   }
-  return Fail("timed out waiting for \"" + Escape(want) + "\"; last seen " +
-              (read_once ? "\"" + Escape(seen) + "\"" : std::string("nothing (no window)")));
-}
 
-int PrintControl(int id) {
+  // The main window: a visible one when there is one, else any (a hidden window answers too).
+  HWND FindMain(bool visible_only) const {
+    const auto all = Windows(L"QuorixMain", false, pid);
+    for (HWND w : all) {
+      if (IsWindowVisible(w)) return w;
+    }
+    return visible_only || all.empty() ? nullptr : all.front();
+  }
+
+  // The process of the balloon and the popups: --pid, else the main window's.
+  DWORD Owner() const {
+    if (pid != 0) return pid;
+    HWND m = FindMain(false);
+    return m != nullptr ? ProcessOf(m) : 0;
+  }
+
+  std::vector<HWND> OwnWindows(const wchar_t* class_name, bool visible_only) const {
+    const DWORD owner = Owner();
+    return owner == 0 ? std::vector<HWND>{} : Windows(class_name, visible_only, owner);
+  }
+
+  HWND Balloon() const {
+    const auto b = OwnWindows(L"QuorixBalloon", true);
+    return b.empty() ? nullptr : b.front();
+  }
+
+  // A message box (#32770): of --pid, or of any process (also before a main window exists).
+  HWND Box() const {
+    const auto boxes = Windows(L"#32770", true, pid);
+    return boxes.empty() ? nullptr : boxes.front();
+  }
+
+  std::optional<std::wstring> Control(int id) const {
+    HWND m = FindMain(false);
+    HWND control = m != nullptr ? GetDlgItem(m, id) : nullptr;
+    std::wstring text;
+    if (control == nullptr || !SentText(control, kReadTimeoutMs, &text)) return std::nullopt;
+    return text;
+  }
+
+  // The texts the wait commands watch; nothing while there is none to read.
+  std::optional<std::wstring> Watched(const std::wstring& what) const {
+    if (what == L"answer") return Control(kAnswerLineId);
+    if (what == L"command-text") return Control(kCommandBoxId);
+    HWND w = what == L"caption" ? FindMain(false) : Balloon();
+    return w != nullptr ? std::optional(StoredText(w)) : std::nullopt;
+  }
+};
+
+// The text of a box: its first Static control that holds text and is no icon.
+std::wstring BoxText(HWND box) {
   std::wstring text;
-  if (!ReadControl(id, &text)) return Fail("the window did not answer WM_GETTEXT");
-  Print(Escape(text));
-  return kOk;
+  EnumChildWindows(
+      box,
+      [](HWND hwnd, LPARAM p) {
+        std::wstring t;
+        if (lstrcmpiW(ClassOf(hwnd).c_str(), L"Static") != 0 ||
+            (GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK) == SS_ICON ||
+            !SentText(hwnd, kReadTimeoutMs, &t) || t.empty()) {
+          return TRUE;
+        }
+        *reinterpret_cast<std::wstring*>(p) = t;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&text));
+  return text;
 }
 
-HWND VisibleBalloon() {
-  const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", true);
-  return balloons.empty() ? nullptr : balloons.front();
+// wait-answer, wait-command-text, wait-caption, wait-balloon (the visible balloon's text):
+// [--contains] TEXT MS. Prints the text seen.
+int WaitText(const Call& c, const std::wstring& what) {
+  Args a = c.a;
+  const bool contains = a.size() == 3 && a[0] == L"--contains";
+  if (contains) a.erase(a.begin());
+  if (a.size() != 2) throw UsageError{};
+  std::optional<std::wstring> seen;
+  if (WaitFor(Ms(a[1]), [&] {
+        return (seen = c.Watched(what)) &&
+               (contains ? seen->find(a[0]) != std::wstring::npos : *seen == a[0]);
+      })) {
+    return Print(Escape(*seen));
+  }
+  return Fail("timed out waiting for the " + Narrow(what) + " \"" + Escape(a[0]) +
+              "\"; last seen " + (seen ? "\"" + Escape(*seen) + "\"" : "nothing"));
 }
 
-// The key names a test may press: posted with their scan codes (extended where the
-// keyboard sends them so).
 bool PostKey(HWND box, const std::wstring& name) {
   static const struct {
     const wchar_t* name;
@@ -366,87 +297,77 @@ bool PostKey(HWND box, const std::wstring& name) {
   return false;
 }
 
-int Ping(HWND main, const Args& a) {
-  const long count = Number(a[0], 1), interval = Number(a[1]), limit = Number(a[2], 1);
-  HWND line = GetDlgItem(main, kAnswerLineId);
-  LARGE_INTEGER frequency, before, after;
-  QueryPerformanceFrequency(&frequency);
+// ping COUNT INTERVAL_MS LIMIT_MS: COUNT WM_GETTEXT round trips to the answer line; prints
+// the slowest in ms and fails when one took longer than LIMIT_MS.
+int Ping(const Call& c) {
+  const long count = Number(c.a[0], 1), interval = Number(c.a[1]), limit = Number(c.a[2], 1);
+  HWND line = GetDlgItem(c.main, kAnswerLineId);
   double slowest = 0;
   bool all_answered = true;
   for (long i = 0; i < count; ++i) {
     if (i > 0) Sleep(static_cast<DWORD>(interval));
-    QueryPerformanceCounter(&before);
+    const ULONGLONG before = GetTickCount64();
     std::wstring text;
     all_answered = SentText(line, static_cast<UINT>(limit), &text) && all_answered;
-    QueryPerformanceCounter(&after);
-    slowest = std::max(slowest, 1000.0 * static_cast<double>(after.QuadPart - before.QuadPart) /
-                                    static_cast<double>(frequency.QuadPart));
+    slowest = std::max(slowest, static_cast<double>(GetTickCount64() - before));
   }
-  char figure[64];
-  std::snprintf(figure, sizeof figure, "%.1f", slowest);
-  Print(figure);
+  Print(std::to_string(static_cast<long>(slowest)));
   if (!all_answered || slowest > static_cast<double>(limit)) {
-    return Fail(std::string("slowest WM_GETTEXT ") + figure + " ms" +
+    return Fail("slowest WM_GETTEXT " + std::to_string(slowest) + " ms" +
                 (all_answered ? "" : ", some got no reply"));
   }
   return kOk;
 }
 
+// stamp: the time as Unix seconds, for timing from outside.
 int Stamp() {
   FILETIME ft;
   GetSystemTimePreciseAsFileTime(&ft);
   const unsigned long long ticks =
       ((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) -
-      116444736000000000ULL;  // 100 ns since 1970
+      116444736000000000ULL;
   char figure[64];
   std::snprintf(figure, sizeof figure, "%llu.%06llu", ticks / 10000000ULL,
                 (ticks % 10000000ULL) / 10);
-  Print(figure);
-  return kOk;
+  return Print(figure);
 }
 
-// The box commands: box prints "TITLE<TAB>TEXT"; dismiss-box presses OK (Cancel when there is
-// none), waits until the box is gone and prints its text.
-int Box(const Args& a, bool dismiss) {
+// dismiss-box MS: presses OK (Cancel when there is none) in the next message box, waits
+// until it is gone and prints "TITLE<TAB>TEXT".
+int DismissBox(const Call& c) {
   HWND box = nullptr;
-  if (!WaitFor(Ms(a[0]), [&] { return (box = FindBox()) != nullptr; })) {
-    return Fail("no message box within " + Narrow(a[0]) + " ms");
+  if (!WaitFor(Ms(c.a[0]), [&] { return (box = c.Box()) != nullptr; })) {
+    return Fail("no message box within " + Narrow(c.a[0]) + " ms");
   }
-  // The box may be visible before its text is set: wait until it has some.
-  std::wstring text;
+  std::wstring text;  // the box may be visible before its text is set
   WaitFor(1000, [&] { return !(text = BoxText(box)).empty(); });
-  if (!dismiss) {
-    Print(Escape(StoredText(box)) + "\t" + Escape(text));
-    return kOk;
-  }
+  const std::string shown = Escape(StoredText(box)) + "\t" + Escape(text);
   HWND ok = GetDlgItem(box, IDOK);
-  const WORD id = ok != nullptr ? static_cast<WORD>(IDOK) : static_cast<WORD>(IDCANCEL);
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(ok != nullptr ? IDOK : IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(ok));
   if (!WaitFor(5000, [&] { return !IsWindow(box) || !IsWindowVisible(box); })) {
     return Fail("the message box did not close");
   }
-  Print(Escape(text));
-  return kOk;
+  return Print(shown);
 }
 
-// Prints the layered window's colour key as RRGGBB and its layered flags in hex.
-int Layered(HWND main) {
+// style: the main window's style and extended style, and when it is layered its colour key
+// (RRGGBB) and layered flags.
+int Style(const Call& c) {
+  std::string line = Hex(static_cast<unsigned long>(GetWindowLongW(c.main, GWL_STYLE)), 8) + " " +
+                     Hex(static_cast<unsigned long>(GetWindowLongW(c.main, GWL_EXSTYLE)), 8);
   COLORREF key = 0;
   BYTE alpha = 0;
   DWORD flags = 0;
-  if ((GetWindowLongW(main, GWL_EXSTYLE) & WS_EX_LAYERED) == 0 ||
-      !GetLayeredWindowAttributes(main, &key, &alpha, &flags)) {
-    return Fail("the window is not layered");
+  if (GetLayeredWindowAttributes(c.main, &key, &alpha, &flags)) {
+    line += " " + Hex((GetRValue(key) << 16) | (GetGValue(key) << 8) | GetBValue(key), 6) + " " +
+            Hex(flags, 1);
   }
-  Print(Hex((static_cast<unsigned long>(GetRValue(key)) << 16) |
-                (static_cast<unsigned long>(GetGValue(key)) << 8) | GetBValue(key),
-            6) +
-        " " + Hex(flags, 1));
-  return kOk;
+  return Print(line);
 }
 
-int DoubleClickBalloon() {
-  HWND b = VisibleBalloon();
+int DoubleClickBalloon(const Call& c) {
+  HWND b = c.Balloon();
   if (b == nullptr) return Fail("no visible balloon");
   RECT r{};
   GetClientRect(b, &r);
@@ -461,53 +382,35 @@ int DoubleClickBalloon() {
   return kOk;
 }
 
-int WaitPopups(const Args& a) {
-  const long count = Number(a[0]);
+// wait-popups COUNT MS: until exactly COUNT popup boxes are visible; prints their texts,
+// oldest first.
+int WaitPopups(const Call& c) {
+  const long count = Number(c.a[0]);
   std::vector<HWND> boxes;
-  if (!WaitFor(Ms(a[1]), [&] {
-        boxes = WindowsOfClass(L"QuorixPopup", true);
+  if (!WaitFor(Ms(c.a[1]), [&] {
+        boxes = c.OwnWindows(L"QuorixPopup", true);
         return static_cast<long>(boxes.size()) == count;
       })) {
     std::string seen;
     for (HWND b : boxes) seen += "\n  " + Escape(StoredText(b));
     return Fail(std::to_string(boxes.size()) + " popup boxes, not " + std::to_string(count) + seen);
   }
-  // Front to back is newest first.
   for (auto it = boxes.rbegin(); it != boxes.rend(); ++it) Print(Escape(StoredText(*it)));
   return kOk;
 }
 
-int WaitBalloon(const Args& a) {
-  std::wstring seen = L"(none visible)";
-  HWND shown = nullptr;
-  if (!WaitFor(Ms(a[1]), [&] {
-        for (HWND b : WindowsOfClass(L"QuorixBalloon", true)) {
-          if ((seen = StoredText(b)) == a[0]) return (shown = b) != nullptr;
-        }
-        return false;
-      })) {
-    return Fail("no visible balloon with \"" + Escape(a[0]) + "\"; last seen \"" + Escape(seen) +
-                "\"");
-  }
-  Print(RectText(shown));
-  return kOk;
-}
-
 // text-fit answer|balloon, measured with the font the program makes for the window: the
-// answer line from where the edit control puts its text down to the font's real line bottom
-// (descenders included), against its inside; the balloon's text against its box. Prints
-// "TOP BOTTOM LIMIT" in pixels.
-int TextFit(HWND main, const Args& a) {
+// answer line from where the edit control puts its text down to the font's line bottom,
+// against its inside; the balloon's text against its box. Prints "TOP BOTTOM LIMIT".
+int TextFit(const Call& c) {
   long top = 0, bottom = 0, limit = qrx::BalloonWindow::kTextHeight;
-  if (a[0] == L"answer") {
-    HWND line = GetDlgItem(main, kAnswerLineId);
-    HDC screen = GetDC(nullptr);
+  if (c.a[0] == L"answer") {
+    HWND line = GetDlgItem(c.main, kAnswerLineId);
+    const qrx::win32::ScopedWindowDc screen;
     const auto font = qrx::PlainWindow::BoxFont(
-        true, qrx::layout::TwipsPerPixel(GetDeviceCaps(screen, LOGPIXELSY)));
-    const HGDIOBJ old = SelectObject(screen, font.Get());
-    const int height = qrx::win32::LineHeight(screen);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+        true, qrx::layout::TwipsPerPixel(GetDeviceCaps(screen.Get(), LOGPIXELSY)));
+    const qrx::win32::ScopedSelection selected(screen.Get(), font.Get());
+    const int height = qrx::win32::LineHeight(screen.Get());
     DWORD_PTR at = 0;
     SendMessageTimeoutW(line, EM_POSFROMCHAR, 0, 0, SMTO_NORMAL, kReadTimeoutMs, &at);
     RECT inside{};
@@ -516,7 +419,7 @@ int TextFit(HWND main, const Args& a) {
     bottom = top + height;
     limit = inside.bottom;
   } else {
-    HWND balloon = VisibleBalloon();
+    HWND balloon = c.Balloon();
     if (balloon == nullptr) return Fail("no visible balloon");
     const std::wstring text = StoredText(balloon);
     bottom = qrx::BalloonWindow::TextHeight(qrx::BalloonWindow::FitFont(text).Get(), text);
@@ -525,202 +428,150 @@ int TextFit(HWND main, const Args& a) {
   return top >= 0 && bottom <= limit ? kOk : kFailed;
 }
 
+// Waits for a condition; on time-out fails with "WHAT after MS ms".
+template <typename Ready>
+int Until(const Call& c, const std::wstring& ms, const char* what, Ready ready) {
+  return WaitFor(Ms(ms), [&] { return ready(c); })
+             ? kOk
+             : Fail(std::string(what) + " after " + Narrow(ms) + " ms");
+}
+
 struct Command {
   const wchar_t* name;
-  int arity;          // the number of arguments; -1: the handler checks them
-  bool needs_window;  // the handler gets the main window, and there must be one
-  int (*run)(HWND main, const Args& a);
+  int arity;          // -1: the handler checks its arguments
+  bool needs_window;  // there must be a main window, handed over as Call::main
+  int (*run)(const Call& c);
 };
 
 const Command kCommands[] = {
     // wait-window MS: until a visible QuorixMain window exists; prints its caption.
     {L"wait-window", 1, false,
-     [](HWND, const Args& a) {
+     [](const Call& c) {
        HWND main = nullptr;
-       if (!WaitFor(Ms(a[0]), [&] { return (main = FindMain(true)) != nullptr; })) {
-         return Fail("no visible QuorixMain window within " + Narrow(a[0]) + " ms");
+       if (!WaitFor(Ms(c.a[0]), [&] { return (main = c.FindMain(true)) != nullptr; })) {
+         return Fail("no visible QuorixMain window within " + Narrow(c.a[0]) + " ms");
        }
-       Print(Escape(StoredText(main)));
-       return int{kOk};
+       return Print(Escape(StoredText(main)));
      }},
-    {L"caption", 0, true,
-     [](HWND main, const Args&) {
-       Print(Escape(StoredText(main)));
-       return int{kOk};
+    {L"answer", 0, true,
+     [](const Call& c) {
+       const auto text = c.Control(kAnswerLineId);
+       return text ? Print(Escape(*text)) : Fail("no WM_GETTEXT reply");
      }},
-    // wait-caption TEXT MS: until the caption is TEXT; prints it.
-    {L"wait-caption", 2, false,
-     [](HWND, const Args& a) {
-       std::wstring seen;
-       if (!WaitFor(Ms(a[1]), [&] {
-             HWND main = FindMain(false);
-             return main != nullptr && (seen = StoredText(main)) == a[0];
-           })) {
-         return Fail("timed out waiting for the caption \"" + Escape(a[0]) + "\"; last seen \"" +
-                     Escape(seen) + "\"");
-       }
-       Print(Escape(seen));
-       return int{kOk};
-     }},
-    {L"answer", 0, true, [](HWND, const Args&) { return PrintControl(kAnswerLineId); }},
-    {L"command-text", 0, true, [](HWND, const Args&) { return PrintControl(kCommandBoxId); }},
-    {L"wait-answer", -1, false, [](HWND, const Args& a) { return WaitControl(kAnswerLineId, a); }},
-    {L"wait-command-text", -1, false,
-     [](HWND, const Args& a) { return WaitControl(kCommandBoxId, a); }},
+    {L"wait-answer", -1, false, [](const Call& c) { return WaitText(c, L"answer"); }},
+    {L"wait-command-text", -1, false, [](const Call& c) { return WaitText(c, L"command-text"); }},
+    {L"wait-caption", -1, false, [](const Call& c) { return WaitText(c, L"caption"); }},
+    {L"wait-balloon", -1, false, [](const Call& c) { return WaitText(c, L"balloon"); }},
     // type TEXT: one WM_CHAR per UTF-16 unit.
     {L"type", 1, true,
-     [](HWND main, const Args& a) {
-       for (const wchar_t c : a[0]) PostMessageW(GetDlgItem(main, kCommandBoxId), WM_CHAR, c, 1);
+     [](const Call& c) {
+       for (const wchar_t ch : c.a[0])
+         PostMessageW(GetDlgItem(c.main, kCommandBoxId), WM_CHAR, ch, 1);
        return int{kOk};
      }},
-    // key NAME: ENTER ESC TAB BACK UP DOWN LEFT RIGHT DELETE HOME END F3.
+    // key ENTER|ESC|TAB|BACK|UP|DOWN|LEFT|RIGHT|DELETE|HOME|END|F3
     {L"key", 1, true,
-     [](HWND main, const Args& a) {
-       if (!PostKey(GetDlgItem(main, kCommandBoxId), a[0])) throw UsageError{};
+     [](const Call& c) {
+       if (!PostKey(GetDlgItem(c.main, kCommandBoxId), c.a[0])) throw UsageError{};
        return int{kOk};
      }},
     {L"close", 0, true,
-     [](HWND main, const Args&) {
-       PostMessageW(main, WM_CLOSE, 0, 0);
-       return int{kOk};
-     }},
-    // wait-gone MS: until no QuorixMain window is left (of --pid, if given).
+     [](const Call& c) { return PostMessageW(c.main, WM_CLOSE, 0, 0) ? int{kOk} : int{kFailed}; }},
+    // wait-gone MS: until no QuorixMain window is left.
     {L"wait-gone", 1, false,
-     [](HWND, const Args& a) {
-       if (!WaitFor(Ms(a[0]), [] { return FindMain(false) == nullptr; })) {
-         return Fail("the QuorixMain window is still there after " + Narrow(a[0]) + " ms");
-       }
-       return int{kOk};
+     [](const Call& c) {
+       return Until(c, c.a[0], "the QuorixMain window is still there",
+                    [](const Call& c) { return c.FindMain(false) == nullptr; });
      }},
-    {L"box", 1, false, [](HWND, const Args& a) { return Box(a, false); }},
-    {L"dismiss-box", 1, false, [](HWND, const Args& a) { return Box(a, true); }},
-    // no-box MS: succeeds when no message box of the process shows up within MS.
+    {L"dismiss-box", 1, false, DismissBox},
+    // no-box MS: no message box shows up within MS.
     {L"no-box", 1, false,
-     [](HWND, const Args& a) {
+     [](const Call& c) {
        HWND box = nullptr;
-       if (WaitFor(Ms(a[0]), [&] { return (box = FindBox()) != nullptr; })) {
-         return Fail("a message box is shown: " + Escape(StoredText(box)) + "\t" +
-                     Escape(BoxText(box)));
-       }
-       return int{kOk};
+       return WaitFor(Ms(c.a[0]), [&] { return (box = c.Box()) != nullptr; })
+                  ? Fail("a message box is shown: " + Escape(StoredText(box)) + "\t" +
+                         Escape(BoxText(box)))
+                  : kOk;
      }},
-    {L"pid", 0, true,
-     [](HWND main, const Args&) {
-       Print(std::to_string(ProcessOf(main)));
-       return int{kOk};
-     }},
+    {L"pid", 0, true, [](const Call& c) { return Print(std::to_string(ProcessOf(c.main))); }},
     // window-rect: "LEFT TOP RIGHT BOTTOM".
-    {L"window-rect", 0, true,
-     [](HWND main, const Args&) {
-       Print(RectText(main));
-       return int{kOk};
-     }},
+    {L"window-rect", 0, true, [](const Call& c) { return Print(RectText(c.main)); }},
     // wait-window-size W H MS: until the main window is W x H pixels; prints its rectangle.
     {L"wait-window-size", 3, true,
-     [](HWND main, const Args& a) {
-       const long width = Number(a[0]), height = Number(a[1]);
+     [](const Call& c) {
+       const long width = Number(c.a[0]), height = Number(c.a[1]);
        RECT r{};
-       if (!WaitFor(Ms(a[2]), [&] {
-             GetWindowRect(main, &r);
+       if (!WaitFor(Ms(c.a[2]), [&] {
+             GetWindowRect(c.main, &r);
              return r.right - r.left == width && r.bottom - r.top == height;
            })) {
          return Fail("the window is " + std::to_string(r.right - r.left) + " x " +
-                     std::to_string(r.bottom - r.top) + ", not " + Narrow(a[0]) + " x " +
-                     Narrow(a[1]));
+                     std::to_string(r.bottom - r.top));
        }
-       Print(RectText(main));
-       return int{kOk};
+       return Print(RectText(c.main));
      }},
     // move X Y: the main window's top-left corner.
     {L"move", 2, true,
-     [](HWND main, const Args& a) {
-       if (!SetWindowPos(main, nullptr, static_cast<int>(Number(a[0], LONG_MIN)),
-                         static_cast<int>(Number(a[1], LONG_MIN)), 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-         return Fail("SetWindowPos failed");
-       }
-       return int{kOk};
+     [](const Call& c) {
+       return SetWindowPos(c.main, nullptr, static_cast<int>(Number(c.a[0], LONG_MIN)),
+                           static_cast<int>(Number(c.a[1], LONG_MIN)), 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                  ? kOk
+                  : Fail("SetWindowPos failed");
      }},
-    // style: the main window's style and extended style in hex.
-    {L"style", 0, true,
-     [](HWND main, const Args&) {
-       Print(Hex(static_cast<unsigned long>(GetWindowLongW(main, GWL_STYLE)), 8) + " " +
-             Hex(static_cast<unsigned long>(GetWindowLongW(main, GWL_EXSTYLE)), 8));
-       return int{kOk};
-     }},
-    {L"layered", 0, true, [](HWND main, const Args&) { return Layered(main); }},
-    // balloon: "visible|hidden<TAB>LEFT TOP RIGHT BOTTOM<TAB>TEXT" of the message balloon.
+    {L"style", 0, true, Style},
+    // balloon: "visible|hidden<TAB>LEFT TOP RIGHT BOTTOM<TAB>TEXT<TAB>EXSTYLE" of the balloon.
     {L"balloon", 0, false,
-     [](HWND, const Args&) {
-       const std::vector<HWND> balloons = WindowsOfClass(L"QuorixBalloon", false);
+     [](const Call& c) {
+       const auto balloons = c.OwnWindows(L"QuorixBalloon", false);
        if (balloons.empty()) return Fail("no balloon window");
        HWND b = balloons.front();
-       Print(std::string(IsWindowVisible(b) ? "visible" : "hidden") + "\t" + RectText(b) + "\t" +
-             Escape(StoredText(b)));
-       return int{kOk};
+       return Print(std::string(IsWindowVisible(b) ? "visible" : "hidden") + "\t" + RectText(b) +
+                    "\t" + Escape(StoredText(b)) + "\t" +
+                    Hex(static_cast<unsigned long>(GetWindowLongW(b, GWL_EXSTYLE)), 8));
      }},
-    // wait-balloon TEXT MS: until the balloon is visible with TEXT; prints its rectangle.
-    {L"wait-balloon", 2, false, [](HWND, const Args& a) { return WaitBalloon(a); }},
     {L"wait-balloon-hidden", 1, false,
-     [](HWND, const Args& a) {
-       if (!WaitFor(Ms(a[0]), [] { return VisibleBalloon() == nullptr; })) {
-         return Fail("the balloon is still visible after " + Narrow(a[0]) + " ms");
-       }
-       return int{kOk};
+     [](const Call& c) {
+       return Until(c, c.a[0], "the balloon is still visible",
+                    [](const Call& c) { return c.Balloon() == nullptr; });
      }},
     // double-click-balloon: a left double click in the middle of the visible balloon.
-    {L"double-click-balloon", 0, false, [](HWND, const Args&) { return DoubleClickBalloon(); }},
-    // balloon-style: the visible balloon's extended style in hex.
-    {L"balloon-style", 0, false,
-     [](HWND, const Args&) {
-       HWND b = VisibleBalloon();
-       if (b == nullptr) return Fail("no visible balloon");
-       Print(Hex(static_cast<unsigned long>(GetWindowLongW(b, GWL_EXSTYLE)), 8));
-       return int{kOk};
-     }},
+    {L"double-click-balloon", 0, false, DoubleClickBalloon},
     // middle-click X Y: at (X, Y) of the main window's client area.
     {L"middle-click", 2, true,
-     [](HWND main, const Args& a) {
-       const LPARAM at = MAKELPARAM(Number(a[0]), Number(a[1]));
-       PostMessageW(main, WM_MBUTTONDOWN, MK_MBUTTON, at);
-       PostMessageW(main, WM_MBUTTONUP, 0, at);
+     [](const Call& c) {
+       const LPARAM at = MAKELPARAM(Number(c.a[0]), Number(c.a[1]));
+       PostMessageW(c.main, WM_MBUTTONDOWN, MK_MBUTTON, at);
+       PostMessageW(c.main, WM_MBUTTONUP, 0, at);
        return int{kOk};
      }},
-    // wait-popups COUNT MS: until exactly COUNT popup boxes of the process are visible;
-    // prints their texts, one per line, oldest first.
-    {L"wait-popups", 2, false, [](HWND, const Args& a) { return WaitPopups(a); }},
-    // ping COUNT INTERVAL_MS LIMIT_MS: COUNT WM_GETTEXT round trips to the answer line,
-    // INTERVAL_MS apart; prints the slowest in ms; fails when one took longer than LIMIT_MS.
-    {L"ping", 3, true, [](HWND main, const Args& a) { return Ping(main, a); }},
-    // stamp: the time as Unix seconds (for timing from outside).
-    {L"text-fit", 1, true, [](HWND main, const Args& a) { return TextFit(main, a); }},
-    {L"stamp", 0, false, [](HWND, const Args&) { return Stamp(); }},
+    {L"wait-popups", 2, false, WaitPopups},
+    {L"ping", 3, true, Ping},
+    {L"text-fit", 1, true, TextFit},
+    {L"stamp", 0, false, [](const Call&) { return Stamp(); }},
     {L"sleep", 1, false,
-     [](HWND, const Args& a) {
-       Sleep(Ms(a[0]));
+     [](const Call& c) {
+       Sleep(Ms(c.a[0]));
        return int{kOk};
      }},
 };
 
-int Run(const Args& line) {
-  const Args args(line.begin() + 1, line.end());
-  for (const Command& c : kCommands) {
-    if (line[0] != c.name) continue;
+int Run(DWORD pid, const Args& line) {
+  for (const Command& command : kCommands) {
+    if (line[0] != command.name) continue;
     try {
-      if (c.arity >= 0 && args.size() != static_cast<size_t>(c.arity)) throw UsageError{};
-      HWND main = c.needs_window ? FindMain(false) : nullptr;
-      if (c.needs_window && main == nullptr) {
-        Fail("no QuorixMain window");
-        return kNoWindow;
-      }
-      return c.run(main, args);
+      const Call c{pid, nullptr, Args(line.begin() + 1, line.end())};
+      if (command.arity >= 0 && c.a.size() != static_cast<size_t>(command.arity))
+        throw UsageError{};
+      if (!command.needs_window) return command.run(c);
+      HWND main = c.FindMain(false);
+      if (main == nullptr) return Fail("no QuorixMain window"), kNoWindow;
+      return command.run(Call{pid, main, c.a});
     } catch (const UsageError&) {
-      Fail("wrong arguments for " + Narrow(line[0]));
-      return kUsage;
+      return Fail("wrong arguments for " + Narrow(line[0])), kUsage;
     }
   }
-  Fail("unknown command " + Narrow(line[0]));
-  return kUsage;
+  return Fail("unknown command " + Narrow(line[0])), kUsage;
 }
 
 }  // namespace
@@ -731,28 +582,24 @@ int main() {
   if (argv == nullptr) return kUsage;
   Args all(argv + 1, argv + argc);
   LocalFree(argv);
+  DWORD pid = 0;
   if (all.size() >= 2 && all[0] == L"--pid") {
-    long pid = 0;
-    if (!ParseNumber(all[1], &pid) || pid <= 0) {
-      Fail("--pid needs a process id");
-      return kUsage;
+    try {
+      pid = static_cast<DWORD>(Number(all[1], 1));
+    } catch (const UsageError&) {
+      return Fail("--pid needs a process id"), kUsage;
     }
-    g_pid = static_cast<DWORD>(pid);
     all.erase(all.begin(), all.begin() + 2);
   }
-  // Commands separated by "--" run in order; the first that fails ends the run.
   Args current;
   for (size_t i = 0; i <= all.size(); ++i) {
     if (i < all.size() && all[i] != L"--") {
       current.push_back(all[i]);
       continue;
     }
-    if (current.empty()) {
-      Fail("usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]...");
-      return kUsage;
-    }
-    const int rc = Run(current);
-    if (rc != kOk) return rc;
+    if (current.empty())
+      return Fail("usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]..."), kUsage;
+    if (const int rc = Run(pid, current); rc != kOk) return rc;
     current.clear();
   }
   return kOk;
