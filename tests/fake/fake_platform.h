@@ -202,16 +202,14 @@ class FakeShell : public virtual Shell, public virtual FakeCallLog {
  public:
   int32_t shell_result = 42;               // what ShellExecute answers
   std::optional<int32_t> archiver_result;  // nothing: no archive library
-  // The shell's file operations: every record passed, what the shell answers, and the
-  // questions it asks first (with the first source name), stopping at the first "no" with
-  // the cancel the Windows shell reports (0 and the aborted flag).
+  // File operations: every record passed, the answer, and the questions asked first (with
+  // the first source name); a "no" cancels as the Windows shell does (0, aborted).
   std::vector<ShellFileOperation> file_operations;
   ShellFileResult file_result;
   std::vector<FileQuestion> file_questions;
   int32_t file_question_matches = 0;
   bool properties_shown = true;  // what ShowProperties answers
-  // The answer library: false = cannot be loaded; its calls are logged as
-  // "fncAns <window> <time> <text>", and `library_rewrites` replaces the text it was given.
+  // The answer library (false: not loadable) logs "fncAns <window> <time> <text>".
   bool library_loads = true;
   std::optional<std::u16string> library_rewrites;
 

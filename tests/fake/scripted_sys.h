@@ -53,9 +53,6 @@ class ScriptedSys : public posix::SysCalls {
   int Stat(const char* path, struct stat* st) override {
     return Coarsen(SysCalls::Stat(path, st), st);
   }
-  int Fchmod(int fd, mode_t mode) override {
-    return Fails("fchmod") ? -1 : SysCalls::Fchmod(fd, mode);
-  }
   int Rename(const char* from, const char* to) override {
     return Fails("rename") ? -1 : SysCalls::Rename(from, to);
   }

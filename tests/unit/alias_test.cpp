@@ -48,7 +48,7 @@ TEST_F(AliasTest, LeadingBlanksSurviveTheFileAndTheReloadOfTwoNamesTheFirstWins)
   EXPECT_EQ(q.ui.LastAnswer(), u"first");
 }
 
-TEST_F(AliasTest, ViewAndDelete) {
+TEST_F(AliasTest, ViewAndDeleteNeedAName) {
   q.Type(u"ALIAS np SH notepad.exe");
   q.Type(u"ALIAS /? np");
   EXPECT_EQ(q.ui.LastAnswer(), u"np は SH notepad.exe");
@@ -60,9 +60,7 @@ TEST_F(AliasTest, ViewAndDelete) {
   EXPECT_EQ(ConfigBytes().find("NP="), std::string::npos);
   q.Type(u"ALIAS never");  // deleting what is not there still says so
   EXPECT_EQ(q.ui.LastAnswer(), u"NEVER 削除");
-}
-
-TEST_F(AliasTest, NoNameDeletesNothingAndWritesNothing) {
+  // No name deletes nothing and writes nothing.
   const std::string before = ConfigBytes();
   q.ui.boxes.clear();
   q.Type(u"ALIAS");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "fake/harness.h"
 
 namespace qrx::test {
@@ -17,7 +19,6 @@ class ExpandTest : public ::testing::Test {
 };
 
 TEST_F(ExpandTest, DollarMacrosDateVariablesFoldersResultsAndClipboard) {
-  EXPECT_EQ(Dollar(u"$$"), u"$");
   EXPECT_EQ(Dollar(u"a$"), u"a");     // a lone $ at the end is dropped
   EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");  // unknown letters keep their case, the $ goes
   EXPECT_EQ(Dollar(u"$$D"), u"$D");   // survives once, for an alias that runs later
@@ -41,20 +42,11 @@ TEST_F(ExpandTest, DollarMacrosDateVariablesFoldersResultsAndClipboard) {
 
 TEST_F(ExpandTest, RandomNumbersStayInRangeAndAreZeroFilled) {
   q.ctx.settings.random_range = 6;
-  bool seen_one = false, seen_six = false;
-  for (int i = 0; i < 500; ++i) {
-    const std::u16string text = Dollar(u"$R");
-    const int n = std::stoi(std::string(text.begin(), text.end()));
-    ASSERT_GE(n, 1);
-    ASSERT_LE(n, 6);
-    seen_one |= n == 1;
-    seen_six |= n == 6;
-  }
-  EXPECT_TRUE(seen_one && seen_six);
+  std::set<std::u16string> seen;
+  for (int i = 0; i < 500; ++i) seen.insert(Dollar(u"$R"));
+  EXPECT_EQ(seen, (std::set<std::u16string>{u"1", u"2", u"3", u"4", u"5", u"6"}));
   q.ctx.settings.random_digits = 3;
-  const std::u16string filled = Dollar(u"$R");
-  EXPECT_EQ(filled.size(), 3u);
-  EXPECT_EQ(filled.substr(0, 2), u"00");
+  EXPECT_EQ(Dollar(u"$R").substr(0, 2), u"00");
   q.ctx.settings.random_range = 0;
   q.ctx.settings.random_digits = 0;
   EXPECT_EQ(Dollar(u"$R"), u"1");
@@ -71,19 +63,10 @@ TEST_F(ExpandTest, UptimeInDaysHoursMinutesSeconds) {
   EXPECT_EQ(Dollar(u"$T"), u"1分1秒");
 }
 
-TEST_F(ExpandTest, TypedInputKeepsTheTextAroundIt) {
-  q.ui.input_replies = {u"typed", std::nullopt};
-  EXPECT_EQ(Dollar(u"ECHO $? x $?."), u"ECHO typed x .");
-  ASSERT_EQ(q.ui.prompts.size(), 2u);
-  EXPECT_EQ(q.ui.prompts[0], u"入力して下さい");
-}
-
 TEST_F(ExpandTest, EnvironmentReferencesScannedAgainButNotWithoutBound) {
   q.os.env[u"PATH"] = u"C:\\bin";
   EXPECT_EQ(Env(u"[%PATH%]"), u"[C:\\bin]");
   EXPECT_EQ(Env(u"[%UNDEFINED%]"), u"[]");
-  EXPECT_EQ(Env(u"100%"), u"100%");
-  EXPECT_EQ(Env(u"a%%b"), u"ab");
   q.os.env[u"NUL"] = std::u16string(u"cut") + u'\0' + u"away";
   EXPECT_EQ(Env(u"%NUL%"), u"cut");
   q.os.env[u"OUTER"] = u"%INNER%";
@@ -127,11 +110,6 @@ TEST_F(ExpandTest, AnswerParametersAreCutAtTheLimit) {
   std::u16string many;
   for (int i = 0; i < 12288; ++i) many += u"#0";
   EXPECT_EQ(ExpandAnswerParams(q.ctx, many).size(), kMaxLineLength);
-}
-
-TEST(TrimAtNulTest, CutsAtTheFirstNul) {
-  EXPECT_EQ(TrimAtNul(u""), u"");
-  EXPECT_EQ(TrimAtNul(std::u16string(u"ab\0cd", 5)), u"ab");
 }
 
 }  // namespace

