@@ -73,15 +73,6 @@ TEST_F(AliasTest, ViewAndDeleteNeedAName) {
   EXPECT_EQ(ConfigBytes(), before);
 }
 
-TEST_F(AliasTest, MacrosRunWhenDefinedUnlessDoubled) {
-  q.os.now.day = 7;
-  q.Type(u"ALIAS day ANS $$D-$D");
-  EXPECT_EQ(LookupAliasText(q.ctx, u"DAY"), u"ANS $D-07");
-  q.os.now.day = 9;
-  q.Type(u"day");
-  EXPECT_EQ(q.ui.LastAnswer(), u"09-07");
-}
-
 TEST_F(AliasTest, LineBreakInTheTextIsRefusedAndReported) {
   q.Type(u"ALIAS evil ANS x$N[BAT]");
   EXPECT_EQ(q.ui.LastAnswer(), u"SYSTEM_SAVE-ERR");

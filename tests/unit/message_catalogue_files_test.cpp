@@ -20,11 +20,9 @@
 namespace qrx {
 namespace {
 
-// Every key the program shows, one line per section: "KEY:params", the params being the
-// answer parameters (#A = 0 ... #J = 9) the command sets before it shows the key. A text may
-// use only those (any other letter shows a value left over from an earlier answer); an upper
-// case letter is one the text must show, as the answer would tell less without it. SET_ERR2
-// and SET_SKIN-OFF set none. Keys of digits only are result codes, shown with #A = the code.
+// Every key the program shows, per section: "KEY:params", the answer parameters (#A ... #J)
+// the command sets first. A text may use only those (any other shows a value left from an
+// earlier answer), and must show the upper case ones. Digit keys are result codes (#A).
 constexpr const char* kRequired[] = {
     "SYSTEM START:AB END XYW INILOAD INPUT NEST LONG:A FAIL:A SAVE-ERR:a TRAY-ERR",
     "KEY BACK FORWARD",
@@ -195,23 +193,6 @@ TEST(MessageFiles, TextsThatTheProgramBringsAlongAreTheDeliveredOnes) {
     const std::string key = Utf16ToUtf8(built_in.key);
     ASSERT_TRUE(def.texts.count(key)) << key;
     EXPECT_TRUE(def.texts.at(key) == built_in.text) << key;
-  }
-}
-
-TEST(MessageFiles, NamesAndTextsFitTheMergeBuffers) {
-  // The merge reads the section names, and the key names of each section, into buffers of
-  // 1024 characters (each name ends with a NUL, one more NUL ends the list), and each text
-  // into 256 bytes with its NUL.
-  for (const Catalogue& f : Files()) {
-    std::map<std::string, size_t> lists;  // "": the section names; else a section's key names
-    for (const auto& [id, text] : f.texts) {
-      const std::string section = id.substr(0, id.find('_'));
-      if (!lists.count(section)) lists[""] += section.size() + 1;
-      lists[section] += id.size() - section.size();  // the key and its NUL
-      const size_t bytes = f.name == "DEF.MSG" ? Cp932Encode(text).size() : text.size();
-      EXPECT_LE(bytes, 255u) << f.name << " " << id;
-    }
-    for (const auto& [list, size] : lists) EXPECT_LE(size + 1, 1024u) << f.name << " " << list;
   }
 }
 

@@ -46,8 +46,6 @@ TEST_F(SetCommandTest, ValuesAreStoredUnderTheirNamesAndNumbersInDecimal) {
     EXPECT_EQ(Last(), c.answer);
     EXPECT_EQ(q.ui.answers.back().time, 3);
   }
-  EXPECT_EQ(q.ctx.settings.variables[3], u"abc def");
-  EXPECT_EQ(q.ctx.keys.function_keys[14], u"a  b");
   EXPECT_EQ(q.ctx.settings.random_range, 2);
   EXPECT_EQ(q.ctx.settings.pos_type, 16);
   EXPECT_EQ(q.ctx.settings.random_digits, 32767);
