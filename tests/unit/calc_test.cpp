@@ -41,11 +41,13 @@ TEST(EvaluateRpnTest, ResultsAndErrorCodes) {
 
 TEST(GeneralNumberTextTest, FifteenSignificantDigitsAndTheExponentFormOutsideTheirRange) {
   // The rounding of 999999999999999.9 carries into the exponent.
+  // clang-format off
   const std::pair<double, const char*> cases[] = {
       {-0.0, "0"}, {-1.5e15, "-1.5E+15"}, {999999999999999, "999999999999999"},
       {999999999999999.9, "1E+15"}, {123456789012345678.0, "1.23456789012346E+17"},
       {1e-5, "1E-05"}, {0.00012345, "0.00012345"}, {2.0 / 3.0, "0.666666666666667"},
       {std::numeric_limits<double>::max(), "1.79769313486232E+308"}};
+  // clang-format on
   for (const auto& [value, text] : cases) EXPECT_EQ(Utf16ToUtf8(GeneralNumberText(value)), text);
 }
 

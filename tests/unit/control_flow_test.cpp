@@ -52,11 +52,13 @@ TEST_F(ControlFlowTest, MissingFileNamesItAndChangesNothingAFileThatRunsItselfSt
 
 TEST_F(ControlFlowTest, IfComparesExactly) {
   // Each line after "ANS -": the answer it leaves.
+  // clang-format off
   const std::pair<const char16_t*, const char16_t*> cases[] = {
       {u"IF a == A ANS x", u"-"}, {u"IF a != A ANS differ", u"differ"},
       {u"IF \"a b\" == \"a b\" ANS quoted", u"quoted"}, {u"IF a = a ANS never", u"-"},
       {u"IF", u"-"}, {u"IF $` == -1 ANS after-ok", u"after-ok"},
       {u"IF a == a IF b == b ANS nested", u"nested"}};
+  // clang-format on
   for (const auto& [line, answer] : cases) {
     q.Type(u"ANS -");
     q.Type(line);
@@ -101,6 +103,7 @@ uint32_t FlagsOf(std::u16string_view line) {
 TEST(WindowsExitFlagsTest, WordsOptionsAndHexadecimal) {
   // An option begins after one blank; EWE's number is hexadecimal, its low 16 bits taken and
   // sign-extended; past 13 digits a double loses the low bits, past 16 no 64-bit integer holds it.
+  // clang-format off
   const std::pair<std::u16string, uint32_t> cases[] = {
       {u"SHUTDOWN", 8},  {u"shutdown forced", 12}, {u"SHUTDOWN  FORCED", 8},
       {u"RESET FORCED", 6}, {u"LOGOFF FORCED", 4}, {u"LOGOFF", 0}, {u"EWE 5", 5},
@@ -108,6 +111,7 @@ TEST(WindowsExitFlagsTest, WordsOptionsAndHexadecimal) {
       {u"EWE 12345", 0x2345u}, {u"EWE FFFFFFFFFFFFFFFFF", 0xFFFFFFFFu},
       {u"EWE 20000000000001", 1}, {u"EWE " + std::u16string(400, u'9') + u"0008 ", 8},
       {u"EWE 1G", 0}};
+  // clang-format on
   for (const auto& [line, flags] : cases) EXPECT_EQ(FlagsOf(line), flags) << Utf16ToUtf8(line);
 }
 

@@ -133,7 +133,9 @@ TEST(CommandTableTest, NoWordHasTwoRowsOnlyWholeUpperCaseWordsMatch) {
   std::sort(words.begin(), words.end());
   EXPECT_EQ(std::adjacent_find(words.begin(), words.end()), words.end());
   const std::vector<CommandEntry> table = CommandTable();
-  for (auto word : {u"WAVE", u"cls", u"CL", u"\"SH\""}) EXPECT_EQ(FindCommand(table, word), nullptr);
+  for (auto word : {u"WAVE", u"cls", u"CL", u"\"SH\""}) {
+    EXPECT_EQ(FindCommand(table, word), nullptr);
+  }
   EXPECT_NE(FindCommand(table, u"/D"), nullptr);
   EXPECT_EQ(FindCommand(table, u"MOVE"), FindCommand(table, u"COPY"));
 }

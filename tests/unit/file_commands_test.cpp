@@ -44,6 +44,7 @@ TEST_F(FileCommandsTest, TheShellGetsTheUnquotedNamesAndTheFlagsOfDel) {
   EXPECT_EQ(LastRecord(), "2 [a.txt||] [b.txt||] 0");
   EXPECT_EQ(Last(), u"done 0 (3)");
   EXPECT_EQ(q.ctx.answer.params[0], u"0");
+  // clang-format off
   const std::pair<const char16_t*, const char*> cases[] = {
       {u"copy \"C:\\My Files\\a b.txt\" x", "2 [C:\\My Files\\a b.txt||] [x||] 0"},
       // The destination is the whole rest, a second space and all.
@@ -58,6 +59,7 @@ TEST_F(FileCommandsTest, TheShellGetsTheUnquotedNamesAndTheFlagsOfDel) {
       // Beyond 16 bits: never held at a limit that means other flags; nothing is deleted.
       {u"DEL t.txt 99999", "none"}, {u"DEL t.txt -32769", "none"},
   };
+  // clang-format on
   for (const auto& [line, record] : cases) {
     q.os.file_operations.clear();
     q.Type(line);
@@ -68,6 +70,7 @@ TEST_F(FileCommandsTest, TheShellGetsTheUnquotedNamesAndTheFlagsOfDel) {
 
 TEST_F(FileCommandsTest, LinesThatStartNothingAndDirectoryCommands) {
   q.os.current_directory = u"C:\\p|q#0_A";
+  // clang-format off
   const std::pair<const char16_t*, const char16_t*> cases[] = {
       {u"RENAME a.txt", u"nothing started 1 (5)"}, {u"MD D:\\my dir", u"nothing started 1 (5)"},
       {u"CHDRIVE D: x", u"nothing started 1 (5)"}, {u"MOVE", u"no file (5)"},
@@ -75,6 +78,7 @@ TEST_F(FileCommandsTest, LinesThatStartNothingAndDirectoryCommands) {
       // CD alone shows the folder as it is: not looked up as a key, no sound after its "|".
       {u"cd", u"C:\\p|q#0_A (3)"},
   };
+  // clang-format on
   for (const auto& [line, answer] : cases) {
     q.Type(line);
     EXPECT_EQ(Last(), answer) << Utf16ToUtf8(line);

@@ -46,8 +46,10 @@ TEST(SplitPath, CutsAtTheLastSeparatorAndStripsQuotes) {
 TEST(CutExtensionAndAddBackslash, LastDotOfTheWholePathSeparatorOnce) {
   // A path without a dot keeps its quotes.
   for (const auto& [path, cut] : {std::pair{u"C:\\q\\QRX_CORE.INI", u"C:\\q\\QRX_CORE"},
-                                  {u"\"C:\\a b\\c.txt\"", u"C:\\a b\\c"}, {u"a.tar.gz", u"a.tar"},
-                                  {u"C:\\my.dir\\file", u"C:\\my"}, {u".ini", u""},
+                                  {u"\"C:\\a b\\c.txt\"", u"C:\\a b\\c"},
+                                  {u"a.tar.gz", u"a.tar"},
+                                  {u"C:\\my.dir\\file", u"C:\\my"},
+                                  {u".ini", u""},
                                   {u"\"C:\\a\\b\"", u"\"C:\\a\\b\""}}) {
     EXPECT_EQ(CutExtension(path), cut);
   }

@@ -10,6 +10,7 @@ namespace {
 using Fields = std::vector<std::u16string>;
 
 TEST(SplitArguments, NPlusOneFieldsAtEachAsciiSpaceQuotesProtectAndTheRestStaysUntouched) {
+  // clang-format off
   const struct {
     std::u16string text;
     int count;
@@ -33,6 +34,7 @@ TEST(SplitArguments, NPlusOneFieldsAtEachAsciiSpaceQuotesProtectAndTheRestStaysU
       {u"\u3042\u3000\u3044 \u3046", 1, {u"\u3042\u3000\u3044", u"\u3046"}},
       {u"\U0001F600 x", 1, {u"\U0001F600", u"x"}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     EXPECT_EQ(SplitArguments(c.text, c.count), c.fields) << Utf16ToUtf8(c.text);
   }

@@ -9,7 +9,9 @@
 namespace qrx {
 namespace {
 
-std::string Shown(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+std::string Shown(const std::u16string& text) {
+  return std::string(text.begin(), text.end());
+}
 
 TEST(ToInteger, NumbersRoundHalfToEvenAndOutOfRangeGivesTheNearestLimit) {
   // clang-format off
@@ -39,12 +41,14 @@ TEST(ToInteger, NumbersRoundHalfToEvenAndOutOfRangeGivesTheNearestLimit) {
 }
 
 TEST(ToInteger, OtherTextIsNotNumeric) {
+  // clang-format off
   const std::u16string texts[] = {
       u",5", u"5,", u"1,.5", u"1.5,5", u"5E1,0", u"&H1,0", u"1 ,000", u"1, 000", u"1E", u"1E+",
       u"1e3.5", u"E3", u"1E 3", u"1F3", u"&H", u"&O", u"&", u"&17", u"& H1", u"&H 1", u"&HFG",
       u"&O8", u"-&H10", u"+&H10", u"0x10", u"&H1.5", u"", u"   ", u"abc", u"1 2", u"--3", u"+-3",
       u"-", u".", u"1.2.3", u"3-", u"(3)", u"$3", u"\uFF11\uFF12", u"\n5", u"5\r", u"\u00A05",
       std::u16string(u"5\0", 2)};
+  // clang-format on
   for (const auto& text : texts) {
     EXPECT_EQ(ParseNumericText(text), std::nullopt) << Shown(text);
     EXPECT_EQ(ToInteger(text), 0);
@@ -61,8 +65,10 @@ TEST(ParseNumericText, GivesTheValueBeforeRoundingOrNothingBeyondDoubleRange) {
   EXPECT_EQ(ParseNumericText(u"&H10000"), 65536.0);
   EXPECT_EQ(ParseNumericText(u"&H80000000"), -2147483648.0);
   EXPECT_EQ(ParseNumericText(u"&H100000000"), 4294967296.0);
-  for (const std::u16string text : {u"1E400", u"-1E400"}) EXPECT_EQ(ParseNumericText(text), std::nullopt);
-  EXPECT_EQ(ParseNumericText(u"&H" + std::u16string(300, u'F')), std::nullopt);
+  for (const std::u16string& text :
+       {std::u16string(u"1E400"), std::u16string(u"-1E400"), u"&H" + std::u16string(300, u'F')}) {
+    EXPECT_EQ(ParseNumericText(text), std::nullopt);
+  }
 }
 
 }  // namespace
