@@ -101,7 +101,8 @@ TEST_F(CompletionTest, SeveralCandidatesAreListedThenCycledAndEscPutsBackTheText
   EXPECT_EQ(q.ui.LastAnswer(), u"2: CLIP CLIPFLG");
   EXPECT_EQ(Tab({}), u"SET CLIP ");
   EXPECT_EQ(Tab({}), u"SET CLIPFLG ");
-  EXPECT_EQ(Tab({}, true), u"SET CLIP ");
+  EXPECT_EQ(Tab({}), u"SET CLIP ");
+  EXPECT_EQ(Tab({}, true), u"SET CLIPFLG ");  // backwards past the first
   EXPECT_TRUE(q.window.OnKeyDown(kEscape, false, false, false));
   EXPECT_EQ(q.ui.command, u"SET cl");
   // Once restored, Esc is the box's again.

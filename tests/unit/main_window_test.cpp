@@ -147,10 +147,11 @@ TEST_F(MainWindowTest, HotKeyIsRegisteredAtStartChangedBySetAndWithTheTrayRestor
   EXPECT_TRUE(q.ui.visible);
 }
 
-TEST_F(MainWindowTest, NoHotKeyInDebugMode) {
+TEST_F(MainWindowTest, DebugModeMarksTheCaptionAndHasNoHotKey) {
   Instance dbg;
   dbg.StartWith("[SYSTEM]\r\nVersion=0.50\r\nDEBUG=1\r\n");
   EXPECT_TRUE(dbg.ui.hot_keys.empty());
+  EXPECT_EQ(dbg.window.Caption(), u"quorix Ver0.50 [--]*");
   dbg.ui.visible = false;
   dbg.window.OnHotKey(1000);
   dbg.window.OnTrayCallback(0x0201);

@@ -39,9 +39,8 @@ std::set<std::string> HeadingWords(const std::vector<std::string>& lines) {
   return words;
 }
 
-// The names in the first column of the SET section's table: the first word of the row's first
-// code span, and of the second one in a range row ("`0` … `9`"). Example rows ("`SET 3 abc`")
-// are left out.
+// The first word of the first code span in the SET table's rows, and of the second one in a
+// range row ("`0` … `9`"); example rows ("`SET 3 abc`") are left out.
 std::vector<std::string> SetNames(const std::vector<std::string>& lines) {
   static const std::regex span("`([^` ]*)[^`]*`");
   std::vector<std::string> names;
