@@ -9,84 +9,17 @@ table of hostile datagrams: link_test.cpp; the real socket: posix_socket_test.cp
 usage: link_native.py QRXSH                   all; the namespace part in unshare -rn
        link_native.py QRXSH --in-namespace    only the namespace part (run by the above)
 """
-import hashlib
-import hmac
 import os
 import re
 import shutil
 import socket
 import struct
-import subprocess
 import sys
-import tempfile
 import time
 
 import qrx_e2e as e2e
-from qrx_e2e import check, free_port, message, unescape  # noqa: F401  (wine_link.py's)
-
-LOOPBACK = "127.0.0.1"
-IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)  # the Linux value where Python lacks the name
-
-
-class Shell(e2e.Qrxsh):
-    """One qrxsh in a folder of its own (delivered catalogue), its link list given."""
-
-    def __init__(self, exe, name, link_list=()):
-        self.folder = e2e.make_folder(tempfile.mkdtemp(prefix=f"qrx-link-{name}-"), exe,
-                                      e2e.REAL_CATALOGUE)
-        with open(os.path.join(self.folder, "QRX_CORE.LKD"), "wb") as f:
-            f.write(e2e.cp932_text(link_list))
-        super().__init__([os.path.join(self.folder, "qrxsh"),
-                          os.path.join(self.folder, "QRX_CORE.INI")])
-
-    def answers(self):
-        return [e[2] for e in self.events if e[0] == "ANSWER" and len(e) > 2]
-
-    def wait_answer(self, text, timeout=10.0):
-        found = self.wait("ANSWER", text, timeout)
-        return found and found[-1]
-
-    def remove(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-        shutil.rmtree(os.path.dirname(self.folder), ignore_errors=True)
-
-
-def bind_port(shell, port):
-    shell.type(f"SET MYPORT {port}")
-    return shell.wait_answer(message("SET_MYPORT", A=str(port))) is not None
-
-
-def send_from_loopback(port, data):
-    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
-        s.sendto(data, (LOOPBACK, port))
-
-
-class Capture:
-    """A receiver on a UDP port that also learns each datagram's destination address."""
-
-    def __init__(self, address, port):
-        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-        self.sock.setsockopt(socket.IPPROTO_IP, IP_PKTINFO, 1)
-        self.sock.bind((address, port))
-
-    def next(self, timeout=5):
-        """(bytes, source address, destination address) or None."""
-        self.sock.settimeout(timeout)
-        try:
-            data, ancillary, _, source = self.sock.recvmsg(65536, 256)
-        except socket.timeout:
-            return None
-        to = [socket.inet_ntoa(v[8:12]) for level, kind, v in ancillary if kind == IP_PKTINFO]
-        return data, source[0], to[0] if to else None
-
-    def close(self):
-        self.sock.close()
-
-
-def magic(six):
-    return b"\xff" * 6 + bytes(six) * 16
+from qrx_e2e import LOOPBACK, Capture, Shell, bind_port, check, free_port, magic, message, \
+    send_from_loopback, signed
 
 
 def scenario_question(exe, shells):
@@ -122,14 +55,6 @@ def scenario_wol(exe, shells):
     check("WOL: FF x6 then the address x16 to 255.255.255.255:9001",
           got is not None and got[0] == magic([0, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E])
           and got[2] == "255.255.255.255", repr(got))
-
-
-def signed(key, command, port, shift=0):
-    """A datagram as a copy with this key signs it (the format of the manual)."""
-    stamp, nonce = int(time.time()) + shift, os.urandom(16)
-    text = b"QRX1\n%d\n%s\n%d\n" % (stamp, nonce.hex().encode(), port) + command
-    tag = hmac.new(key, text, hashlib.sha256).hexdigest()
-    return f"QRX1 {stamp} {nonce.hex()} {tag}|".encode() + command
 
 
 def send_forged(source, port, payload):
@@ -200,29 +125,6 @@ def run(scenario, exe):
         shell.remove()
 
 
-def run_in_namespace(command, prelude="", timeout=300):
-    """Runs a command that prints "N passed, N failed" last inside a private network
-    namespace with only loopback (the limited broadcast routed to it), shows its output and
-    adds its results to the caller's (wine_quorix's where the caller counts there). The
-    shell commands of `prelude` run there before and after it."""
-    inner = ("ip link set lo up && ip route add 255.255.255.255/32 dev lo || exit 2; "
-             + prelude + ' "$@"; rc=$?; ' + prelude + " exit $rc")
-    proc = subprocess.run(["unshare", "-rn", "sh", "-c", inner, "sh"] + command,
-                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
-    out = proc.stdout.decode("utf-8", "replace")
-    found = re.search(r"(\d+) passed, (\d+) failed\s*$", out)
-    sys.stdout.write(out[:found.start()] if found else out)
-    ran = found is not None and proc.returncode in (0, 1)
-    if not ran:
-        print(f"FAIL: the namespace part ran: exit code {proc.returncode}")
-    passed, failed = (int(found.group(1)), int(found.group(2))) if ran else (0, 1)
-    wq = sys.modules.get("wine_quorix")
-    if wq:
-        wq.passed, wq.failed = wq.passed + passed, wq.failed + failed
-    else:
-        e2e.counts[0], e2e.counts[1] = e2e.counts[0] + passed, e2e.counts[1] + failed
-
-
 def main():
     exe = os.path.abspath(sys.argv[1])
     if sys.argv[2:] == ["--in-namespace"]:
@@ -230,7 +132,7 @@ def main():
         run(scenario_signed, exe)
     else:
         run(scenario_question, exe)
-        run_in_namespace([sys.executable, os.path.abspath(__file__), exe, "--in-namespace"])
+        e2e.run_in_namespace([sys.executable, os.path.abspath(__file__), exe, "--in-namespace"])
     return e2e.summary()
 
 

@@ -7,7 +7,7 @@ makes its files beside itself, shows the first-start box and answers (in English
 is copied over QRX_CORE.MSG), and qrxsh.exe answers too, also through the QS_DLL1.DLL beside it.
 quorix_driver.exe comes from the windows build.
 
-usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR VERSION
+usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR VERSION
 """
 import json
 import os
@@ -26,7 +26,7 @@ PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
 MANUAL = ["commands.md", "commands.ja.md"]
 SIZE_LIMIT = 2 * 1024 * 1024
 
-check = wq.check  # one count of passed and failed checks
+check = wq.check
 
 
 def data_files(source):
@@ -177,7 +177,8 @@ def check_qrxsh(folder, version):
 
 
 def main():
-    release, windows, source, version = sys.argv[1:5]
+    release, windows, version = sys.argv[1:4]
+    source = wq.SOURCE
     wq.BUILD = windows
     package = os.path.join(release, f"quorix-{version}-win64.zip")
     if not os.path.exists(package):

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # The Win32 platform under Wine with a Japanese locale (code page 932): platform_check.exe on
 # prepared files judges itself; what it wrote is checked here from the Unix side.
-set -u
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=wine_env.sh
-source "$here/wine_env.sh"
-exe="${QRX_WINDOWS_BUILD_DIR:-}/platform_check.exe"
+source "$(dirname "$0")/wine_env.sh"
+exe="$QRX_WINDOWS_BUILD_DIR/platform_check.exe"
 [ -f "$exe" ] || { echo "FAIL: $exe not found (build the windows preset)"; exit 1; }
 
 failed=0

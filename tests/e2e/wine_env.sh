@@ -2,9 +2,14 @@
 # The Wine prefix and Xvfb display of one test run.
 #   wine_env.sh setup    makes the prefix and starts the display
 #   wine_env.sh cleanup  ends this prefix's wineserver and the display
-#   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG for a test script
+#   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG, the build folders and `here` (this
+#                        folder) for a test script; its wine_run sets up and ends the prefix
+#                        and display itself when the script runs on its own
 set -u
-QRX_TEST_BUILD_DIR=${QRX_TEST_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/asan}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${QRX_TEST_BUILD_DIR:=$here/../../build/asan}" "${QRX_WINDOWS_BUILD_DIR:=$here/../../build/windows}"
+: "${QRX_NATIVE_BUILD_DIR:=$here/../../build/native}"
+export QRX_SESSION_END=off
 export WINEPREFIX="$QRX_TEST_BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 state="$QRX_TEST_BUILD_DIR/wine-run"

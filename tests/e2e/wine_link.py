@@ -8,28 +8,19 @@ namespace with only loopback, qrxsh.exe under Wine sends the Wake-on-LAN packets
 datagram, captured byte for byte (sockets belong to the Wine server, so a fresh one is started
 in the namespace and ended again).
 
-usage: wine_link.py WINDOWS_BUILD_DIR NATIVE_BUILD_DIR SOURCE_DIR
+usage: wine_link.py WINDOWS_BUILD_DIR NATIVE_BUILD_DIR
        wine_link.py WINDOWS_BUILD_DIR --in-namespace     (the namespace part, run by the above)
 """
 import os
 import re
-import shutil
 import socket
 import sys
 import threading
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-import link_native as ln  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qrx_e2e as e2e  # noqa: E402
 import wine_quorix as wq  # noqa: E402
-
-LOOPBACK = "127.0.0.1"
-check = wq.check
-
-
-def put_list(folder, lines):
-    with open(os.path.join(folder, "QRX_CORE.LKD"), "wb") as f:
-        f.write("".join(line + "\r\n" for line in lines).encode("cp932"))
+from qrx_e2e import LOOPBACK, check  # noqa: E402
 
 
 def flood(port, count):
@@ -47,13 +38,14 @@ def flood(port, count):
 
 def scenario_exchange(native_exe, folder):
     q = wq.Quorix(folder)
-    put_list(folder, ["192.168.1.10"])
+    with open(os.path.join(folder, "QRX_CORE.LKD"), "wb") as f:
+        f.write(e2e.cp932_text(["192.168.1.10"]))
     shell = None
     try:
         if q.start("link", ["wait-answer", wq.message("SYSTEM_START", A=wq.PRODUCT,
                                                       B=wq.VERSION), "5000"]) is None:
             return
-        pw, pn = ln.free_port(), ln.free_port()
+        pw, pn = e2e.free_port(), e2e.free_port()
         key_file = os.path.join(folder, "peer.key")
         with open(key_file, "wb") as f:
             f.write(key := os.urandom(32))
@@ -68,7 +60,7 @@ def scenario_exchange(native_exe, folder):
         # The text claims the listed address; the datagram comes from 127.0.0.1, not listed.
         q.enter("quorix.exe: a kept answer", "ANS before -1", ["wait-answer", "before", "5000"])
         for claimed in ("192.168.1.10", "127.0.0.1"):
-            ln.send_from_loopback(pw, f"{claimed}|ANS spoofed".encode("ascii"))
+            e2e.send_from_loopback(pw, f"{claimed}|ANS spoofed".encode("ascii"))
         q.steps("quorix.exe: a datagram claiming a listed address it does not come from runs "
                 "nothing", ["sleep", "1500"], ["answer"], want=lambda out: out == ["before"])
         if not set_all(("LL", LOOPBACK, "LL_ADD"), ("LINKIP", LOOPBACK, "SET_LINKIP"),
@@ -76,8 +68,8 @@ def scenario_exchange(native_exe, folder):
                        ("LINKKEY", wq.windows_path(key_file), "SET_LINKKEY")):
             return
 
-        shell = ln.Shell(native_exe, "wine-peer", [LOOPBACK])
-        if not check("qrxsh binds its port", ln.bind_port(shell, pn)):
+        shell = e2e.Shell(native_exe, "wine-peer", [LOOPBACK])
+        if not check("qrxsh binds its port", e2e.bind_port(shell, pn)):
             return
         shell.type(f"SET LINKKEY {key_file}", "SET LINKIP 127.0.0.1", f"SET LINKPORT {pw}",
                    "LINK ANS from-native")
@@ -91,10 +83,10 @@ def scenario_exchange(native_exe, folder):
         # Hostile datagrams from a listed address: only the first copy of a signed one runs.
         log = os.path.join(folder, "log.txt")
         echo = f"ECHO {wq.windows_path(log)}"
-        replayed = ln.signed(key, f"{echo} replayed".encode(), pw)
+        replayed = e2e.signed(key, f"{echo} replayed".encode(), pw)
         for datagram in [replayed] * 3 + [f"127.0.0.1|{echo} plain".encode(),
-                                          ln.signed(key, f"{echo} stale".encode(), pw, -120)]:
-            ln.send_from_loopback(pw, datagram)
+                                          e2e.signed(key, f"{echo} stale".encode(), pw, -120)]:
+            e2e.send_from_loopback(pw, datagram)
         head, tail = wq.message("LINK_REFUSED", A="@", B="127.0.0.1").split("@")
         q.steps("quorix.exe: a replayed, a plain and a stale datagram are refused and reported",
                 ["sleep", "1500"], ["answer"],
@@ -117,7 +109,7 @@ def scenario_exchange(native_exe, folder):
                 ["wait-answer", "after-flood", "20000"])
         q.enter("a line typed after it", "ANS typed", ["wait-answer", "typed", "5000"])
         q.close("quorix.exe")
-        his = {k[1]: v for k, v in wq.read_ini(q.config).items() if k[1].startswith("HIS")}
+        his = wq.history(q)
         check("quorix.exe: the received line is in the history (HIS2, before the line typed last)",
               his.get("HIS2") == "ANS after-flood" and "spoofed" not in repr(his), repr(his))
     finally:
@@ -129,29 +121,25 @@ def scenario_exchange(native_exe, folder):
 # ---- inside a private network namespace ----------------------------------------------------
 
 def scenario_namespace(build, folder):
-    capture = ln.Capture("0.0.0.0", 9001)
-    peer = ln.Capture(LOOPBACK, 5001)
+    capture = e2e.Capture("0.0.0.0", 9001)
+    peer = e2e.Capture(LOOPBACK, 5001)
     try:
-        shutil.copy(os.path.join(build, "qrxsh.exe"), folder)
-        shutil.copy(os.path.join(wq.SOURCE, "data", "DEF.MSG"), folder)
-        with open(os.path.join(folder, "QRX_CORE.INI"), "w") as f:
-            f.write(wq.CONFIG)
+        folder = e2e.make_folder(folder, os.path.join(build, "qrxsh.exe"), e2e.REAL_CATALOGUE)
         _, out = wq.qrxsh(folder, [
             "SET LINKIP 127.0.0.1", "SET LINKPORT 5001",
             "WOL 00-1A-2B-3C-4D-5E", "WOL 00-100-2B-FFFF-10000-ZZ", "WOL 001A2B3C4D5E",
             "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"],
             wq.windows_path(os.path.join(folder, "QRX_CORE.INI")))
-        answers = [ln.unescape(line.split("\t")[2]) for line in out
-                   if line.startswith("ANSWER\t")]
+        answers = [text for _, text in e2e.answers("\n".join(out).encode())]
         packets = []
         while True:
             got = capture.next(timeout=2)
             if got is None:
                 break
             packets.append(got)
-        want = [ln.magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
-                ln.magic([0x00, 0x00, 0x2B, 0xFF, 0x00, 0x00]),
-                ln.magic([0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF])]
+        want = [e2e.magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
+                e2e.magic([0x00, 0x00, 0x2B, 0xFF, 0x00, 0x00]),
+                e2e.magic([0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF])]
         check("qrxsh.exe under Wine: WOL sends the three packets byte for byte to "
               "255.255.255.255:9001, before and after MYPORT, and nothing for a bad address",
               [p[0] for p in packets] == want
@@ -175,12 +163,11 @@ def scenario_namespace(build, folder):
 
 def main():
     wq.BUILD = sys.argv[1]
-    wq.SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
     if sys.argv[2:] == ["--in-namespace"]:
         return wq.run_scenarios((lambda folder: scenario_namespace(wq.BUILD, folder),),
                                 "qrx-wine-link-ns-", ("qrxsh.exe",))
     # Sockets belong to the Wine server: a fresh one starts in the namespace and ends there.
-    ln.run_in_namespace([sys.executable, os.path.abspath(__file__), wq.BUILD, "--in-namespace"],
+    e2e.run_in_namespace([sys.executable, os.path.abspath(__file__), wq.BUILD, "--in-namespace"],
                         prelude="wineserver -k 2>/dev/null;", timeout=400)
     native = os.path.join(sys.argv[2], "qrxsh")
     check("the native qrxsh is built", os.path.exists(native), native)

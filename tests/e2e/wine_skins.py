@@ -8,7 +8,7 @@ The skinned scenario uses the delivered sample skins (NEKO 176 x 144, KUMO 240 x
 a screenshot of the window and its balloon from the frame buffer Xvfb keeps (wine_env.sh
 starts it with -fbdir), saved to OUTPUT_DIR/skinned_window.png.
 
-usage: wine_skins.py WINDOWS_BUILD_DIR SOURCE_DIR FRAME_BUFFER OUTPUT_DIR
+usage: wine_skins.py WINDOWS_BUILD_DIR FRAME_BUFFER OUTPUT_DIR
 """
 import os
 import subprocess
@@ -157,7 +157,7 @@ def scenario_pictures(folder):
 
 
 if __name__ == "__main__":
-    wq.BUILD, wq.SOURCE, FRAME_BUFFER, OUTPUT = sys.argv[1:5]
+    wq.BUILD, FRAME_BUFFER, OUTPUT = sys.argv[1:4]
     sys.exit(wq.run_scenarios((scenario_pictures, scenario_skinned, scenario_popups),
                               "qrx-wine-skins-",
                               ("quorix.exe", "quorix_driver.exe", "picture_check.exe")))
