@@ -29,30 +29,19 @@ SIZE_LIMIT = 2 * 1024 * 1024
 check = wq.check
 
 
-def data_files(source):
-    """Relative paths (with /) of the files under data/ that are delivered; dot files are not."""
-    root = os.path.join(source, "data")
-    found = []
-    for folder, dirs, files in os.walk(root):
-        dirs[:] = [d for d in dirs if not d.startswith(".")]
-        found += [os.path.relpath(os.path.join(folder, f), root).replace(os.sep, "/")
-                  for f in files if not f.startswith(".")]
-    return sorted(found)
-
-
 def check_contents(archive, source, version):
     names = [i.filename for i in archive.infolist() if not i.is_dir()]
-    originals = {rel: os.path.join(source, "data", rel) for rel in data_files(source)}
+    root = os.path.join(source, "data")  # delivered without its dot files
+    originals = {os.path.relpath(os.path.join(d, f), root): os.path.join(d, f)
+                 for d, dirs, files in os.walk(root) if "/." not in d[len(root):]
+                 for f in files if not f.startswith(".")}
     originals.update({doc: os.path.join(source, "docs", doc) for doc in MANUAL})
     want = set(PROGRAMS + ["README.txt"]) | set(originals)
     check("the zip holds the programs, README.txt, the manual and data/, nothing else",
           sorted(names) == sorted(want), f"extra {sorted(set(names) - want)}, "
           f"missing {sorted(want - set(names))}")
-    changed = []
-    for rel, path in originals.items():
-        with open(path, "rb") as f:
-            if rel not in names or archive.read(rel) != f.read():
-                changed.append(rel)
+    changed = [rel for rel, path in originals.items()
+               if rel not in names or archive.read(rel) != open(path, "rb").read()]
     check("the data files and the manual in the zip are those of data/ and docs/", not changed,
           repr(changed))
     if "README.txt" not in names:
@@ -103,11 +92,8 @@ def check_build(folder, release):
         runtime = [d for d in imports if d.lower().startswith("lib")]
         check(f"{name} needs no runtime DLL of the compiler (static runtime)",
               imports and not runtime, repr(runtime or imports))
-    exe = os.path.join(folder, "quorix.exe")
-    if os.path.exists(exe):
-        size = os.path.getsize(exe)
-        print(f"note: quorix.exe in the zip is {size} bytes")
-        check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
+    size = os.path.getsize(os.path.join(folder, "quorix.exe"))
+    check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
     # The programs carry no trace of their compiler options: the release build's compile
     # commands are what made them.
     try:
@@ -138,10 +124,9 @@ def check_quorix(folder, version):
               f"{out[0]!r} != {want_box!r}")
         check("QRX_CORE.INI is created beside quorix.exe with the version",
               wq.read_ini(q.config).get(("SYSTEM", "VERSION")) == version)
-        with open(os.path.join(folder, "DEF.MSG"), "rb") as a, \
-                open(os.path.join(folder, "QRX_CORE.MSG"), "rb") as b:
-            check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
-                  a.read() == b.read())
+        check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
+              open(os.path.join(folder, "DEF.MSG"), "rb").read()
+              == open(os.path.join(folder, "QRX_CORE.MSG"), "rb").read())
         check("QRX_CORE.LKD is created beside quorix.exe",
               os.path.isfile(os.path.join(folder, "QRX_CORE.LKD")))
         check("nothing is written to the current folder", os.listdir(elsewhere) == [],
@@ -168,10 +153,7 @@ def check_qrxsh(folder, version):
         f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
     rc, out = wq.qrxsh(folder, ["ANS through-the-library"])
     log = os.path.join(folder, "QS_ANS.LOG")
-    journal = ""
-    if os.path.exists(log):
-        with open(log, "rb") as f:
-            journal = f.read().decode("cp932", "replace")
+    journal = open(log, "rb").read().decode("cp932", "replace") if os.path.exists(log) else ""
     check("QS_DLL1.DLL from the zip receives the answers (its journal holds them)",
           rc == 0 and "\t3\tthrough-the-library\r\n" in journal, repr(journal))
 

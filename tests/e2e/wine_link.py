@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """LINK between quorix.exe under Wine and a native qrxsh on loopback, both ways: the window
-trusts the real sender, not the address a datagram claims; with one key file on both sides it
-exchanges signed lines (CNG's HMAC against libsodium's), runs a captured datagram sent again
-once and a stale or unsigned one not at all and says so, stays responsive under a flood from
-an unlisted address, and keeps a received line in its history. And inside a private network
+trusts the real sender (Winsock's), not the address a datagram claims; with one key file on
+both sides it exchanges signed lines (CNG's HMAC against libsodium's), and it stays responsive
+under a flood from an unlisted address. (Replayed, stale and unsigned datagrams, and received
+lines in the history: SignedLinkTest, LinkTest and link_native.py.) And inside a private network
 namespace with only loopback, qrxsh.exe under Wine sends the Wake-on-LAN packets and its LINK
 datagram, captured byte for byte (sockets belong to the Wine server, so a fresh one is started
 in the namespace and ended again).
@@ -48,7 +48,7 @@ def scenario_exchange(native_exe, folder):
         pw, pn = e2e.free_port(), e2e.free_port()
         key_file = os.path.join(folder, "peer.key")
         with open(key_file, "wb") as f:
-            f.write(key := os.urandom(32))
+            f.write(os.urandom(32))
 
         def set_all(*settings):
             return all(q.enter(f"quorix.exe: SET {name} {value}", f"SET {name} {value}",
@@ -80,22 +80,6 @@ def scenario_exchange(native_exe, folder):
         check("quorix.exe -> native qrxsh, signed: qrxsh runs the line",
               shell.wait_answer("from-wine") is not None, repr(shell.answers()[-3:]))
 
-        # Hostile datagrams from a listed address: only the first copy of a signed one runs.
-        log = os.path.join(folder, "log.txt")
-        echo = f"ECHO {wq.windows_path(log)}"
-        replayed = e2e.signed(key, f"{echo} replayed".encode(), pw)
-        for datagram in [replayed] * 3 + [f"127.0.0.1|{echo} plain".encode(),
-                                          e2e.signed(key, f"{echo} stale".encode(), pw, -120)]:
-            e2e.send_from_loopback(pw, datagram)
-        head, tail = wq.message("LINK_REFUSED", A="@", B="127.0.0.1").split("@")
-        q.steps("quorix.exe: a replayed, a plain and a stale datagram are refused and reported",
-                ["sleep", "1500"], ["answer"],
-                want=lambda out: out[-1].startswith(head) and out[-1].endswith(tail))
-        with open(log, "rb") as f:
-            got = f.read()
-        check("quorix.exe: the captured datagram ran once, the others not at all",
-              got == b"replayed\r\n", repr(got))
-
         # A flood from an unlisted address: the window keeps answering, and works on.
         sender = threading.Thread(target=flood, args=(pw, 5000))
         sender.start()
@@ -107,11 +91,7 @@ def scenario_exchange(native_exe, folder):
         shell.type("LINK ANS after-flood")
         q.steps("after the flood the window still runs received lines",
                 ["wait-answer", "after-flood", "20000"])
-        q.enter("a line typed after it", "ANS typed", ["wait-answer", "typed", "5000"])
         q.close("quorix.exe")
-        his = wq.history(q)
-        check("quorix.exe: the received line is in the history (HIS2, before the line typed last)",
-              his.get("HIS2") == "ANS after-flood" and "spoofed" not in repr(his), repr(his))
     finally:
         if shell:
             shell.remove()

@@ -4,13 +4,10 @@
 //
 // usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]...
 // The commands are the rows of kCommands (MS is a time limit in milliseconds); the first that
-// fails ends the run. --pid limits the windows to one Windows process.
-//
-// Keys are posted as the keyboard delivers them (WM_KEYDOWN with its scan code, then the
-// key-up), so the window's TranslateMessage makes the WM_CHAR as for a real key press; they
-// stay in order with the characters "type" posts, as an input method delivers them.
-//
-// Output is UTF-8, one line per result, control characters and backslashes escaped as C does.
+// fails ends the run. --pid limits the windows to one Windows process. Keys are posted as the
+// keyboard delivers them (WM_KEYDOWN with its scan code, then the key-up), so TranslateMessage
+// makes the WM_CHAR, in order with the characters "type" posts as an input method does.
+// Output is UTF-8, one line per result, control characters and backslashes as \xHH.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
 #ifdef _WIN32
 // clang-format off
@@ -63,19 +60,14 @@ std::string Escape(const std::wstring& text) {
   std::string out;
   std::wstring plain;
   for (const wchar_t c : text) {
-    const char* named = c == L'\\'   ? "\\\\"
-                        : c == L'\t' ? "\\t"
-                        : c == L'\r' ? "\\r"
-                        : c == L'\n' ? "\\n"
-                                     : nullptr;
-    if (named == nullptr && !(c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f))) {
+    if (c == L'\\' || c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f)) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+      out += Narrow(plain) + hex;
+      plain.clear();
+    } else {
       plain += c;
-      continue;
     }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
-    out += Narrow(plain) + (named != nullptr ? named : hex);
-    plain.clear();
   }
   return out + Narrow(plain);
 }
@@ -280,11 +272,8 @@ bool PostKey(HWND box, const std::wstring& name) {
     const wchar_t* name;
     UINT vk;
     bool extended;
-  } kKeys[] = {
-      {L"ENTER", VK_RETURN, false}, {L"ESC", VK_ESCAPE, false}, {L"TAB", VK_TAB, false},
-      {L"BACK", VK_BACK, false},    {L"UP", VK_UP, true},       {L"DOWN", VK_DOWN, true},
-      {L"LEFT", VK_LEFT, true},     {L"RIGHT", VK_RIGHT, true}, {L"DELETE", VK_DELETE, true},
-      {L"HOME", VK_HOME, true},     {L"END", VK_END, true},     {L"F3", VK_F3, false}};
+  } kKeys[] = {{L"ENTER", VK_RETURN, false}, {L"ESC", VK_ESCAPE, false}, {L"TAB", VK_TAB, false},
+               {L"UP", VK_UP, true},         {L"DOWN", VK_DOWN, true}};
   for (const auto& key : kKeys) {
     if (name != key.name) continue;
     const LPARAM down =
@@ -469,7 +458,7 @@ const Command kCommands[] = {
          PostMessageW(GetDlgItem(c.main, kCommandBoxId), WM_CHAR, ch, 1);
        return int{kOk};
      }},
-    // key ENTER|ESC|TAB|BACK|UP|DOWN|LEFT|RIGHT|DELETE|HOME|END|F3
+    // key ENTER|ESC|TAB|UP|DOWN
     {L"key", 1, true,
      [](const Call& c) {
        if (!PostKey(GetDlgItem(c.main, kCommandBoxId), c.a[0])) throw UsageError{};
