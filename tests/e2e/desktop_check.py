@@ -7,6 +7,7 @@ usage: desktop_check.py NATIVE_BUILD_DIR SHOT_DIR
        desktop_check.py NATIVE_BUILD_DIR - --shared QUORIX_EXE   (under Wine's display)"""
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -201,6 +202,80 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
     q.exit()
 
 
+def scenario_drop(exe, folder):
+    """A file dragged from another program onto the window puts its path, quoted, in the box."""
+    dropped = os.path.join(folder, "dir with space", "ファイル.txt")
+    os.makedirs(os.path.dirname(dropped))
+    open(dropped, "w").close()
+    q = Quorix(exe, folder, [])
+    q.await_window()
+    xdo("windowmove", "--sync", q.wid, "400", "300")
+    source = subprocess.Popen([os.path.join(os.environ["QRX_TEST_BUILD_DIR"], "tests", "drag_source"),
+                               dropped], stderr=subprocess.DEVNULL)
+    wait_for(lambda: windows("^drag source$"))
+    g = geometry(q.wid)
+    xdo("mousemove", "--sync", "60", "60", "mousedown", "1")
+    for step in range(1, 9):  # a drag is a pressed button that moves
+        xdo("mousemove", "--sync", str(60 + step * (int(g["X"]) - 30) // 8),
+            str(60 + step * (int(g["Y"]) - 40) // 8))
+        time.sleep(0.05)
+    xdo("mousemove", "--sync", str(int(g["X"]) + 30), str(int(g["Y"]) + 12))
+    time.sleep(0.2)
+    xdo("mouseup", "1")
+    out = os.path.join(folder, "drop.txt")
+    time.sleep(0.3)
+    xdo("windowactivate", "--sync", q.wid)
+    xdo("key", "Home")
+    q.type(f"ECHO {out} ")
+    check("drop: the dragged file's path is put in the box, quoted",
+          wait_for(lambda: os.path.exists(out), 5)
+          and open(out, "rb").read().decode("cp932") == f'"{dropped}"\r\n')
+    source.kill()
+    source.wait()
+    q.exit()
+
+
+def scenario_portal(exe, folder):
+    """In a Wayland session the hot key is asked of the desktop's shortcuts portal (here a
+    stand-in on a private session bus); without one, or refused, the answer says how to bind
+    quorix --show."""
+    for mode in ("bound", "--refuse", "no portal"):
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(),
+                   XDG_SESSION_TYPE="wayland")
+        log = os.path.join(folder, "portal.log")
+        portal = None if mode == "no portal" else subprocess.Popen(
+            ["/usr/bin/python3", os.path.join(e2e.HERE, "fake_portal.py"), log, mode], env=env)
+        time.sleep(0.5)  # the stand-in has taken its name on the bus
+        q = Quorix(exe, folder, [], env=env)
+        q.await_window()
+        if mode == "bound":
+            check("portal: the hot key is asked for as CTRL+ALT+Home",
+                  wait_for(lambda: os.path.exists(log) and open(log).read() == "show|CTRL+ALT+Home\n", 5))
+            other = subprocess.Popen(["xmessage", "-geometry", "600x400+0+0", "in front"],
+                                     stderr=subprocess.DEVNULL)
+            wait_for(lambda: active_name() == "xmessage")
+            time.sleep(0.2)
+            portal.send_signal(signal.SIGUSR1)
+            check("portal: its activation brings quorix to the front",
+                  wait_for(lambda: active_name() == CAPTION, 3), active_name())
+            other.kill()
+            other.wait()
+        else:
+            wait_for(lambda: mode == "no portal" or os.path.exists(log), 5)
+            time.sleep(0.3)
+            check(f"portal: {mode}: the answer says the hot key is not available here",
+                  q.answer() == message("ACTIVEKEY_NONE", A="Ctrl+Alt+Home"))
+        q.exit()
+        for p in (portal, bus):
+            if p:
+                p.kill()
+                p.wait()
+        if os.path.exists(log):
+            os.remove(log)
+
+
 def scenario_link(exe, folder, shell_folder):
     """LINK from qrxsh to the window and back, on the loopback interface."""
     pq, ps = free_port(), free_port()
@@ -269,12 +344,14 @@ def main():
             scenario_shared(exe, sys.argv[sys.argv.index("--shared") + 1], tmp)
         return e2e.summary()
     with tempfile.TemporaryDirectory() as tmp:
-        d = [tempfile.mkdtemp(dir=tmp) for _ in range(8)]
+        d = [tempfile.mkdtemp(dir=tmp) for _ in range(10)]
         scenario_first_session(exe, d[0])
         scenario_skins(exe, d[1])
         scenario_popup_and_hot_key(exe, d[2], d[3])
         scenario_link(exe, d[4], d[5])
         scenario_package(BUILD, d[6], d[7])
+        scenario_drop(exe, d[8])
+        scenario_portal(exe, d[9])
     return e2e.summary()
 
 

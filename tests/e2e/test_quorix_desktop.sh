@@ -3,7 +3,7 @@
 # trayer as tray host, driven with xdotool (desktop_check.py has the scenarios). The
 # screenshots go to $QRX_TEST_BUILD_DIR/desktop-shots.
 set -u
-for tool in Xvfb openbox trayer xdotool xclip import; do
+for tool in Xvfb openbox trayer xdotool xclip import dbus-daemon; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed (scripts/setup.sh)"; exit 1; }
 done
 here=$(dirname "$0")
