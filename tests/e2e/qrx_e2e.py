@@ -98,10 +98,16 @@ def command(exe, wine, *args):
 
 
 def run_lines(cmd, lines, folder, env=None, timeout=180):
-    """Runs the line runner on the lines at once; the finished process."""
-    return subprocess.run(cmd, input="".join(line + "\n" for line in lines).encode("utf-8"),
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder, env=env,
-                          timeout=timeout)
+    """Runs the line runner on the lines at once; the finished process. Its output goes
+    through files: Wine's services, started by the first Wine program of a prefix, inherit
+    the handles and would keep a pipe open."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.run(cmd, input="".join(line + "\n" for line in lines).encode("utf-8"),
+                              stdout=out, stderr=err, cwd=folder, env=env, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        proc.stdout, proc.stderr = out.read(), err.read()
+    return proc
 
 
 class Qrxsh:

@@ -20,6 +20,7 @@ import zipfile
 
 sys.dont_write_bytecode = True  # no cache files in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import qrx_e2e as e2e  # noqa: E402
 import wine_quorix as wq  # noqa: E402
 
 PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
@@ -142,16 +143,16 @@ def check_quorix(folder, version):
 
 
 def check_qrxsh(folder, version):
-    rc, out = wq.qrxsh(folder, ["ANS one"])
-    start = "ANSWER\t3\t" + wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix",
-                                        B=version)
-    check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
-          rc == 0 and start in out and "ANSWER\t3\tone" in out, repr(out))
+    cmd = ["wine", os.path.join(folder, "qrxsh.exe")]
+    proc = e2e.run_lines(cmd, ["ANS one"], folder)
+    start = wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix", B=version)
+    check("qrxsh.exe from the zip answers SYSTEM_START and runs a line", proc.returncode == 0
+          and e2e.answers(proc.stdout)[:2] == [(3, start), (3, "one")], repr(proc.stdout))
     check("qrxsh.exe creates QRX_CORE.INI beside itself",
           os.path.isfile(os.path.join(folder, "QRX_CORE.INI")))
     with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
         f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
-    rc, out = wq.qrxsh(folder, ["ANS through-the-library"])
+    rc = e2e.run_lines(cmd, ["ANS through-the-library"], folder).returncode
     log = os.path.join(folder, "QS_ANS.LOG")
     journal = open(log, "rb").read().decode("cp932", "replace") if os.path.exists(log) else ""
     check("QS_DLL1.DLL from the zip receives the answers (its journal holds them)",

@@ -105,18 +105,12 @@ def scenario_namespace(build, folder):
     peer = e2e.Capture(LOOPBACK, 5001)
     try:
         folder = e2e.make_folder(folder, os.path.join(build, "qrxsh.exe"), e2e.REAL_CATALOGUE)
-        _, out = wq.qrxsh(folder, [
+        out = e2e.run_lines(["wine", os.path.join(folder, "qrxsh.exe")], [
             "SET LINKIP 127.0.0.1", "SET LINKPORT 5001",
             "WOL 00-1A-2B-3C-4D-5E", "WOL 00-100-2B-FFFF-10000-ZZ", "WOL 001A2B3C4D5E",
-            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"],
-            wq.windows_path(os.path.join(folder, "QRX_CORE.INI")))
-        answers = [text for _, text in e2e.answers("\n".join(out).encode())]
-        packets = []
-        while True:
-            got = capture.next(timeout=2)
-            if got is None:
-                break
-            packets.append(got)
+            "SET MYPORT 5000", "LINK VER", "ANS [#A][#B]", "WOL aa:bb:cc:dd:ee:ff"], folder)
+        answers = [text for _, text in e2e.answers(out.stdout)]
+        packets = list(iter(lambda: capture.next(timeout=2), None))
         want = [e2e.magic([0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E]),
                 e2e.magic([0x00, 0x00, 0x2B, 0xFF, 0x00, 0x00]),
                 e2e.magic([0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF])]
