@@ -19,8 +19,7 @@ wine_setup() {
   mkdir -p "$state"
   local n=90  # the first display number nobody uses
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  # -fbdir: the screen is also kept as an XWD file there, for screenshots.
-  Xvfb ":$n" -screen 0 1280x1024x24 -fbdir "$state" -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   echo "$n" >"$state/display"
   export DISPLAY=":$n"
