@@ -98,12 +98,13 @@ def command(exe, wine, *args):
 
 
 def run_lines(cmd, lines, folder, env=None, timeout=180):
-    """Runs the line runner on the lines at once; the finished process. Its output goes
-    through files: Wine's services, started by the first Wine program of a prefix, inherit
-    the handles and would keep a pipe open."""
+    """Runs the line runner on the lines (or bytes) at once; the finished process. Its output
+    goes through files: Wine's services, started by the first Wine program of a prefix,
+    inherit the handles and would keep a pipe open."""
+    data = lines if isinstance(lines, bytes) else "".join(l + "\n" for l in lines).encode()
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        proc = subprocess.run(cmd, input="".join(line + "\n" for line in lines).encode("utf-8"),
-                              stdout=out, stderr=err, cwd=folder, env=env, timeout=timeout)
+        proc = subprocess.run(cmd, input=data, stdout=out, stderr=err, cwd=folder, env=env,
+                              timeout=timeout)
         out.seek(0)
         err.seek(0)
         proc.stdout, proc.stderr = out.read(), err.read()
