@@ -232,9 +232,6 @@ class Shell(Qrxsh):
         super().__init__([os.path.join(self.folder, "qrxsh"),
                           os.path.join(self.folder, "QRX_CORE.INI")])
 
-    def answers(self):
-        return [e[2] for e in self.events if e[0] == "ANSWER" and len(e) > 2]
-
     def wait_answer(self, text, timeout=10.0):
         found = self.wait("ANSWER", text, timeout)
         return found and found[-1]

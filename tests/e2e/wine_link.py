@@ -78,7 +78,7 @@ def scenario_exchange(native_exe, folder):
         q.enter("quorix.exe -> native qrxsh: LINK answers LINK_SEND", "LINK ANS from-wine",
                 ["wait-answer", wq.message("LINK_SEND", A="ANS from-wine"), "5000"])
         check("quorix.exe -> native qrxsh, signed: qrxsh runs the line",
-              shell.wait_answer("from-wine") is not None, repr(shell.answers()[-3:]))
+              shell.wait_answer("from-wine") is not None, repr(shell.events[-3:]))
 
         # A flood from an unlisted address: the window keeps answering, and works on.
         sender = threading.Thread(target=flood, args=(pw, 5000))

@@ -172,10 +172,6 @@ class Quorix:
             self.log.close()
 
 
-def history(q):
-    return {k[1]: v for k, v in read_ini(q.config).items() if k[1].startswith("HIS")}
-
-
 def scenario_lines_and_history(folder):
     """Lines, Tab and history in the real edit control; the window's close saves the history.
     (The first-start box: release_check.py; EXIT and the stored history's recall: StartupTest,
@@ -201,7 +197,7 @@ def scenario_lines_and_history(folder):
                 *[s for key, line in walk for s in (["key", key], ["wait-command-text", line,
                                                                    "3000"])])
         q.close("the window's close")
-        his = history(q)
+        his = {k[1]: v for k, v in read_ini(q.config).items() if k[1].startswith("HIS")}
         check("closing saves the history (entry 1, the newest, is not stored)",
               his == {"HIS2": "ANS hello"}, repr(his))
     finally:
@@ -215,8 +211,7 @@ def scenario_hot_key_box_files_wait(folder):
                               stdin=subprocess.PIPE, stdout=said, stderr=subprocess.DEVNULL)
 
     def release():
-        if not holder.stdin.closed:
-            holder.stdin.close()
+        holder.stdin.close()
         try:
             holder.wait(timeout=30)
         except subprocess.TimeoutExpired:
@@ -227,10 +222,8 @@ def scenario_hot_key_box_files_wait(folder):
     copy = os.path.join(folder, "c d.txt")
     open(copy, "w").close()
     try:
-        for _ in range(600):  # the holder may be the first Wine program of the prefix
-            if os.fstat(said.fileno()).st_size or holder.poll() is not None:
-                break
-            time.sleep(0.2)
+        # The holder may be the first Wine program of the prefix.
+        e2e.wait_for(lambda: os.fstat(said.fileno()).st_size or holder.poll() is not None, 120)
         state = os.pread(said.fileno(), 64, 0).decode("ascii", "replace").strip()
         if not check("the holder has Ctrl+Alt+Home", state == "held", repr(state)):
             return
@@ -257,8 +250,6 @@ def scenario_hot_key_box_files_wait(folder):
         check("the file is gone", not os.path.exists(copy))
 
         pid = q.linux_pid()
-        if not check("the Linux process of quorix.exe is found", pid is not None):
-            return
         # The time is taken before Enter, so the measured wait can only come out longer.
         out = q.steps("WAIT 6 shows the wait answer", ["type", "WAIT 6"], ["stamp"],
                       ["key", "ENTER"], ["wait-answer", message("WAIT_WAIT", A="6"), "3000"])
