@@ -18,10 +18,8 @@ import sys
 import tempfile
 import zipfile
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import qrx_e2e as e2e  # noqa: E402
-import wine_quorix as wq  # noqa: E402
+import qrx_e2e as e2e
+import wine_quorix as wq
 
 PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
 MANUAL = ["commands.md", "commands.ja.md"]
@@ -66,9 +64,7 @@ def pe_symbol_table(path):
     with open(path, "rb") as f:
         head = f.read(4096)
     pe = struct.unpack_from("<I", head, 0x3C)[0]
-    if head[pe:pe + 4] != b"PE\0\0":
-        return None
-    return struct.unpack_from("<II", head, pe + 4 + 8)
+    return struct.unpack_from("<II", head, pe + 4 + 8) if head[pe:pe + 4] == b"PE\0\0" else None
 
 
 def objdump(args, path):
@@ -77,10 +73,8 @@ def objdump(args, path):
 
 
 def check_build(folder, release):
-    for name in PROGRAMS:
+    for name in PROGRAMS:  # each is there: check_contents
         path = os.path.join(folder, name)
-        if not os.path.exists(path):
-            continue
         sections = [line.split()[1] for line in objdump(["-h"], path).splitlines()
                     if line.strip()[:1].isdigit()]
         debug = [s for s in sections if s.startswith(".debug") or s.startswith(".zdebug")]
@@ -97,12 +91,8 @@ def check_build(folder, release):
     check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
     # The programs carry no trace of their compiler options: the release build's compile
     # commands are what made them.
-    try:
-        with open(os.path.join(release, "compile_commands.json")) as f:
-            commands = [e.get("command") or " ".join(e["arguments"]) for e in json.load(f)]
-    except (OSError, ValueError, KeyError) as e:
-        check("the release build's compile_commands.json is readable", False, str(e))
-        return
+    with open(os.path.join(release, "compile_commands.json")) as f:
+        commands = [e.get("command") or " ".join(e["arguments"]) for e in json.load(f)]
     bad = [c for c in commands
            if "-O2" not in c.split() or {"-g", "-O0", "-O1", "-O3", "-Os"} & set(c.split())]
     check("every source of the release build is compiled with -O2 and without -g",

@@ -17,10 +17,9 @@ import socket
 import sys
 import threading
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import qrx_e2e as e2e  # noqa: E402
-import wine_quorix as wq  # noqa: E402
-from qrx_e2e import LOOPBACK, check  # noqa: E402
+import qrx_e2e as e2e
+import wine_quorix as wq
+from qrx_e2e import LOOPBACK, check
 
 
 def flood(port, count):

@@ -19,11 +19,9 @@ import sys
 import tempfile
 import time
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import qrx_e2e as e2e  # noqa: E402
-from qrx_e2e import SOURCE, check, message, read_ini, unescape  # noqa: E402,F401
-from qrx_e2e import win_path as windows_path  # noqa: E402
+import qrx_e2e as e2e
+from qrx_e2e import SOURCE, check, message, read_ini, unescape  # noqa: F401
+from qrx_e2e import win_path as windows_path
 
 PRODUCT, VERSION = "quorix", "0.50"
 CAPTION = f"{PRODUCT} Ver{VERSION} [--]"

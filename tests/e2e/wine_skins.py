@@ -15,10 +15,8 @@ import subprocess
 import sys
 import time
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_quorix as wq  # noqa: E402
-from wine_quorix import check  # noqa: E402
+import wine_quorix as wq
+from wine_quorix import check
 
 SKINS = ["QRX_CORE.SKN", "NEKO.BMP", "KUMO.BMP", "BALLOON_R.BMP", "BALLOON_L.BMP"]
 NEKO, KUMO = (176, 144), (240, 112)

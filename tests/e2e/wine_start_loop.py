@@ -10,10 +10,8 @@ import subprocess
 import sys
 import time
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_quorix as wq  # noqa: E402  (the window driver and its helpers)
-from wine_quorix import check  # noqa: E402
+import wine_quorix as wq
+from wine_quorix import check
 
 
 def on_x(q, deadline):
