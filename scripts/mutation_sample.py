@@ -12,7 +12,8 @@ the tests, not the luck of the draw. A mutant that does not compile is not count
 --list prints the sample without building; --save FILE writes the per-mutant results.
 --only-caught FILE runs again only the mutants that FILE (a --save of an earlier run on the
 same src/) records as caught, and counts the others as they came out there: how a change of
-the tests changed the catch rate, at a fraction of the cost. Survivors can only have been
+the tests changed the catch rate, at a fraction of the cost. --only-files REGEX narrows that
+rerun to the sites in the files a change of the tests concerns. Survivors can only have been
 caught by new tests, so the rate it prints is a lower bound.
 """
 import argparse
@@ -163,6 +164,9 @@ def main():
     ap.add_argument("--list", action="store_true", help="print the sample and stop")
     ap.add_argument("--save", help="write the per-mutant results as JSON")
     ap.add_argument("--only-caught", metavar="FILE", help="rerun only what FILE records as caught")
+    ap.add_argument("--only-files", metavar="REGEX",
+                    help="with --only-caught: rerun only the sites in files that match, and "
+                    "count the others as they came out there")
     ap.add_argument("--follow", metavar="LOG",
                     help="as --only-caught, reading the outcomes from the output of a run that "
                     "is still going (same seed and sites), each as soon as it is there")
@@ -209,7 +213,8 @@ def main():
         before = earlier.get((s["file"], s["line"], s["col"], s["kind"]))
         if args.follow:
             before = followed_outcome(args.follow, n, len(sample))
-        if (args.only_caught or args.follow) and before != "caught":
+        elsewhere = args.only_files and not re.search(args.only_files, s["file"])
+        if (args.only_caught or args.follow) and (before != "caught" or elsewhere):
             caught += before == "caught"
             results.append(dict(s, outcome=before or "no-compile"))
             print(f"[{n}/{len(sample)}] {results[-1]['outcome']:10} (as before) {s['file']}:{s['line']}",

@@ -67,11 +67,6 @@ void FakeFiles::RemoveFile(std::u16string_view path) {
   files_.erase(UpperCase(Resolve(path)));
 }
 
-void FakeFiles::HideFile(std::u16string_view path) {
-  auto it = files_.find(UpperCase(Resolve(path)));
-  if (it != files_.end()) it->second.hidden = true;
-}
-
 void FakeCallLog::Log(std::string_view what, std::u16string_view arg) {
   calls.push_back(std::string(what) + " " + Utf16ToUtf8(arg));
 }
@@ -126,7 +121,7 @@ std::optional<std::u16string> FakeFiles::FindFirstFile(std::u16string_view relat
     const size_t fcut = key.find_last_of(separator);
     const std::u16string fdir =
         fcut == std::u16string::npos ? std::u16string() : key.substr(0, fcut);
-    if (fdir != dir || file.hidden) continue;
+    if (fdir != dir) continue;
     const std::u16string name = file.path.substr(fcut == std::u16string::npos ? 0 : fcut + 1);
     if (WildcardMatch(name_pattern, name)) return name;
   }
@@ -283,35 +278,6 @@ bool FakeFiles::Store(std::u16string_view path, std::string_view bytes) {
   if (unwritable.count(UpperCase(path))) return false;
   PutFile(path, bytes);
   return true;
-}
-
-std::u16string FakeProfileStore::ProfileGetString(std::u16string_view section, std::u16string_view key,
-                                              std::u16string_view def, std::u16string_view file) {
-  return profile::GetString(*this, *this, section, key, def, file);
-}
-
-bool FakeProfileStore::ProfileWriteString(std::u16string_view section, std::u16string_view key,
-                                      const std::optional<std::u16string>& value,
-                                      std::u16string_view file) {
-  return profile::WriteString(*this, *this, section, key, value, file);
-}
-
-bool FakeProfileStore::ProfileDeleteSection(std::u16string_view section, std::u16string_view file) {
-  return profile::DeleteSection(*this, *this, section, file);
-}
-
-std::vector<std::u16string> FakeProfileStore::ProfileKeyNames(std::u16string_view section,
-                                                          std::u16string_view file) {
-  return profile::KeyNames(*this, *this, section, file);
-}
-
-std::vector<std::u16string> FakeProfileStore::ProfileSectionNames(std::u16string_view file) {
-  return profile::SectionNames(*this, *this, file);
-}
-
-std::vector<std::pair<std::u16string, std::u16string>> FakeProfileStore::ProfileSection(
-    std::u16string_view section, std::u16string_view file) {
-  return profile::Section(*this, *this, section, file);
 }
 
 }  // namespace qrx::test

@@ -97,8 +97,6 @@ class FakeFiles : public virtual Files,
   bool HasFile(std::u16string_view path) const;
   std::string FileBytes(std::u16string_view path) const;  // "" when missing
   void RemoveFile(std::u16string_view path);
-  // Gives a file the hidden attribute: directory searches pass over it.
-  void HideFile(std::u16string_view path);
 
   std::optional<std::u16string> FindFirstFile(std::u16string_view pattern) override;
   bool FileExists(std::u16string_view path) override { return HasFile(path); }
@@ -121,7 +119,6 @@ class FakeFiles : public virtual Files,
   struct File {
     std::u16string path;
     std::string bytes;
-    bool hidden = false;
     int64_t version = 0;  // counts every change, for StampOf
   };
   int64_t versions_ = 0;
@@ -135,16 +132,28 @@ class FakeProfileStore : public virtual ProfileStore,
                          private profile::Codec {
  public:
   std::u16string ProfileGetString(std::u16string_view section, std::u16string_view key,
-                                  std::u16string_view def, std::u16string_view file) override;
+                                  std::u16string_view def, std::u16string_view file) override {
+    return profile::GetString(*this, *this, section, key, def, file);
+  }
   bool ProfileWriteString(std::u16string_view section, std::u16string_view key,
                           const std::optional<std::u16string>& value,
-                          std::u16string_view file) override;
-  bool ProfileDeleteSection(std::u16string_view section, std::u16string_view file) override;
+                          std::u16string_view file) override {
+    return profile::WriteString(*this, *this, section, key, value, file);
+  }
+  bool ProfileDeleteSection(std::u16string_view section, std::u16string_view file) override {
+    return profile::DeleteSection(*this, *this, section, file);
+  }
   std::vector<std::u16string> ProfileKeyNames(std::u16string_view section,
-                                              std::u16string_view file) override;
-  std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override;
+                                              std::u16string_view file) override {
+    return profile::KeyNames(*this, *this, section, file);
+  }
+  std::vector<std::u16string> ProfileSectionNames(std::u16string_view file) override {
+    return profile::SectionNames(*this, *this, file);
+  }
   std::vector<std::pair<std::u16string, std::u16string>> ProfileSection(
-      std::u16string_view section, std::u16string_view file) override;
+      std::u16string_view section, std::u16string_view file) override {
+    return profile::Section(*this, *this, section, file);
+  }
 
  private:
   std::optional<std::string> Read(std::u16string_view path) override { return ReadFile(path); }
@@ -158,10 +167,11 @@ class FakeProfileStore : public virtual ProfileStore,
 class FakeClipboard : public virtual Clipboard {
  public:
   std::optional<std::u16string> clipboard;
+  bool clipboard_busy = false;  // another program holds it: writes fail
   std::optional<std::u16string> GetClipboardText() override { return clipboard; }
   bool SetClipboardText(std::u16string_view text) override {
-    clipboard = std::u16string(text);
-    return true;
+    if (!clipboard_busy) clipboard = std::u16string(text);
+    return !clipboard_busy;
   }
 };
 

@@ -16,6 +16,11 @@ void Instance::Start(std::u16string_view argument) {
   }
 }
 
+void Instance::StartWith(std::string_view config) {
+  os.PutFile(u"C:\\cfg\\QRX_CORE.INI", config);
+  Start(u"C:\\cfg\\QRX_CORE.INI");
+}
+
 void Instance::Type(std::u16string_view line) {
   ui.command = std::u16string(line);
   try {

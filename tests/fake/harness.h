@@ -31,6 +31,8 @@ struct Instance {
   void PutDefaultMessages(std::u16string_view text);
   // Start-up with the given command-line argument.
   void Start(std::u16string_view argument = u"");
+  // Start-up on C:\cfg\QRX_CORE.INI holding the given bytes.
+  void StartWith(std::string_view config);
   // Types a line into the command box and presses Enter.
   void Type(std::u16string_view line);
   // Reads a value straight from the configuration file.

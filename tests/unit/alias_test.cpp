@@ -15,7 +15,7 @@ class AliasTest : public StartedTest {
   std::string ConfigBytes() { return q.os.FileBytes(u"C:\\cfg\\QRX_CORE.INI"); }
 };
 
-TEST_F(AliasTest, DefineStoresQuotedUpperCaseNameAndRunsWithArguments) {
+TEST_F(AliasTest, DefineStoresQuotedUpperCaseNameRunsUnknownWordsButNoCommandWord) {
   q.Type(u"ALIAS greet ANS hi");
   EXPECT_EQ(q.ui.LastAnswer(), u"GREET = ANS hi");
   EXPECT_NE(ConfigBytes().find("[BAT]\r\nGREET=\"ANS hi\"\r\n"), std::string::npos);
@@ -23,15 +23,29 @@ TEST_F(AliasTest, DefineStoresQuotedUpperCaseNameAndRunsWithArguments) {
   EXPECT_EQ(q.ui.LastAnswer(), u"hi");
   q.Type(u"GrEeT");
   EXPECT_EQ(q.ui.LastAnswer(), u"hi");
+  q.Type(u"ALIAS cls ANS alias");
+  q.Type(u"ANS shown");
+  q.Type(u"cls");
+  EXPECT_EQ(q.ui.answers.back().time, -2);
+  q.Type(u"ALIAS np notepad.exe");
+  q.os.calls.clear();
+  q.Type(u"np x.txt");
+  bool launched = false;
+  for (const auto& c : q.os.calls) launched |= c.find("[notepad.exe] [x.txt]") != std::string::npos;
+  EXPECT_TRUE(launched);
 }
 
-TEST_F(AliasTest, LeadingBlanksSurviveTheFileAndTheReload) {
+TEST_F(AliasTest, LeadingBlanksSurviveTheFileAndTheReloadOfTwoNamesTheFirstWins) {
   q.Type(u"ALIAS sp   ANS spaced");
   EXPECT_EQ(LookupAliasText(q.ctx, u"SP"), u"  ANS spaced");
   Instance again;
-  again.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", ConfigBytes());
-  again.Start(u"C:\\cfg\\QRX_CORE.INI");
+  again.StartWith(ConfigBytes());
   EXPECT_EQ(LookupAliasText(again.ctx, u"sp"), u"  ANS spaced");
+  q.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
+               "[SYSTEM]\r\nVersion=0.50\r\n[BAT]\r\nab=\"ANS first\"\r\nAB=\"ANS second\"\r\n");
+  LoadAliases(q.ctx);
+  q.Type(u"ab");
+  EXPECT_EQ(q.ui.LastAnswer(), u"first");
 }
 
 TEST_F(AliasTest, ViewAndDelete) {
@@ -70,13 +84,6 @@ TEST_F(AliasTest, MacrosRunWhenDefinedUnlessDoubled) {
   EXPECT_EQ(q.ui.LastAnswer(), u"09-07");
 }
 
-TEST_F(AliasTest, CommandWordsWinOverAliases) {
-  q.Type(u"ALIAS cls ANS alias");
-  q.Type(u"ANS shown");
-  q.Type(u"cls");
-  EXPECT_EQ(q.ui.answers.back().time, -2);
-}
-
 TEST_F(AliasTest, LineBreakInTheTextIsRefusedAndReported) {
   q.Type(u"ALIAS evil ANS x$N[BAT]");
   EXPECT_EQ(q.ui.LastAnswer(), u"SYSTEM_SAVE-ERR");
@@ -84,36 +91,6 @@ TEST_F(AliasTest, LineBreakInTheTextIsRefusedAndReported) {
   EXPECT_NE(q.ui.boxes.back().text.find(u"への書き込みに失敗しました"), std::u16string::npos);
   EXPECT_EQ(LookupAliasText(q.ctx, u"EVIL"), u"");
   EXPECT_EQ(ConfigBytes().find("EVIL"), std::string::npos);
-}
-
-TEST_F(AliasTest, AutoexecInDirectModeFirst) {
-  q.Type(u"ALIAS AUTOEXEC /D");
-  Instance again;
-  again.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", ConfigBytes());
-  again.PutDefaultMessages(u"[MODE]\r\nDIRECT=direct\r\n[SYSTEM]\r\nSTART=start\r\n");
-  again.Start(u"C:\\cfg\\QRX_CORE.INI");
-  ASSERT_GE(again.ui.answers.size(), 2u);
-  EXPECT_EQ(again.ui.answers[again.ui.answers.size() - 2].text, u"direct");
-  EXPECT_EQ(again.ui.LastAnswer(), u"start");
-  EXPECT_EQ(again.window.Caption(), u"quorix Ver0.50 [D-]");
-}
-
-TEST_F(AliasTest, DuplicateNamesDifferingInCaseTheFirstWins) {
-  q.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
-               "[SYSTEM]\r\nVersion=0.50\r\n[BAT]\r\nab=\"ANS first\"\r\nAB=\"ANS second\"\r\n");
-  LoadAliases(q.ctx);
-  q.Type(u"ab");
-  EXPECT_EQ(q.ui.LastAnswer(), u"first");
-}
-
-TEST_F(AliasTest, AliasesLaunchUnknownWordsInside) {
-  q.Type(u"ALIAS np notepad.exe");
-  q.os.shell_result = 42;
-  q.os.calls.clear();
-  q.Type(u"np x.txt");
-  bool launched = false;
-  for (const auto& c : q.os.calls) launched |= c.find("[notepad.exe] [x.txt]") != std::string::npos;
-  EXPECT_TRUE(launched);
 }
 
 }  // namespace

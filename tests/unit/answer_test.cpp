@@ -46,6 +46,12 @@ TEST_F(AnswerTest, ParametersGoInOrderAndTheRestKeepTheirValues) {
   ClearAnswer(q.ctx);
   EXPECT_EQ(q.ui.answers.back().text, u"");
   EXPECT_EQ(q.ui.answers.back().time, kAnswerCleared);
+  ShowAnswer(q.ctx, u"x", 5);
+  EXPECT_EQ(q.ctx.answer.last_ok, 0);
+  ShowAnswer(q.ctx, u"", -2);
+  EXPECT_EQ(q.ctx.answer.last_ok, -1);
+  ShowAnswer(q.ctx, u"y", 0);
+  EXPECT_EQ(q.ctx.answer.last_ok, -1);
 }
 
 TEST_F(AnswerTest, BarsSplitOffTheSound) {
@@ -64,16 +70,7 @@ TEST_F(AnswerTest, BarsSplitOffTheSound) {
                                                     "PlaySound x.wav 1", "PlaySound a.wav 1"}));
 }
 
-TEST_F(AnswerTest, LastAnswerOkFollowsTheDisplayTime) {
-  ShowAnswer(q.ctx, u"x", 5);
-  EXPECT_EQ(q.ctx.answer.last_ok, 0);
-  ShowAnswer(q.ctx, u"", -2);
-  EXPECT_EQ(q.ctx.answer.last_ok, -1);
-  ShowAnswer(q.ctx, u"y", 0);
-  EXPECT_EQ(q.ctx.answer.last_ok, -1);
-}
-
-TEST_F(AnswerTest, LibraryOutputWhenTheLibraryIsOnTheSearchPath) {
+TEST_F(AnswerTest, LibraryOutputWhenTheLibraryIsOnTheSearchPathAndLoads) {
   Style(u"DLL");
   ShowAnswer(q.ctx, u"no library yet", 3);
   EXPECT_EQ(q.ui.LastAnswer(), u"no library yet");  // not found: the window shows it
@@ -86,20 +83,10 @@ TEST_F(AnswerTest, LibraryOutputWhenTheLibraryIsOnTheSearchPath) {
   EXPECT_EQ(q.os.calls[q.os.calls.size() - 2],
             "fncAns C:\\quorix\\QS_DLL1.DLL 4660 4 to the library");
   EXPECT_EQ(q.os.calls.back(), "fncAns C:\\quorix\\QS_DLL1.DLL 4660 -2 ");
-}
-
-TEST_F(AnswerTest, LibraryMayRewriteTheAnswer) {
-  Style(u"DLL");
-  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
   q.os.library_rewrites = u"rewritten";
   ShowAnswer(q.ctx, u"original", 3);
   EXPECT_EQ(q.ctx.answer.text, u"rewritten");
-}
-
-TEST_F(AnswerTest, LibraryThatCannotBeLoadedFallsBackToTheWindow) {
-  Style(u"DLL");
-  q.os.PutFile(u"C:\\quorix\\QS_DLL1.DLL", "MZ");
-  q.os.library_loads = false;
+  q.os.library_loads = false;  // cannot be loaded: the window shows it
   ShowAnswer(q.ctx, u"shown anyway", 3);
   EXPECT_EQ(q.ui.LastAnswer(), u"shown anyway");
 }
@@ -138,7 +125,7 @@ TEST_F(AnswerTest, SoundCommandsGiveNoAnswer) {
 
 // --- search ------------------------------------------------------------------------------
 
-TEST_F(AnswerTest, WhichShowsTheFullPathOrSearchErr) {
+TEST_F(AnswerTest, WhichShowsTheFullPathSearchLooksInOneFolderOnly) {
   q.os.search_dirs = {u"C:\\WINDOWS"};
   q.os.PutFile(u"C:\\WINDOWS\\notepad.exe", "MZ");
   q.Type(u"WHICH notepad.exe");
@@ -152,6 +139,18 @@ TEST_F(AnswerTest, WhichShowsTheFullPathOrSearchErr) {
   q.os.PutFile(deep + u"\\long.exe", "MZ");
   q.Type(u"WHICH long.exe");  // does not fit the 255-character search buffer
   EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+  q.os.PutFile(u"C:\\temp\\b.txt", "");
+  q.os.PutFile(u"C:\\temp\\a.txt", "");
+  q.os.PutFile(u"C:\\temp\\sub\\c.log", "");
+  q.os.PutFile(u"\\readme.txt", "");
+  q.Type(u"SEARCH C:\\temp\\*.txt");
+  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\a.txt");
+  q.Type(u"SEARCH C:\\temp\\*.log");
+  EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
+  q.Type(u"SEARCH readme.txt");
+  EXPECT_EQ(q.ui.LastAnswer(), u"\\readme.txt");
+  q.Type(u"SEARCH \"C:\\temp\\b.txt\"");
+  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\b.txt");
 }
 
 TEST_F(AnswerTest, FoundPathsAreShownAsTheyAre) {
@@ -166,21 +165,6 @@ TEST_F(AnswerTest, FoundPathsAreShownAsTheyAre) {
     EXPECT_EQ(q.ui.LastAnswer(), u"C:\\logs\\" + std::u16string(name));
   }
   EXPECT_TRUE(SoundCalls().empty());
-}
-
-TEST_F(AnswerTest, SearchLooksInOneFolderOnly) {
-  q.os.PutFile(u"C:\\temp\\b.txt", "");
-  q.os.PutFile(u"C:\\temp\\a.txt", "");
-  q.os.PutFile(u"C:\\temp\\sub\\c.log", "");
-  q.os.PutFile(u"\\readme.txt", "");
-  q.Type(u"SEARCH C:\\temp\\*.txt");
-  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\a.txt");
-  q.Type(u"SEARCH C:\\temp\\*.log");
-  EXPECT_EQ(q.ui.LastAnswer(), u"SEARCH_ERR");
-  q.Type(u"SEARCH readme.txt");
-  EXPECT_EQ(q.ui.LastAnswer(), u"\\readme.txt");
-  q.Type(u"SEARCH \"C:\\temp\\b.txt\"");
-  EXPECT_EQ(q.ui.LastAnswer(), u"C:\\temp\\b.txt");
 }
 
 }  // namespace

@@ -12,13 +12,9 @@ namespace {
 
 constexpr int32_t kTab = 9, kEscape = 27;
 
-class CompletionTest : public ::testing::Test {
+class CompletionTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(u"[TAB]\r\nLIST=#A: #B\r\n");
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-  }
+  CompletionTest() : StartedTest(u"[TAB]\r\nLIST=#A: #B\r\n") {}
   // A program of the index; `launches` and `serial` as counted by earlier launches.
   void Index(std::u16string launch, std::u16string display, uint32_t launches = 0,
              uint32_t serial = 0) {
@@ -43,7 +39,6 @@ class CompletionTest : public ::testing::Test {
     }
     return names;
   }
-  Instance q;
 };
 
 TEST_F(CompletionTest, RankingExactPrefixWordStartLettersThenLaunchesThenShorter) {

@@ -21,19 +21,15 @@ class ControlFlowTest : public StartedTest {
   }
 };
 
-TEST_F(ControlFlowTest, CommandFileRunsItsLinesInOrderFromItsFolder) {
+TEST_F(ControlFlowTest, CommandFileRunsItsCrLfLinesInOrderFromItsFolder) {
   q.os.PutFile(u"D:\\jobs\\three.txt",
                q.os.ToAnsi(u"ANS 一\r\n\r\nREM skip\r\nANS [$L]\rANS 三\r\n"));
   q.Type(u"LBAT D:\\jobs\\three.txt arg1");
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"一", u"[arg1]", u"三"}));
   EXPECT_EQ(q.os.current_directory, u"D:\\jobs");
-}
-
-TEST_F(ControlFlowTest, LfOnlyFileIsOneLine) {
-  q.os.PutFile(u"C:\\work\\lf.txt", "ANS one\nANS two\n");
-  q.Type(u"LBAT C:\\work\\lf.txt");
-  ASSERT_EQ(q.ui.answers.size(), 1u);
-  EXPECT_EQ(q.ui.answers[0].text, u"one\nANS");  // "two\n" became the display time
+  q.os.PutFile(u"D:\\jobs\\lf.txt", "ANS one\nANS two\n");  // LF alone ends no line
+  q.Type(u"LBAT D:\\jobs\\lf.txt");
+  EXPECT_EQ(q.ui.LastAnswer(), u"one\nANS");  // "two\n" became the display time
 }
 
 TEST_F(ControlFlowTest, QuotedNameWithSpacesAndNestedFiles) {
@@ -43,14 +39,11 @@ TEST_F(ControlFlowTest, QuotedNameWithSpacesAndNestedFiles) {
   EXPECT_EQ(Texts(), (std::vector<std::u16string>{u"outer[a]", u"inner[x]", u"back[x]"}));
 }
 
-TEST_F(ControlFlowTest, MissingFileNamesItAndChangesNothing) {
+TEST_F(ControlFlowTest, MissingFileNamesItAndChangesNothingAFileThatRunsItselfStops) {
   q.Type(u"LBAT C:\\nowhere\\none.txt");
   EXPECT_EQ(q.ui.LastAnswer(), u"C:\\nowhere\\none.txt がありません");
   EXPECT_EQ(q.ui.answers.back().time, 5);
   EXPECT_EQ(q.os.current_directory, u"C:\\work");
-}
-
-TEST_F(ControlFlowTest, FileThatRunsItselfStops) {
   q.os.PutFile(u"C:\\work\\self.txt", "LBAT self.txt\r\nLBAT self.txt\r\nLBAT self.txt\r\n");
   q.Type(u"LBAT C:\\work\\self.txt");
   EXPECT_EQ(q.ui.LastAnswer(), u"SYSTEM_NEST");
@@ -89,7 +82,7 @@ TEST_F(ControlFlowTest, WaitShowsWaitsAndClears) {
   EXPECT_LT(q.os.tick - before, 2200u);
 }
 
-TEST_F(ControlFlowTest, WaitTakesLongValuesAndNonNumbersAsZero) {
+TEST_F(ControlFlowTest, WaitTakesLongValuesAndNonNumbersAsZeroAndEndsAcrossTheClockWrap) {
   uint32_t before = q.os.tick;
   q.Type(u"WAIT 40");  // 40000 ms: no 16-bit overflow
   EXPECT_EQ(q.os.tick - before, 40000u);
@@ -98,19 +91,9 @@ TEST_F(ControlFlowTest, WaitTakesLongValuesAndNonNumbersAsZero) {
   q.Type(u"WAIT -3");
   EXPECT_EQ(q.os.tick, before);
   EXPECT_EQ(q.ui.answers.back().time, -2);
-}
-
-TEST_F(ControlFlowTest, WaitAcrossTheClockWrapEnds) {
   q.os.tick = 0xFFFFFC00u;  // 1024 ms before the 32-bit clock wraps
   WaitMilliseconds(q.ctx, 3000);
   EXPECT_EQ(q.os.tick, 0xFFFFFC00u + 3000u);  // wrapped, and the wait still ended
-}
-
-TEST_F(ControlFlowTest, ModesAndCaption) {
-  q.Type(u"/D");
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [D-]");
-  q.Type(u"/N");
-  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]");
 }
 
 // --- the session-end flags -----------------------------------------------------------------

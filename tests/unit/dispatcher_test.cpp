@@ -25,18 +25,14 @@ class DispatcherTest : public StartedTest {
   FakeUi::Answer Last() const { return q.ui.answers.back(); }
 };
 
-TEST_F(DispatcherTest, EmptyLineDoesNothingAtAll) {
+TEST_F(DispatcherTest, EmptyLineDoesNothingAtAllOtherLinesClearTheAliasArguments) {
   q.ctx.interp.alias_arguments = u"kept";
   RunCommandLine(q.ctx, u"");
   EXPECT_TRUE(q.ui.answers.empty());
   EXPECT_EQ(q.ctx.interp.alias_arguments, u"kept");
-}
-
-TEST_F(DispatcherTest, CommentsDoNothing) {
-  q.Type(u"REM x");
-  q.Type(u"; x");
-  q.Type(u"rem");
-  EXPECT_TRUE(q.ui.answers.empty());
+  // a line that runs clears them
+  q.Type(u"unknown with arguments");
+  EXPECT_EQ(q.ctx.interp.alias_arguments, u"");
 }
 
 TEST_F(DispatcherTest, WordsOutsideTheTableAreErrorsInNormalMode) {
@@ -48,43 +44,16 @@ TEST_F(DispatcherTest, WordsOutsideTheTableAreErrorsInNormalMode) {
     EXPECT_EQ(Last().time, 5);
     EXPECT_EQ(q.ctx.answer.last_ok, 0);
   }
-}
-
-TEST_F(DispatcherTest, CommandWordsIgnoreCaseAndClsClears) {
-  q.Type(u"ANS hello");
-  EXPECT_EQ(Last().text, u"hello");
-  q.Type(u"cls");
-  EXPECT_EQ(Last().text, u"");
-  EXPECT_EQ(Last().time, -2);
-  EXPECT_EQ(q.ctx.answer.last_ok, -1);
-}
-
-TEST_F(DispatcherTest, SetWithUnknownNameNamesItInTheAnswer) {
   q.Type(u"SET a1 x");
   EXPECT_EQ(Last().text, u"A1 は設定できません");
   EXPECT_EQ(Last().time, 5);
   EXPECT_EQ(q.ctx.answer.params[0], u"A1");
 }
 
-TEST_F(DispatcherTest, SetWithoutValueKeepsTheParameter) {
-  q.ctx.answer.params[0] = u"before";
-  q.Type(u"SET TEXT");
-  EXPECT_EQ(Last().text, u"値がありません");
-  EXPECT_EQ(q.ctx.answer.params[0], u"before");
-}
-
-TEST_F(DispatcherTest, MacrosMayProduceTheCommandWord) {
+TEST_F(DispatcherTest, MacrosMayProduceTheCommandWordLbatTakesItsArgumentsForDollarL) {
   q.os.env[u"WORD"] = u"ans";
   q.Type(u"%WORD% from-env");
   EXPECT_EQ(Last().text, u"from-env");
-}
-
-TEST_F(DispatcherTest, AliasArgumentsAreClearedAfterEveryLine) {
-  q.Type(u"unknown with arguments");
-  EXPECT_EQ(q.ctx.interp.alias_arguments, u"");
-}
-
-TEST_F(DispatcherTest, LbatTakesItsArgumentsForDollarL) {
   q.Type(u"LBAT \"my file.txt\" one two");
   EXPECT_EQ(q.ctx.interp.command_file_arguments, u"one two");
   q.Type(u"ANS [$L]");
@@ -126,15 +95,12 @@ TEST_F(AliasDispatchTest, AliasThatRunsItselfStopsAtTheNestingLimit) {
   EXPECT_EQ(Last().text, u"still-alive");
 }
 
-TEST_F(AliasDispatchTest, FailureInsideAnAliasReadsAsNoAlias) {
+TEST_F(AliasDispatchTest, FailureInsideAnAliasReadsAsNoAliasAtTheTopLevelItIsShown) {
   Alias(u"ENVY", u"ANS %HOME%");
   q.os.env_fails = true;
   q.Type(u"envy");
   EXPECT_EQ(Last().text, u"わかりません");
   EXPECT_EQ(q.ctx.interp.in_alias, 0);
-}
-
-TEST_F(AliasDispatchTest, FailureAtTheTopLevelIsShownAndTheProgramGoesOn) {
   q.os.env_fails = true;
   q.Type(u"ANS %HOME%");
   EXPECT_EQ(Last().text, u"失敗: environment unavailable");
@@ -146,7 +112,7 @@ TEST_F(AliasDispatchTest, FailureAtTheTopLevelIsShownAndTheProgramGoesOn) {
 
 // --- lines that macros make too long ------------------------------------------------------
 
-TEST_F(DispatcherTest, LineThatDoublesAtEveryAliasLevelStopsAtTheLengthLimit) {
+TEST_F(DispatcherTest, LinesThatDoubleAtEveryAliasOrCommandFileLevelStopAtTheLengthLimit) {
   q.Type(u"SET 0 $$0$$0");
   q.Type(u"ALIAS X X $$0$$0");
   q.Type(u"X");
@@ -154,9 +120,6 @@ TEST_F(DispatcherTest, LineThatDoublesAtEveryAliasLevelStopsAtTheLengthLimit) {
   EXPECT_EQ(Last().time, 5);
   EXPECT_EQ(q.ctx.interp.depth, 0);
   EXPECT_EQ(q.ctx.interp.in_alias, 0);
-}
-
-TEST_F(DispatcherTest, CommandFileThatDoublesItsArgumentsStops) {
   q.os.PutFile(u"C:\\work\\d.bat", "LBAT d.bat $L$L\r\n");
   q.Type(u"LBAT d.bat ab");
   EXPECT_EQ(Last().text, u"長すぎます 32767");
@@ -202,7 +165,7 @@ TEST_F(DispatcherTest, HandlersGetTheUpperCaseWordTheRestAndTheExpandedLine) {
 }
 
 // One row per word: the order in which the groups are put together cannot matter.
-TEST(CommandTableTest, NoWordHasTwoRows) {
+TEST(CommandTableTest, NoWordHasTwoRowsOnlyWholeUpperCaseWordsMatch) {
   std::vector<std::u16string_view> words;
   for (const auto& entry : CommandTable()) {
     for (auto w : entry.words) {
@@ -211,9 +174,6 @@ TEST(CommandTableTest, NoWordHasTwoRows) {
   }
   std::sort(words.begin(), words.end());
   EXPECT_EQ(std::adjacent_find(words.begin(), words.end()), words.end());
-}
-
-TEST(CommandTableTest, OnlyWholeUpperCaseWordsMatch) {
   const std::vector<CommandEntry> table = CommandTable();
   EXPECT_EQ(FindCommand(table, u"WAVE"), nullptr);
   EXPECT_EQ(FindCommand(table, u"cls"), nullptr);

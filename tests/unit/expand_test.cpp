@@ -16,36 +16,24 @@ class ExpandTest : public ::testing::Test {
   Instance q;
 };
 
-TEST_F(ExpandTest, DollarSignsThemselves) {
+TEST_F(ExpandTest, DollarMacrosDateVariablesFoldersResultsAndClipboard) {
   EXPECT_EQ(Dollar(u"$$"), u"$");
   EXPECT_EQ(Dollar(u"a$"), u"a");     // a lone $ at the end is dropped
   EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");  // unknown letters keep their case, the $ goes
   EXPECT_EQ(Dollar(u"$$D"), u"$D");   // survives once, for an alias that runs later
   EXPECT_EQ(Dollar(u"#A %X%"), u"#A %X%");
-}
-
-TEST_F(ExpandTest, DateFromTheLocalClock) {
   q.os.now = LocalTime{2006, 3, 5, 0, 0, 0};
   EXPECT_EQ(Dollar(u"$Y-$M-$D $d"), u"2006-03-05 05");
-}
-
-TEST_F(ExpandTest, VariablesFoldersAndLineBreak) {
   q.ctx.settings.variables[3] = u"abc";
   EXPECT_EQ(Dollar(u"[$3][$4]"), u"[abc][]");
   EXPECT_EQ(Dollar(u"$A|$C|$S|$W"), u"C:\\quorix|C:\\work|C:\\WINDOWS\\system32|C:\\WINDOWS");
   EXPECT_EQ(Dollar(u"a$Nb"), u"a\r\nb");
-}
-
-TEST_F(ExpandTest, ResultsOfEarlierCommands) {
   q.ctx.answer.text = u"last";
   q.ctx.answer.last_ok = -1;
   q.ctx.interp.command_file_arguments = u"x y";
   EXPECT_EQ(Dollar(u"$@ $` $l"), u"last -1 x y");
   q.ctx.answer.last_ok = 0;
   EXPECT_EQ(Dollar(u"$`"), u"0");
-}
-
-TEST_F(ExpandTest, ClipboardText) {
   EXPECT_EQ(Dollar(u"[$V]"), u"[]");
   q.os.clipboard = u"clip";
   EXPECT_EQ(Dollar(u"[$v]"), u"[clip]");
@@ -90,7 +78,7 @@ TEST_F(ExpandTest, TypedInputKeepsTheTextAroundIt) {
   EXPECT_EQ(q.ui.prompts[0], u"入力して下さい");
 }
 
-TEST_F(ExpandTest, EnvironmentReferences) {
+TEST_F(ExpandTest, EnvironmentReferencesScannedAgainButNotWithoutBound) {
   q.os.env[u"PATH"] = u"C:\\bin";
   EXPECT_EQ(Env(u"[%PATH%]"), u"[C:\\bin]");
   EXPECT_EQ(Env(u"[%UNDEFINED%]"), u"[]");
@@ -101,9 +89,7 @@ TEST_F(ExpandTest, EnvironmentReferences) {
   q.os.env[u"OUTER"] = u"%INNER%";
   q.os.env[u"INNER"] = u"deep";
   EXPECT_EQ(Env(u"%OUTER%"), u"deep");  // values are scanned again
-}
-
-TEST_F(ExpandTest, SelfReferenceCannotHangOrGrowWithoutBound) {
+  // a reference to itself cannot hang or grow without bound
   q.os.env[u"SELF"] = u"%SELF%";
   EXPECT_EQ(Env(u"%SELF%"), u"%SELF%");
   q.os.env[u"GROW"] = u"xxxxxxxxxxxxxxxx%GROW%";
@@ -124,15 +110,12 @@ TEST_F(ExpandTest, DollarPassStopsWhereTheLineWouldPassTheLimit) {
   EXPECT_EQ(Dollar(huge + u"$Y"), u"(too long)");
 }
 
-TEST_F(ExpandTest, AnswerParameters) {
+TEST_F(ExpandTest, AnswerParametersAreCutAtTheLimit) {
   q.ctx.answer.params[0] = u"abc";
   q.ctx.answer.params[9] = u"j";
   q.ctx.settings.variables[0] = u"v0";
   EXPECT_EQ(ExpandAnswerParams(q.ctx, u"#A #a #J #0 ## #Z #"), u"abc abc j v0 # Z ");
   EXPECT_EQ(ExpandAnswerParams(q.ctx, u"$1 %P%"), u"$1 %P%");
-}
-
-TEST_F(ExpandTest, AnswerParametersAreCutAtTheLimit) {
   q.ctx.answer.params[0] = std::u16string(kMaxLineLength - 1, u'a');
   q.ctx.settings.variables[1] = u"\U0001F600";  // a surrogate pair
   EXPECT_EQ(ExpandAnswerParams(q.ctx, u"x#A#A"), u"x" + q.ctx.answer.params[0]);

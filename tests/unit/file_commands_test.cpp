@@ -28,20 +28,13 @@ std::string Record(const ShellFileOperation& op) {
          std::to_string(op.flags);
 }
 
-class FileCommandsTest : public ::testing::Test {
+class FileCommandsTest : public StartedTest {
  protected:
-  void SetUp() override {
-    q.PutDefaultMessages(kMessages);
-    q.Start(u"C:\\cfg\\QRX_CORE.INI");
-    q.ui.answers.clear();
-    q.ui.boxes.clear();
-    q.os.calls.clear();
-  }
+  FileCommandsTest() : StartedTest(kMessages) {}
   std::u16string Last() const {
     return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
   }
   std::string LastRecord() const { return Record(q.os.file_operations.back()); }
-  Instance q;
 };
 
 TEST_F(FileCommandsTest, CopyMoveRenameHandTheUnquotedNamesToTheShell) {
@@ -82,7 +75,7 @@ TEST_F(FileCommandsTest, DelTakesItsFlagsFromTheSecondOperand) {
   EXPECT_EQ(Last(), u"failed 87 (5)");
 }
 
-TEST_F(FileCommandsTest, LinesThatStartNothing) {
+TEST_F(FileCommandsTest, LinesThatStartNothingAndDirectoryCommands) {
   q.os.current_directory = u"C:\\p|q#0_A";
   const std::pair<const char16_t*, const char16_t*> cases[] = {
       {u"MOVE a.txt", u"nothing started 1 (5)"}, {u"COPY \"a b.txt\"", u"nothing started 1 (5)"},
@@ -99,9 +92,8 @@ TEST_F(FileCommandsTest, LinesThatStartNothing) {
   }
   EXPECT_TRUE(q.os.file_operations.empty());
   EXPECT_TRUE(q.os.calls.empty());
-}
-
-TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
+  // Directory commands report through the same scheme.
+  q.ui.answers.clear();
   q.Type(u"MD D:\\new");
   q.Type(u"CD \"D:\\my dir\"");
   q.Type(u"CHDRIVE D:");
@@ -119,7 +111,7 @@ TEST_F(FileCommandsTest, DirectoryCommandsReportThroughTheSameScheme) {
   EXPECT_EQ(Last(), u"failed 3 (5)");
 }
 
-TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
+TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCataloguePropertyAnswersOnlyAFailure) {
   q.os.file_result = {183, false};
   q.Type(u"RENAME a.txt b.txt");
   EXPECT_EQ(Last(), u"exists (5)");
@@ -131,6 +123,13 @@ TEST_F(FileCommandsTest, TheShellsCodeIsLookedUpInTheCatalogue) {
   q.os.file_result = {0, true};
   q.Type(u"DEL a.txt 0");
   EXPECT_EQ(Last(), u"cancelled 1223 (5)");
+  const size_t answers = q.ui.answers.size();
+  q.Type(u"PROPERTY \"C:\\my dir\\a.txt\"");  // the name as typed
+  EXPECT_EQ(q.os.calls, (std::vector<std::string>{"ShowProperties 4660 [\"C:\\my dir\\a.txt\"]"}));
+  EXPECT_EQ(q.ui.answers.size(), answers);
+  q.os.properties_shown = false;
+  q.Type(u"PROPERTY C:\\none.txt");
+  EXPECT_EQ(Last(), u"no sheet for C:\\none.txt (5)");
 }
 
 TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
@@ -165,15 +164,6 @@ TEST_F(FileCommandsTest, QuestionsOfTheShellAreYesNoBoxesWithTheCatalogueText) {
   q.ui.button_replies = {mb::kIdCancel};
   q.Type(u"COPY a.txt b");
   EXPECT_EQ(Last(), u"cancelled 1223 (5)");
-}
-
-TEST_F(FileCommandsTest, PropertyOpensTheSheetOfTheNameAsTypedAndAnswersOnlyAFailure) {
-  q.Type(u"PROPERTY \"C:\\my dir\\a.txt\"");
-  EXPECT_EQ(q.os.calls, (std::vector<std::string>{"ShowProperties 4660 [\"C:\\my dir\\a.txt\"]"}));
-  EXPECT_TRUE(q.ui.answers.empty());
-  q.os.properties_shown = false;
-  q.Type(u"PROPERTY C:\\none.txt");
-  EXPECT_EQ(Last(), u"no sheet for C:\\none.txt (5)");
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ class MainWindowTest : public StartedTest {
 
 // --- the answer line's countdown and wipe ------------------------------------------------
 
-TEST_F(MainWindowTest, AnswerStaysThirtyTicksThenLosesOneCharacterPerTick) {
+TEST_F(MainWindowTest, AnswerCountsDownThirtyTicksThenLosesOneCharacterPerTick) {
   q.Type(u"ANS abc");
   Ticks(29);
   EXPECT_EQ(q.window.AnswerLine(), u"abc");
@@ -35,9 +35,7 @@ TEST_F(MainWindowTest, AnswerStaysThirtyTicksThenLosesOneCharacterPerTick) {
   EXPECT_EQ(q.window.AnswerLine(), u"");
   Ticks(1);
   EXPECT_EQ(q.window.countdown, -2);
-}
-
-TEST_F(MainWindowTest, TimeZeroWipesAtOnceAndNegativeTimesStay) {
+  // Time 0 wipes at once, negative times stay.
   q.Type(u"ANS ab 0");
   Ticks(1);
   EXPECT_EQ(q.window.AnswerLine(), u"b");
@@ -68,13 +66,9 @@ TEST_F(MainWindowTest, HistoryRecallStopsAtBothEnds) {
   EXPECT_EQ(q.ctx.history.index, 0);
   EXPECT_EQ(q.ui.command, u"");
   EXPECT_EQ(q.os.clipboard, u"mine");  // the user's clipboard survives the recall
-}
-
-TEST_F(MainWindowTest, EnterOnAnEmptyBoxStillShiftsTheHistory) {
-  q.Type(u"ANS x");
-  q.Type(u"");
+  q.Type(u"");  // Enter on an empty box still shifts the history
   EXPECT_EQ(q.ctx.history.entries[1], u"");
-  EXPECT_EQ(q.ctx.history.entries[2], u"ANS x");
+  EXPECT_EQ(q.ctx.history.entries[2], u"ANS 3");
 }
 
 TEST_F(MainWindowTest, HistoryAfterRestartStartsAtEntryTwo) {
@@ -82,41 +76,25 @@ TEST_F(MainWindowTest, HistoryAfterRestartStartsAtEntryTwo) {
   q.Type(u"ANS b");
   q.Type(u"WRITE");
   Instance again;
-  again.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", q.os.FileBytes(u"C:\\cfg\\QRX_CORE.INI"));
-  again.Start(u"C:\\cfg\\QRX_CORE.INI");
+  again.StartWith(q.os.FileBytes(kConfig));
   again.window.OnKeyDown(kUp, false, false, false);
   EXPECT_EQ(again.ui.command, u"");
   again.window.OnKeyDown(kUp, false, false, false);
   EXPECT_EQ(again.ui.command, u"ANS b");
 }
 
-TEST_F(MainWindowTest, AltArrowsAnswerAndPassTheKeyOn) {
+TEST_F(MainWindowTest, AltArrowsAnswerAndPassTheKeyOnOtherKeysWithModifiersDoNothing) {
   EXPECT_FALSE(q.window.OnKeyDown(kLeft, false, false, true));
   EXPECT_EQ(q.ui.LastAnswer(), u"[戻る]押されたのぉ");
   EXPECT_FALSE(q.window.OnKeyDown(kRight, false, false, true));
   EXPECT_EQ(q.ui.LastAnswer(), u"[進む]押されたのぉ");
   q.ui.answers.clear();
   EXPECT_FALSE(q.window.OnKeyDown(kLeft, false, false, false));
-  EXPECT_TRUE(q.ui.answers.empty());
-}
-
-TEST_F(MainWindowTest, FunctionKeysInTheWindowOnlyWithoutModifiers) {
   q.ctx.keys.function_keys[2] = u"ANS f3";
-  q.window.OnKeyDown(kF3, false, false, false);
-  EXPECT_EQ(q.ui.LastAnswer(), u"f3");
-  q.ui.answers.clear();
-  q.window.OnKeyDown(kF3, true, false, false);  // Shift+F5 style: the poll's business
+  q.window.OnKeyDown(kF3, true, false, false);  // with a modifier: the poll's business
   EXPECT_TRUE(q.ui.answers.empty());
-}
-
-TEST_F(MainWindowTest, SystemWideFunctionKeysNeedExactlyTheModifiers) {
-  q.ctx.keys.function_keys[2] = u"ANS polled";
-  q.ctx.keys.function_key_modifiers = 6;  // Ctrl+Alt
-  q.os.key_states = {{kF3, -32767}, {0x11, -32768}, {0x12, -32768}};
-  PollFunctionKeys(q.ctx);
-  EXPECT_EQ(q.ui.LastAnswer(), u"polled");
-  q.ui.answers.clear();
-  q.os.key_states[0x10] = -32768;  // Shift too
+  q.ctx.keys.function_key_modifiers = 6;  // Ctrl+Alt, and Shift too: not the combination
+  q.os.key_states = {{kF3, -32767}, {0x10, -32768}, {0x11, -32768}, {0x12, -32768}};
   PollFunctionKeys(q.ctx);
   EXPECT_TRUE(q.ui.answers.empty());
 }
@@ -187,7 +165,7 @@ TEST_F(MainWindowTest, RecallAndDropsLeaveTheClipboardAsItWas) {
 
 // --- hot key, tray and mouse ---------------------------------------------------------------
 
-TEST_F(MainWindowTest, HotKeyIsRegisteredAtStartAndChangedBySet) {
+TEST_F(MainWindowTest, HotKeyIsRegisteredAtStartChangedBySetAndWithTheTrayRestoresTheWindow) {
   ASSERT_FALSE(q.ui.hot_keys.empty());
   EXPECT_EQ(q.ui.hot_keys[0].id, 1000);
   EXPECT_EQ(q.ui.hot_keys[0].modifiers, 3u);
@@ -198,10 +176,7 @@ TEST_F(MainWindowTest, HotKeyIsRegisteredAtStartAndChangedBySet) {
   EXPECT_EQ(q.ui.LastAnswer(), u"ホットキーなし");
   EXPECT_EQ(q.ui.hot_keys.back().id, -1000);
   EXPECT_EQ(q.Config(u"SET", u"ACTIVEKEY"), u"0");
-}
-
-TEST_F(MainWindowTest, HotKeyAndTrayRestoreTheWindow) {
-  q.ui.minimized = true;
+  q.ui.minimized = true;  // the hot key and the tray restore the window
   q.ui.visible = false;
   q.window.OnHotKey(1000);
   EXPECT_TRUE(q.ui.visible);
@@ -215,10 +190,12 @@ TEST_F(MainWindowTest, HotKeyAndTrayRestoreTheWindow) {
   EXPECT_EQ(q.ui.tray, u"quorix Ver0.50");
 }
 
-TEST_F(MainWindowTest, DebugModeIgnoresHotKeyAndTray) {
+TEST_F(MainWindowTest, NoHotKeyInDebugModeOrWhenTheKeyIsZero) {
+  Instance none;
+  none.StartWith("[SYSTEM]\r\nVersion=0.50\r\n[SET]\r\nACTIVEKEY=0\r\n");
+  EXPECT_TRUE(none.ui.hot_keys.empty());
   Instance dbg;
-  dbg.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\nDEBUG=1\r\n");
-  dbg.Start(u"C:\\cfg\\QRX_CORE.INI");
+  dbg.StartWith("[SYSTEM]\r\nVersion=0.50\r\nDEBUG=1\r\n");
   EXPECT_TRUE(dbg.ui.hot_keys.empty());
   dbg.ui.visible = false;
   dbg.window.OnHotKey(1000);
@@ -227,14 +204,7 @@ TEST_F(MainWindowTest, DebugModeIgnoresHotKeyAndTray) {
   EXPECT_TRUE(dbg.ui.tray.has_value());  // the icon is shown all the same
 }
 
-TEST_F(MainWindowTest, NoHotKeyWhenTheKeyIsZero) {
-  Instance none;
-  none.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\n[SET]\r\nACTIVEKEY=0\r\n");
-  none.Start(u"C:\\cfg\\QRX_CORE.INI");
-  EXPECT_TRUE(none.ui.hot_keys.empty());
-}
-
-TEST_F(MainWindowTest, MouseDragsOnlyWhenMoveIsOnAndMiddlePastes) {
+TEST_F(MainWindowTest, MouseDragsOnlyWhenMoveIsOnMiddlePastesDropsQuoteNamesAndPreferText) {
   q.window.OnMouseDown(MouseButton::kLeft);
   EXPECT_EQ(q.ui.drags, 1);
   q.ctx.settings.move = 0;
@@ -243,9 +213,6 @@ TEST_F(MainWindowTest, MouseDragsOnlyWhenMoveIsOnAndMiddlePastes) {
   q.os.clipboard = u"pasted";
   q.window.OnMouseDown(MouseButton::kMiddle);
   EXPECT_EQ(q.ui.command, u"pasted");
-}
-
-TEST_F(MainWindowTest, DropsQuoteNamesWithBlanksAndPreferText) {
   q.os.clipboard = u"mine";
   q.ui.SetCommandText(u"SH ");
   q.window.OnDrop(DropData{{u"C:\\My Files\\a.txt", u"C:\\b.txt"}, std::nullopt});
@@ -281,7 +248,7 @@ TEST_F(MainWindowTest, ClosingRunsTheExit) {
 
 // --- position ------------------------------------------------------------------------------
 
-TEST_F(MainWindowTest, PositionRoundTripsForBothTypes) {
+TEST_F(MainWindowTest, PositionRoundTripsForBothTypesAndTheCentredOneDoesNotDrift) {
   for (int16_t type : {0, 1}) {
     q.ctx.settings.pos_type = type;
     q.ui.rect = WindowRect{40, 60, 340, 150};
@@ -295,12 +262,8 @@ TEST_F(MainWindowTest, PositionRoundTripsForBothTypes) {
   EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"190");  // type 1: middle of the bottom edge
   EXPECT_EQ(q.Config(u"SYSTEM", u"PY"), u"150");
   EXPECT_EQ(q.Config(u"SYSTEM", u"WW"), u"4500");
-}
-
-// A restart starts at the window's default width; PosType 1 must not drift by the
-// difference at every start.
-TEST_F(MainWindowTest, CentredPositionStaysPutWhateverTheStartWidth) {
-  q.ctx.settings.pos_type = 1;
+  // A restart starts at the window's default width; PosType 1 must not drift by the
+  // difference at every start.
   q.ui.rect = WindowRect{500, 300, 900, 390};
   SaveWindowPosition(q.ctx);
   for (int run = 0; run < 3; ++run) {
@@ -315,9 +278,7 @@ TEST_F(MainWindowTest, CentredPositionStaysPutWhateverTheStartWidth) {
 
 TEST_F(MainWindowTest, OldTwipPositionsAreConvertedOnce) {
   Instance old;
-  old.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
-                 "[SYSTEM]\r\nVersion=0.20\r\nWX=1500\r\nWY=3000\r\nWW=6000\r\n");
-  old.Start(u"C:\\cfg\\QRX_CORE.INI");
+  old.StartWith("[SYSTEM]\r\nVersion=0.20\r\nWX=1500\r\nWY=3000\r\nWW=6000\r\n");
   EXPECT_EQ(old.Config(u"SYSTEM", u"PX"), u"100");
   EXPECT_EQ(old.Config(u"SYSTEM", u"PY"), u"200");
   EXPECT_EQ(old.Config(u"SYSTEM", u"WW"), u"6000");
@@ -325,20 +286,14 @@ TEST_F(MainWindowTest, OldTwipPositionsAreConvertedOnce) {
   EXPECT_EQ(old.Config(u"SYSTEM", u"Version"), u"0.50");
 }
 
-TEST_F(MainWindowTest, PositionThatIsNotANumberCountsAsMissing) {
+TEST_F(MainWindowTest, PositionsNotANumberCountAsMissingAtTheEndsOfTheRangeAreHeldThere) {
   Instance odd;
-  odd.os.PutFile(u"C:\\cfg\\QRX_CORE.INI", "[SYSTEM]\r\nVersion=0.50\r\nPX=abc\r\nPY=20\r\n");
-  odd.Start(u"C:\\cfg\\QRX_CORE.INI");
+  odd.StartWith("[SYSTEM]\r\nVersion=0.50\r\nPX=abc\r\nPY=20\r\n");
   EXPECT_EQ(odd.ui.rect.left, 0);
   EXPECT_EQ(odd.ui.rect.top, 20);
-}
-
-TEST_F(MainWindowTest, PositionsAtTheEndsOfTheRangeAreHeldThere) {
   Instance far;
-  far.os.PutFile(u"C:\\cfg\\QRX_CORE.INI",
-                 "[SYSTEM]\r\nVersion=0.50\r\nPosType=1\r\nPX=-2147483648\r\nPY=2147483647\r\n"
-                 "WW=2147483647\r\n");
-  far.Start(u"C:\\cfg\\QRX_CORE.INI");
+  far.StartWith("[SYSTEM]\r\nVersion=0.50\r\nPosType=1\r\nPX=-2147483648\r\nPY=2147483647\r\n"
+                "WW=2147483647\r\n");
   EXPECT_EQ(far.ui.rect.left, INT32_MIN);
   EXPECT_EQ(far.ui.rect.top, 2147483647 - 87);
   EXPECT_EQ(far.ui.rect.right, INT32_MIN + 2147483647 / 15);

