@@ -19,19 +19,17 @@ using Strings = std::vector<std::u16string>;
 
 class MediaDesktopTest : public StartedTest {
  protected:
-  MediaDesktopTest() : StartedTest(kMessages) {}
-  std::u16string Last() const {
-    return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
-  }
-  // A track 3 that starts at 12000 ms and lasts 3500 ms.
-  void ScriptTrackThree() {
+  // The disc's track 3 starts at 12000 ms and lasts 3500 ms.
+  MediaDesktopTest() : StartedTest(kMessages) {
     q.os.mci_replies[u"STATUS CDDA POSITION TRACK 3"] = {0, u"12000"};
     q.os.mci_replies[u"STATUS CDDA LENGTH TRACK 3"] = {0, u"3500"};
+  }
+  std::u16string Last() const {
+    return q.ui.LastAnswer() + u" (" + Decimal(q.ui.answers.back().time) + u")";
   }
 };
 
 TEST_F(MediaDesktopTest, RepeatSetsUpTheTrackAndTheTickReplaysItWhenStopped) {
-  ScriptTrackThree();
   q.Type(u"cdda open");
   q.Type(u"CDDA RP 3");
   EXPECT_EQ(q.os.mci_sent,
@@ -62,7 +60,6 @@ TEST_F(MediaDesktopTest, RepeatSetsUpTheTrackAndTheTickReplaysItWhenStopped) {
 }
 
 TEST_F(MediaDesktopTest, ThePollLeavesAnythingButStoppedAlone) {
-  ScriptTrackThree();
   q.Type(u"CDDA RP 3");  // before any OPEN the poll names no device
   q.os.mci_sent.clear();
   q.os.mci_replies[u"STATUS  MODE"] = {0, u"stopped"};
