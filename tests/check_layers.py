@@ -7,11 +7,10 @@ layers below it, never of a layer above:
     base -> platform -> core -> interpreter -> commands -> ui -> app
 
 Portable code (everything outside the OS-specific folders) includes no OS header: between
-angle brackets only the C++ standard library, and no file of an OS-specific folder.
+angle brackets only the C++ standard library, and no file of an OS-specific folder. The
+windows (ui/) reach the commands through one header, the window's events and tick duties.
 
-Usage: check_layers.py --self-test | SRC_DIR [--count] [--map OLD=LAYER ...]
-  --count  print the number of upward includes (lines and folder pairs) and exit 0
-  --map    treat the top folder OLD as part of LAYER (to measure an older tree)
+Usage: check_layers.py --self-test | SRC_DIR
 """
 import argparse
 import pathlib
@@ -20,6 +19,7 @@ import sys
 
 LAYERS = ["base", "platform", "core", "interpreter", "commands", "ui", "app"]
 OS_SPECIFIC = ("platform/posix/", "platform/win32/", "ui/win32/", "ui/qt/", "app/")
+UI_TO_COMMANDS = "commands/window_events.h"
 
 STANDARD_HEADERS = set(
     """algorithm any array atomic barrier bit bitset cassert cctype cerrno cfenv cfloat charconv
@@ -36,28 +36,22 @@ STANDARD_HEADERS = set(
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]')
 
 
-def layer_of(rel, mapping):
+def layer_of(rel):
     top = rel.split("/", 1)[0]
-    top = mapping.get(top, top)
     return LAYERS.index(top) if top in LAYERS else None
-
-
-def folder_of(rel):
-    return rel.rsplit("/", 1)[0] if "/" in rel else "."
 
 
 def is_portable(rel):
     return not rel.startswith(OS_SPECIFIC)
 
 
-def check(src, mapping):
+def check(src):
     problems = []
-    upward = []
     for path in sorted(src.rglob("*")):
         if path.suffix not in (".h", ".cpp", ".rc") or not path.is_file():
             continue
         rel = path.relative_to(src).as_posix()
-        own = layer_of(rel, mapping)
+        own = layer_of(rel)
         if own is None:
             problems.append(f"{rel}: folder is in no layer ({' '.join(LAYERS)})")
             continue
@@ -73,16 +67,17 @@ def check(src, mapping):
                     problems.append(f"{where}: portable code includes a header from outside "
                                     "the standard library")
                 continue
-            target_layer = layer_of(target, mapping)
+            target_layer = layer_of(target)
             if target_layer is None:
                 problems.append(f"{where}: included file is in no layer")
             elif target_layer > own:
-                upward.append((rel, target))
                 problems.append(f"{where}: includes from the higher layer "
                                 f"'{LAYERS[target_layer]}'")
             if is_portable(rel) and not is_portable(target):
                 problems.append(f"{where}: portable code includes an OS-specific file")
-    return problems, upward
+            if rel.startswith("ui/") and target.startswith("commands/") and target != UI_TO_COMMANDS:
+                problems.append(f"{where}: a window includes a command group (only {UI_TO_COMMANDS})")
+    return problems
 
 
 def self_test():
@@ -94,6 +89,8 @@ def self_test():
         "OS-specific file in portable code": {"core/a.cpp": '#include "platform/win32/w.h"\n',
                                               "platform/win32/w.h": ""},
         "folder in no layer": {"misc/a.h": ""},
+        "command group in a window": {"ui/w.cpp": '#include "commands/net/n.h"\n',
+                                      "commands/net/n.h": ""},
     }
     clean = {"core/a.cpp": '#include "base/b.h"\n#include <string>\n', "base/b.h": "",
              "platform/win32/w.cpp": "#include <windows.h>\n",
@@ -106,7 +103,7 @@ def self_test():
                 path = pathlib.Path(tmp, rel)
                 path.parent.mkdir(parents=True, exist_ok=True)
                 path.write_text(text)
-            problems, _ = check(pathlib.Path(tmp), {})
+            problems = check(pathlib.Path(tmp))
             if bool(problems) != (name != "clean tree"):
                 print(f"self-test '{name}': got {problems}")
                 failures += 1
@@ -117,20 +114,10 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("src", nargs="?")
     parser.add_argument("--self-test", action="store_true")
-    parser.add_argument("--count", action="store_true")
-    parser.add_argument("--map", action="append", default=[])
     args = parser.parse_args()
     if args.self_test:
         return self_test()
-    mapping = dict(item.split("=", 1) for item in args.map)
-    problems, upward = check(pathlib.Path(args.src), mapping)
-    if args.count:
-        pairs = {(folder_of(a), folder_of(b)) for a, b in upward}
-        print(f"upward include lines: {len(upward)}")
-        print(f"upward folder pairs: {len(pairs)}")
-        for a, b in sorted(pairs):
-            print(f"  {a} -> {b}")
-        return 0
+    problems = check(pathlib.Path(args.src))
     for p in problems:
         print(p)
     if problems:
