@@ -28,7 +28,7 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
-from link_native import free_port, signed  # noqa: E402
+from qrx_e2e import free_port, signed  # noqa: E402
 from quorix_bench import rss_kib  # noqa: E402
 
 VER = "quorix Version 0.50  Torvane quorix"

@@ -34,11 +34,9 @@ def main():
             f.write(f"#!/bin/sh\necho \"$*\" >> '{log}'\nexec '{real}' \"$@\"\n")
         os.chmod(os.path.join(folder, "bin", "xclip"), 0o755)
         env = dict(os.environ, PATH=os.path.join(folder, "bin") + ":/usr/bin:/bin",
-                   QRX_SESSION_END="off")
-        env.pop("WAYLAND_DISPLAY", None)
-        with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
-            f.write(e2e.CONFIG)
-        q = e2e.Qrxsh([exe, os.path.join(folder, "QRX_CORE.INI")], folder, env)
+                   QRX_SESSION_END="off", WAYLAND_DISPLAY="")
+        config = os.path.join(e2e.make_folder(folder, catalogue=None), "QRX_CORE.INI")
+        q = e2e.Qrxsh([exe, config], folder, env)
 
         def starts():
             return sum(1 for _ in open(log)) if os.path.exists(log) else 0

@@ -204,7 +204,7 @@ def scenario_popup_and_hot_key(exe, folder, folder2):
 
 def scenario_drop(exe, folder):
     """A file dragged from another program onto the window puts its path, quoted, in the box."""
-    dropped = os.path.join(folder, "dir with space", "ファイル.txt")
+    dropped, out = os.path.join(folder, "dir with space", "ファイル.txt"), os.path.join(folder, "drop.txt")
     os.makedirs(os.path.dirname(dropped))
     open(dropped, "w").close()
     q = Quorix(exe, folder, [])
@@ -213,25 +213,19 @@ def scenario_drop(exe, folder):
     source = subprocess.Popen([os.path.join(os.environ["QRX_TEST_BUILD_DIR"], "tests", "drag_source"),
                                dropped], stderr=subprocess.DEVNULL)
     wait_for(lambda: windows("^drag source$"))
-    g = geometry(q.wid)
+    x, y = int(geometry(q.wid)["X"]), int(geometry(q.wid)["Y"])
     xdo("mousemove", "--sync", "60", "60", "mousedown", "1")
-    for step in range(1, 9):  # a drag is a pressed button that moves
-        xdo("mousemove", "--sync", str(60 + step * (int(g["X"]) - 30) // 8),
-            str(60 + step * (int(g["Y"]) - 40) // 8))
+    for step in range(1, 10):  # a drag is a pressed button that moves
+        xdo("mousemove", "--sync", str(60 + step * (x - 30) // 9), str(60 + step * (y - 48) // 9))
         time.sleep(0.05)
-    xdo("mousemove", "--sync", str(int(g["X"]) + 30), str(int(g["Y"]) + 12))
-    time.sleep(0.2)
     xdo("mouseup", "1")
-    out = os.path.join(folder, "drop.txt")
     time.sleep(0.3)
     xdo("windowactivate", "--sync", q.wid)
     xdo("key", "Home")
     q.type(f"ECHO {out} ")
-    check("drop: the dragged file's path is put in the box, quoted",
-          wait_for(lambda: os.path.exists(out), 5)
+    check("drop: the dragged file's path is put in the box, quoted", wait_for(lambda: os.path.exists(out), 5)
           and open(out, "rb").read().decode("cp932") == f'"{dropped}"\r\n')
     source.kill()
-    source.wait()
     q.exit()
 
 
@@ -244,36 +238,29 @@ def scenario_portal(exe, folder):
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         env = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().strip(),
                    XDG_SESSION_TYPE="wayland")
-        log = os.path.join(folder, "portal.log")
-        portal = None if mode == "no portal" else subprocess.Popen(
-            ["/usr/bin/python3", os.path.join(e2e.HERE, "fake_portal.py"), log, mode], env=env)
+        log = os.path.join(folder, mode + ".log")
+        portal = subprocess.Popen(["/usr/bin/python3", os.path.join(e2e.HERE, "fake_portal.py"), log,
+                                   mode], env=env) if mode != "no portal" else bus
         time.sleep(0.5)  # the stand-in has taken its name on the bus
         q = Quorix(exe, folder, [], env=env)
         q.await_window()
         if mode == "bound":
             check("portal: the hot key is asked for as CTRL+ALT+Home",
                   wait_for(lambda: os.path.exists(log) and open(log).read() == "show|CTRL+ALT+Home\n", 5))
-            other = subprocess.Popen(["xmessage", "-geometry", "600x400+0+0", "in front"],
-                                     stderr=subprocess.DEVNULL)
+            other = subprocess.Popen(["xmessage", "-geometry", "600x400+0+0", "in front"])
             wait_for(lambda: active_name() == "xmessage")
-            time.sleep(0.2)
             portal.send_signal(signal.SIGUSR1)
             check("portal: its activation brings quorix to the front",
                   wait_for(lambda: active_name() == CAPTION, 3), active_name())
             other.kill()
-            other.wait()
         else:
             wait_for(lambda: mode == "no portal" or os.path.exists(log), 5)
             time.sleep(0.3)
             check(f"portal: {mode}: the answer says the hot key is not available here",
                   q.answer() == message("ACTIVEKEY_NONE", A="Ctrl+Alt+Home"))
         q.exit()
-        for p in (portal, bus):
-            if p:
-                p.kill()
-                p.wait()
-        if os.path.exists(log):
-            os.remove(log)
+        portal.kill()
+        bus.kill()
 
 
 def scenario_link(exe, folder, shell_folder):

@@ -28,16 +28,12 @@ CASES = [(".q.ini", (".q.MSG", ".q.LKD"), False),
          ("h.ini", ("h.MSG", "h.LKD"), True)]
 
 
-def wine_cmd(*commands):
-    line = " & ".join(commands)
-    return subprocess.run(["wine", "cmd", "/c", line], capture_output=True, timeout=120).stdout
-
-
 def hide(paths):
     """Sets the hidden attribute; False where the file system cannot keep it."""
-    wine_cmd(*(f"attrib +h {e2e.win_path(p)}" for p in paths))
-    lines = wine_cmd(*(f"attrib {e2e.win_path(p)}" for p in paths)).decode("utf-8", "replace")
-    return len([l for l in lines.splitlines() if "H" in l.split("Z:")[0]]) == len(paths)
+    line = " & ".join(f"attrib +h {e2e.win_path(p)} & attrib {e2e.win_path(p)}" for p in paths)
+    out = subprocess.run(["wine", "cmd", "/c", line], capture_output=True, timeout=120).stdout
+    lines = out.decode("utf-8", "replace").splitlines()
+    return len([l for l in lines if "H" in l.split("Z:")[0]]) == len(paths)
 
 
 def case(exe, parent, config_rel, siblings_rel, hidden):

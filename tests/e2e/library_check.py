@@ -9,7 +9,7 @@ page 932, an output buffer of 1024 NUL bytes and its size; each result code come
 direct mode. (ECHO and CONV on the Windows file API: the text_files transcript under Wine; a
 missing program: the sh transcript.)
 
-usage: library_check.py answers|lha QRXSH_EXE DOUBLE_DLL
+usage: library_check.py QRXSH_EXE DOUBLES_DIR   (doubles/ of the windows build)
 """
 import os
 import shutil
@@ -64,17 +64,16 @@ def lha(folder, cmd, record):
 
 
 def main():
-    kind, exe, dll = sys.argv[1:4]
+    exe, doubles = sys.argv[1:3]
     with tempfile.TemporaryDirectory(prefix="qrx-library-") as parent:
-        if kind == "answers":
-            folder = e2e.make_folder(parent, exe, config=e2e.CONFIG + b"ANS-WINDOW=DLL\r\n")
-        else:
-            folder = e2e.make_folder(parent, exe, LHA_MESSAGES)
-        shutil.copy(dll, os.path.join(folder, "QS_DLL1.DLL" if kind == "answers" else "UNLHA32.DLL"))
-        cmd = e2e.command(os.path.join(folder, os.path.basename(exe)), True)
-        (answers if kind == "answers" else lha)(folder, cmd, os.path.join(folder, "record.txt"))
+        for step, dll, folder in (
+                (answers, "answer_library/QS_DLL1.DLL",
+                 e2e.make_folder(parent, exe, config=e2e.CONFIG + b"ANS-WINDOW=DLL\r\n")),
+                (lha, "lha/UNLHA32.DLL", e2e.make_folder(parent, exe, LHA_MESSAGES))):
+            shutil.copy(os.path.join(doubles, dll), folder)
+            step(folder, e2e.command(os.path.join(folder, os.path.basename(exe)), True),
+                 os.path.join(folder, "record.txt"))
     return e2e.summary()
-
 
 if __name__ == "__main__":
     sys.exit(main())

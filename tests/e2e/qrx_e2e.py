@@ -1,5 +1,8 @@
 """What the end-to-end checks share: counted checks, a run folder, the line runner fed line by
-line or all at once, the catalogue and INI readers, waiting and free ports."""
+line or all at once, the catalogue and INI readers, waiting, free ports, and for LINK a
+qrxsh of its own, signed datagrams, a capturing receiver and a private network namespace."""
+import hashlib
+import hmac
 import os
 import random
 import re
@@ -12,6 +15,8 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.path.normpath(os.path.join(HERE, "..", ".."))
+LOOPBACK = "127.0.0.1"
+IP_PKTINFO = getattr(socket, "IP_PKTINFO", 8)  # the Linux value where Python lacks the name
 REAL_CATALOGUE = os.path.join(SOURCE, "data", "DEF.MSG")
 TEST_CATALOGUE = os.path.join(HERE, "transcripts", "DEF.MSG.txt")
 CONFIG = b"[SYSTEM]\r\nVersion=0.50\r\n"
@@ -93,10 +98,17 @@ def command(exe, wine, *args):
 
 
 def run_lines(cmd, lines, folder, env=None, timeout=180):
-    """Runs the line runner on the lines at once; the finished process."""
-    return subprocess.run(cmd, input="".join(line + "\n" for line in lines).encode("utf-8"),
-                          stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=folder, env=env,
-                          timeout=timeout)
+    """Runs the line runner on the lines (or bytes) at once; the finished process. Its output
+    goes through files: Wine's services, started by the first Wine program of a prefix,
+    inherit the handles and would keep a pipe open."""
+    data = lines if isinstance(lines, bytes) else "".join(l + "\n" for l in lines).encode()
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        proc = subprocess.run(cmd, input=data, stdout=out, stderr=err, cwd=folder, env=env,
+                              timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        proc.stdout, proc.stderr = out.read(), err.read()
+    return proc
 
 
 class Qrxsh:
@@ -199,3 +211,85 @@ def free_port():
             except OSError:
                 continue
     raise RuntimeError("no free UDP port")
+
+
+def signed(key, command, port, shift=0):
+    """A datagram as a copy with this key signs it (the format of the manual)."""
+    stamp, nonce = int(time.time()) + shift, os.urandom(16)
+    text = b"QRX1\n%d\n%s\n%d\n" % (stamp, nonce.hex().encode(), port) + command
+    tag = hmac.new(key, text, hashlib.sha256).hexdigest()
+    return f"QRX1 {stamp} {nonce.hex()} {tag}|".encode() + command
+
+
+class Shell(Qrxsh):
+    """One qrxsh in a folder of its own (delivered catalogue), its link list given."""
+
+    def __init__(self, exe, name, link_list=()):
+        self.folder = make_folder(tempfile.mkdtemp(prefix=f"qrx-link-{name}-"), exe,
+                                  REAL_CATALOGUE)
+        with open(os.path.join(self.folder, "QRX_CORE.LKD"), "wb") as f:
+            f.write(cp932_text(link_list))
+        super().__init__([os.path.join(self.folder, "qrxsh"),
+                          os.path.join(self.folder, "QRX_CORE.INI")])
+
+    def wait_answer(self, text, timeout=10.0):
+        found = self.wait("ANSWER", text, timeout)
+        return found and found[-1]
+
+    def remove(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        shutil.rmtree(os.path.dirname(self.folder), ignore_errors=True)
+
+
+def bind_port(shell, port):
+    shell.type(f"SET MYPORT {port}")
+    return shell.wait_answer(message("SET_MYPORT", A=str(port))) is not None
+
+
+def send_from_loopback(port, data):
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+        s.sendto(data, (LOOPBACK, port))
+
+
+class Capture:
+    """A receiver on a UDP port that also learns each datagram's destination address."""
+
+    def __init__(self, address, port):
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+        self.sock.setsockopt(socket.IPPROTO_IP, IP_PKTINFO, 1)
+        self.sock.bind((address, port))
+
+    def next(self, timeout=5):
+        """(bytes, source address, destination address) or None."""
+        self.sock.settimeout(timeout)
+        try:
+            data, ancillary, _, source = self.sock.recvmsg(65536, 256)
+        except socket.timeout:
+            return None
+        to = [socket.inet_ntoa(v[8:12]) for level, kind, v in ancillary if kind == IP_PKTINFO]
+        return data, source[0], to[0] if to else None
+
+    def close(self):
+        self.sock.close()
+
+
+def magic(six):
+    return b"\xff" * 6 + bytes(six) * 16
+
+
+def run_in_namespace(command, prelude="", timeout=300):
+    """Runs a command that prints "N passed, N failed" last inside a private network
+    namespace with only loopback (the limited broadcast routed to it), shows its output and
+    adds its results to these counts. The shell commands of `prelude` run there before and
+    after it."""
+    inner = ("ip link set lo up && ip route add 255.255.255.255/32 dev lo || exit 2; "
+             + prelude + ' "$@"; rc=$?; ' + prelude + " exit $rc")
+    proc = subprocess.run(["unshare", "-rn", "sh", "-c", inner, "sh"] + command,
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+    out = proc.stdout.decode("utf-8", "replace")
+    found = re.search(r"(\d+) passed, (\d+) failed\s*$", out)
+    print(out[:found.start()] if found else out, end="")
+    if check("the namespace part ran", found and proc.returncode in (0, 1), proc.returncode):
+        counts[0], counts[1] = counts[0] + int(found[1]), counts[1] + int(found[2])

@@ -35,9 +35,9 @@ def state_after(prefix):
     return state
 
 
-INITIAL = ("\r\n".join(["[SYSTEM]", "Version=0.50", "[SET]"] +
-                       [f"{k}=init" for k in range(SET_KEYS)] + ["[BAT]"] +
-                       [f'A{k}="ECHO init"' for k in range(ALIASES)]) + "\r\n").encode()
+INITIAL = "".join(line + "\r\n" for line in ["[SYSTEM]", "Version=0.50", "[SET]"]
+                  + [f"{k}=init" for k in range(SET_KEYS)] + ["[BAT]"]
+                  + [f'A{k}="ECHO init"' for k in range(ALIASES)]).encode()
 
 
 def parse(path):
@@ -76,24 +76,23 @@ def fresh(root, name):
     return folder, os.path.join(folder, "QRX_CORE.INI")
 
 
-def run_and_kill(qrxsh, folder, config, commands, delay):
-    """The number of lines of the command file qrxsh answered before the kill."""
-    with open(os.path.join(folder, "out.txt"), "wb") as out:
+def run(qrxsh, folder, config, line, kill_after=None):
+    """qrxsh on the line, to its end or killed with SIGKILL (this process only) after
+    kill_after seconds; the number of lines it answered (not the greeting)."""
+    with tempfile.TemporaryFile() as out:
         proc = subprocess.Popen([qrxsh, config], stdin=subprocess.PIPE, stdout=out,
                                 stderr=subprocess.DEVNULL, cwd=folder)
-        proc.stdin.write(f"LBAT {commands}\n".encode())
-        proc.stdin.flush()
-        time.sleep(delay)
-        proc.kill()  # SIGKILL, to this process only
-        proc.wait()
-        proc.stdin.close()
-    with open(os.path.join(folder, "out.txt"), "rb") as f:
-        return max(sum(1 for line in f if line.startswith(b"ANSWER")) - 1, 0)  # not the greeting
-
-
-def run_alone(qrxsh, folder, config, line):
-    subprocess.run([qrxsh, config], input=line.encode(), stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, cwd=folder, timeout=60, check=True)
+        if kill_after is None:
+            proc.communicate(line.encode(), timeout=60)
+            assert proc.returncode == 0, f"qrxsh ended with {proc.returncode} after {line!r}"
+        else:
+            proc.stdin.write(line.encode())
+            proc.stdin.flush()
+            time.sleep(kill_after)
+            proc.kill()
+            proc.wait()
+        out.seek(0)
+        return max(sum(1 for line in out if line.startswith(b"ANSWER")) - 1, 0)
 
 
 def main():
@@ -109,14 +108,14 @@ def main():
         # One run to the end tells how long the whole file takes here.
         folder, config = fresh(root, "whole")
         started = time.perf_counter()
-        run_alone(qrxsh, folder, config, f"LBAT {commands}\n")
+        run(qrxsh, folder, config, f"LBAT {commands}\n")
         whole = time.perf_counter() - started
         if parse(config) != state_after(LINES):
             failures.append("the run without a kill did not end with every write")
         for n in range(kills):
             folder, config = fresh(root, f"kill{n}")
             delay = rng.uniform(0.0, whole * 1.1)
-            answered = run_and_kill(qrxsh, folder, config, commands, delay)
+            answered = run(qrxsh, folder, config, f"LBAT {commands}\n", delay)
             try:
                 state = parse(config)
             except (ValueError, UnicodeDecodeError) as e:
@@ -127,7 +126,7 @@ def main():
                                 f"the file is no state after {answered} or {answered + 1} writes")
             left_behind += bool(temporaries(folder))
             start_only = n % 2 == 1
-            run_alone(qrxsh, folder, config, "" if start_only else "SET 0 after\n")
+            run(qrxsh, folder, config, "" if start_only else "SET 0 after\n")
             if temporaries(folder):
                 failures.append(f"kill {n}: after the next {'start' if start_only else 'write'} "
                                 f"temporary files remain: {temporaries(folder)}")

@@ -14,7 +14,6 @@ usage: qrxsh_transcripts.py EXECUTABLE [--wine]
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -47,9 +46,8 @@ def run(exe, wine, name, parent):
         with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
             f.write(e2e.cp932_text(text))
     with open(base + ".in", "rb") as f:
-        proc = subprocess.run(
-            e2e.command(os.path.join(folder, os.path.basename(exe)), wine), stdin=f,
-            capture_output=True, cwd=folder, timeout=240, env=environment(wine))
+        proc = e2e.run_lines(e2e.command(os.path.join(folder, os.path.basename(exe)), wine),
+                             f.read(), folder, environment(wine), 240)
     got = proc.stdout.decode("utf-8", "replace")
     for shown in ([e2e.win_path(folder).replace("\\", "\\\\")] if wine else []) + [folder]:
         got = got.replace(shown + ("/" if shown == folder else "\\\\"), "<DIR>/")

@@ -7,7 +7,7 @@ makes its files beside itself, shows the first-start box and answers (in English
 is copied over QRX_CORE.MSG), and qrxsh.exe answers too, also through the QS_DLL1.DLL beside it.
 quorix_driver.exe comes from the windows build.
 
-usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR SOURCE_DIR VERSION
+usage: release_check.py RELEASE_BUILD_DIR WINDOWS_BUILD_DIR VERSION
 """
 import json
 import os
@@ -18,41 +18,29 @@ import sys
 import tempfile
 import zipfile
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_quorix as wq  # noqa: E402
+import qrx_e2e as e2e
+import wine_quorix as wq
 
 PROGRAMS = ["quorix.exe", "qrxsh.exe", "QS_DLL1.DLL"]
 MANUAL = ["commands.md", "commands.ja.md"]
 SIZE_LIMIT = 2 * 1024 * 1024
 
-check = wq.check  # one count of passed and failed checks
-
-
-def data_files(source):
-    """Relative paths (with /) of the files under data/ that are delivered; dot files are not."""
-    root = os.path.join(source, "data")
-    found = []
-    for folder, dirs, files in os.walk(root):
-        dirs[:] = [d for d in dirs if not d.startswith(".")]
-        found += [os.path.relpath(os.path.join(folder, f), root).replace(os.sep, "/")
-                  for f in files if not f.startswith(".")]
-    return sorted(found)
+check = wq.check
 
 
 def check_contents(archive, source, version):
     names = [i.filename for i in archive.infolist() if not i.is_dir()]
-    originals = {rel: os.path.join(source, "data", rel) for rel in data_files(source)}
+    root = os.path.join(source, "data")  # delivered without its dot files
+    originals = {os.path.relpath(os.path.join(d, f), root): os.path.join(d, f)
+                 for d, dirs, files in os.walk(root) if "/." not in d[len(root):]
+                 for f in files if not f.startswith(".")}
     originals.update({doc: os.path.join(source, "docs", doc) for doc in MANUAL})
     want = set(PROGRAMS + ["README.txt"]) | set(originals)
     check("the zip holds the programs, README.txt, the manual and data/, nothing else",
           sorted(names) == sorted(want), f"extra {sorted(set(names) - want)}, "
           f"missing {sorted(want - set(names))}")
-    changed = []
-    for rel, path in originals.items():
-        with open(path, "rb") as f:
-            if rel not in names or archive.read(rel) != f.read():
-                changed.append(rel)
+    changed = [rel for rel, path in originals.items()
+               if rel not in names or archive.read(rel) != open(path, "rb").read()]
     check("the data files and the manual in the zip are those of data/ and docs/", not changed,
           repr(changed))
     if "README.txt" not in names:
@@ -76,9 +64,7 @@ def pe_symbol_table(path):
     with open(path, "rb") as f:
         head = f.read(4096)
     pe = struct.unpack_from("<I", head, 0x3C)[0]
-    if head[pe:pe + 4] != b"PE\0\0":
-        return None
-    return struct.unpack_from("<II", head, pe + 4 + 8)
+    return struct.unpack_from("<II", head, pe + 4 + 8) if head[pe:pe + 4] == b"PE\0\0" else None
 
 
 def objdump(args, path):
@@ -87,10 +73,8 @@ def objdump(args, path):
 
 
 def check_build(folder, release):
-    for name in PROGRAMS:
+    for name in PROGRAMS:  # each is there: check_contents
         path = os.path.join(folder, name)
-        if not os.path.exists(path):
-            continue
         sections = [line.split()[1] for line in objdump(["-h"], path).splitlines()
                     if line.strip()[:1].isdigit()]
         debug = [s for s in sections if s.startswith(".debug") or s.startswith(".zdebug")]
@@ -103,19 +87,12 @@ def check_build(folder, release):
         runtime = [d for d in imports if d.lower().startswith("lib")]
         check(f"{name} needs no runtime DLL of the compiler (static runtime)",
               imports and not runtime, repr(runtime or imports))
-    exe = os.path.join(folder, "quorix.exe")
-    if os.path.exists(exe):
-        size = os.path.getsize(exe)
-        print(f"note: quorix.exe in the zip is {size} bytes")
-        check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
+    size = os.path.getsize(os.path.join(folder, "quorix.exe"))
+    check(f"quorix.exe is at most 2 MB ({size} bytes)", size <= SIZE_LIMIT)
     # The programs carry no trace of their compiler options: the release build's compile
     # commands are what made them.
-    try:
-        with open(os.path.join(release, "compile_commands.json")) as f:
-            commands = [e.get("command") or " ".join(e["arguments"]) for e in json.load(f)]
-    except (OSError, ValueError, KeyError) as e:
-        check("the release build's compile_commands.json is readable", False, str(e))
-        return
+    with open(os.path.join(release, "compile_commands.json")) as f:
+        commands = [e.get("command") or " ".join(e["arguments"]) for e in json.load(f)]
     bad = [c for c in commands
            if "-O2" not in c.split() or {"-g", "-O0", "-O1", "-O3", "-Os"} & set(c.split())]
     check("every source of the release build is compiled with -O2 and without -g",
@@ -138,10 +115,9 @@ def check_quorix(folder, version):
               f"{out[0]!r} != {want_box!r}")
         check("QRX_CORE.INI is created beside quorix.exe with the version",
               wq.read_ini(q.config).get(("SYSTEM", "VERSION")) == version)
-        with open(os.path.join(folder, "DEF.MSG"), "rb") as a, \
-                open(os.path.join(folder, "QRX_CORE.MSG"), "rb") as b:
-            check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
-                  a.read() == b.read())
+        check("QRX_CORE.MSG is created beside quorix.exe as a copy of DEF.MSG",
+              open(os.path.join(folder, "DEF.MSG"), "rb").read()
+              == open(os.path.join(folder, "QRX_CORE.MSG"), "rb").read())
         check("QRX_CORE.LKD is created beside quorix.exe",
               os.path.isfile(os.path.join(folder, "QRX_CORE.LKD")))
         check("nothing is written to the current folder", os.listdir(elsewhere) == [],
@@ -157,27 +133,25 @@ def check_quorix(folder, version):
 
 
 def check_qrxsh(folder, version):
-    rc, out = wq.qrxsh(folder, ["ANS one"])
-    start = "ANSWER\t3\t" + wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix",
-                                        B=version)
-    check("qrxsh.exe from the zip answers SYSTEM_START and runs a line",
-          rc == 0 and start in out and "ANSWER\t3\tone" in out, repr(out))
+    cmd = ["wine", os.path.join(folder, "qrxsh.exe")]
+    proc = e2e.run_lines(cmd, ["ANS one"], folder)
+    start = wq.message("SYSTEM_START", os.path.join(folder, "DEF.MSG"), A="quorix", B=version)
+    check("qrxsh.exe from the zip answers SYSTEM_START and runs a line", proc.returncode == 0
+          and e2e.answers(proc.stdout)[:2] == [(3, start), (3, "one")], repr(proc.stdout))
     check("qrxsh.exe creates QRX_CORE.INI beside itself",
           os.path.isfile(os.path.join(folder, "QRX_CORE.INI")))
     with open(os.path.join(folder, "QRX_CORE.INI"), "wb") as f:
         f.write(f"[SYSTEM]\r\nVersion={version}\r\nANS-WINDOW=DLL\r\n".encode("ascii"))
-    rc, out = wq.qrxsh(folder, ["ANS through-the-library"])
+    rc = e2e.run_lines(cmd, ["ANS through-the-library"], folder).returncode
     log = os.path.join(folder, "QS_ANS.LOG")
-    journal = ""
-    if os.path.exists(log):
-        with open(log, "rb") as f:
-            journal = f.read().decode("cp932", "replace")
+    journal = open(log, "rb").read().decode("cp932", "replace") if os.path.exists(log) else ""
     check("QS_DLL1.DLL from the zip receives the answers (its journal holds them)",
           rc == 0 and "\t3\tthrough-the-library\r\n" in journal, repr(journal))
 
 
 def main():
-    release, windows, source, version = sys.argv[1:5]
+    release, windows, version = sys.argv[1:4]
+    source = wq.SOURCE
     wq.BUILD = windows
     package = os.path.join(release, f"quorix-{version}-win64.zip")
     if not os.path.exists(package):

@@ -1,4 +1,3 @@
 #!/usr/bin/env bash
 # The program index from desktop entries in a temporary XDG folder, native qrxsh.
-set -eu
 exec python3 "$(dirname "$0")/program_index.py" "$QRX_NATIVE_BUILD_DIR/qrxsh"

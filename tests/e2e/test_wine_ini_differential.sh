@@ -2,13 +2,10 @@
 # The INI engine of the POSIX platform against the Windows profile API under Wine: one script
 # of INI operations runs through the native ini_script and through ini_script.exe, and
 # compare_ini.py compares every result and file state (see docs/ini-engine.md).
-set -u
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=wine_env.sh
-source "$here/wine_env.sh"
+source "$(dirname "$0")/wine_env.sh"
 tool="$here/../wine/ini_script"
-native="${QRX_TEST_BUILD_DIR:-}/tests/ini_script"
-exe="${QRX_WINDOWS_BUILD_DIR:-}/ini_script.exe"
+native="$QRX_TEST_BUILD_DIR/tests/ini_script"
+exe="$QRX_WINDOWS_BUILD_DIR/ini_script.exe"
 work=$(mktemp -d "${TMPDIR:-/tmp}/qrx-ini-diff.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/native" "$work/wine"

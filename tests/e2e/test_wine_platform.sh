@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # The Win32 platform under Wine with a Japanese locale (code page 932): platform_check.exe on
-# prepared files judges itself; what it wrote is checked here from the Unix side.
-set -u
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source=wine_env.sh
-source "$here/wine_env.sh"
-exe="${QRX_WINDOWS_BUILD_DIR:-}/platform_check.exe"
-[ -f "$exe" ] || { echo "FAIL: $exe not found (build the windows preset)"; exit 1; }
+# prepared files judges itself; what it wrote is checked here from the Unix side. And the
+# picture loader (picture_check.exe).
+source "$(dirname "$0")/wine_env.sh"
+exe="$QRX_WINDOWS_BUILD_DIR/platform_check.exe"
 
 failed=0
 fail() { failed=$((failed + 1)); echo "FAIL: $*"; }
@@ -47,6 +44,11 @@ leftovers=$(find "$work" -maxdepth 1 -type f ! -name data.bin ! -name copy.bin \
   ! -name 日本語.txt ! -name 'aaaa*.txt' ! -name 'bbbb*.txt' ! -name secret.key -printf '%f ')
 expect_eq "no temporary files left" "$leftovers" ""
 
+# The picture loader on every picture format the skins may use.
+mkdir "$work/pictures"
+pictures=$(timeout 120 wine "$QRX_WINDOWS_BUILD_DIR/picture_check.exe" "$winwork\\pictures" 2>&1) ||
+  fail "picture_check: $pictures"
+
 [ "$failed" -eq 0 ] || printf -- '--- platform_check output\n%s\n' "$out"
-echo "test_wine_platform: $((ok + 3 - failed + bad)) passed, $failed failed"
+echo "test_wine_platform: $((ok + 4 - failed + bad)) passed, $failed failed"
 [ "$failed" -eq 0 ]

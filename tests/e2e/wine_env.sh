@@ -2,9 +2,14 @@
 # The Wine prefix and Xvfb display of one test run.
 #   wine_env.sh setup    makes the prefix and starts the display
 #   wine_env.sh cleanup  ends this prefix's wineserver and the display
-#   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG for a test script
+#   source wine_env.sh   sets WINEPREFIX, DISPLAY, LANG, the build folders and `here` (this
+#                        folder) for a test script; its wine_run sets up and ends the prefix
+#                        and display itself when the script runs on its own
 set -u
-QRX_TEST_BUILD_DIR=${QRX_TEST_BUILD_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/asan}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+: "${QRX_TEST_BUILD_DIR:=$here/../../build/asan}" "${QRX_WINDOWS_BUILD_DIR:=$here/../../build/windows}"
+: "${QRX_NATIVE_BUILD_DIR:=$here/../../build/native}"
+export QRX_SESSION_END=off
 export WINEPREFIX="$QRX_TEST_BUILD_DIR/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 state="$QRX_TEST_BUILD_DIR/wine-run"
@@ -14,8 +19,7 @@ wine_setup() {
   mkdir -p "$state"
   local n=90  # the first display number nobody uses
   while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  # -fbdir: the screen is also kept as an XWD file there, for screenshots.
-  Xvfb ":$n" -screen 0 1280x1024x24 -fbdir "$state" -nolisten tcp >"$state/xvfb.log" 2>&1 &
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
   echo $! >"$state/xvfb.pid"
   echo "$n" >"$state/display"
   export DISPLAY=":$n"

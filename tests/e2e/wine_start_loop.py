@@ -3,17 +3,15 @@
 start shows its window (visible, and viewable on the X display) within 15 s and ends on EXIT.
 Then a start given no time (QRX_START_LIMIT_MS=0) says so in a box and ends with status 3.
 
-usage: wine_start_loop.py WINDOWS_BUILD_DIR SOURCE_DIR [STARTS]
+usage: wine_start_loop.py WINDOWS_BUILD_DIR [STARTS]
 """
 import os
 import subprocess
 import sys
 import time
 
-sys.dont_write_bytecode = True  # no cache files in the source tree
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import wine_quorix as wq  # noqa: E402  (the window driver and its helpers)
-from wine_quorix import check  # noqa: E402
+import wine_quorix as wq
+from wine_quorix import check
 
 
 def on_x(q, deadline):
@@ -72,7 +70,7 @@ def start_that_cannot_show(folder):
 
 
 if __name__ == "__main__":
-    wq.BUILD, wq.SOURCE = sys.argv[1], sys.argv[2]
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else 20
+    wq.BUILD = sys.argv[1]
+    count = int(sys.argv[2]) if len(sys.argv) > 2 else 20
     sys.exit(wq.run_scenarios((lambda f: starts_under_load(f, count), start_that_cannot_show),
                               "qrx-wine-starts-"))

@@ -3,18 +3,16 @@
 namespace qrx::test {
 
 void FakeNetwork::Arrive(std::u16string_view source, std::string_view bytes) {
-  SocketReading r;
+  SocketReading& r = arriving.emplace_back();
   r.kind = SocketReading::Kind::kDatagram;
   r.source = std::u16string(source);
   r.bytes = std::string(bytes);
-  arriving.push_back(std::move(r));
 }
 
 void FakeNetwork::Fail(int32_t code) {
-  SocketReading r;
+  SocketReading& r = arriving.emplace_back();
   r.kind = SocketReading::Kind::kError;
   r.error = code;
-  arriving.push_back(std::move(r));
 }
 
 std::optional<std::u16string> FakeSocket::Bind(uint16_t port) {
@@ -33,7 +31,6 @@ bool FakeSocket::SendTo(std::u16string_view host, uint16_t port, std::string_vie
 }
 
 SocketReading FakeSocket::Receive() {
-  ++net_.receives;
   if (!net_.bound_port || net_.arriving.empty()) return {};
   SocketReading r = std::move(net_.arriving.front());
   net_.arriving.pop_front();

@@ -26,8 +26,6 @@ struct FakeNetwork {
   std::vector<Sent> sent;
   std::map<uint16_t, std::u16string> bind_refusals;  // port -> the OS's reason
   std::optional<uint16_t> bound_port;
-  int sockets_opened = 0;
-  int receives = 0;  // calls of Receive, the empty ones included
   bool send_fails = false;
 
   // Queues a datagram that came from `source`.
@@ -39,7 +37,7 @@ struct FakeNetwork {
 // A socket on the fake network.
 class FakeSocket : public UdpSocket {
  public:
-  explicit FakeSocket(FakeNetwork& net) : net_(net) { ++net_.sockets_opened; }
+  explicit FakeSocket(FakeNetwork& net) : net_(net) {}
   std::optional<std::u16string> Bind(uint16_t port) override;
   bool SendTo(std::u16string_view host, uint16_t port, std::string_view bytes) override;
   SocketReading Receive() override;

@@ -22,17 +22,11 @@ class FakeSkin : public SkinSurface, public BalloonSurface {
   void PutPicture(std::u16string_view path, int32_t width, int32_t height) {
     pictures_[UpperCase(path)] = PictureSize{width, height};
   }
-  WindowRect work_area{0, 0, 1280, 994};
-  int32_t balloon_width = 222;
 
   // --- record ----------------------------------------------------------------------------
   std::vector<std::u16string> shown;  // paths of the pictures shown, in order
   SkinLayout layout;                  // of the last picture shown
-  struct BalloonAnswer {
-    std::u16string text;
-    int16_t time;
-  };
-  std::vector<BalloonAnswer> balloon_answers;
+  std::vector<FakeUi::Answer> balloon_answers;
   std::vector<BalloonPlace> places;
   bool balloon_visible = false;
   int hidden_by_answer = 0;
@@ -55,8 +49,8 @@ class FakeSkin : public SkinSurface, public BalloonSurface {
   WindowRect OuterRect() override { return ui_.rect; }
 
   // --- BalloonSurface --------------------------------------------------------------------
-  int32_t Width() override { return balloon_width; }
-  WindowRect WorkArea() override { return work_area; }
+  int32_t Width() override { return 222; }
+  WindowRect WorkArea() override { return {0, 0, 1280, 994}; }
   void SetText(std::u16string_view text, int16_t time) override {
     balloon_answers.push_back({std::u16string(text), time});
   }

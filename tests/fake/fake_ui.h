@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -15,13 +16,16 @@
 
 namespace qrx::test {
 
+inline std::array<int32_t, 4> Corners(const WindowRect& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+
 class FakeUi : public UiHost, public WindowSurface {
  public:
   explicit FakeUi(FakePlatform& os) : os_(os) {}
 
   struct Box {
-    std::u16string text;
-    std::u16string title;
+    std::u16string text, title;
     uint32_t style;
   };
   struct Answer {
@@ -34,16 +38,11 @@ class FakeUi : public UiHost, public WindowSurface {
   std::deque<std::optional<std::u16string>> input_replies;  // empty queue: Cancel
   std::deque<bool> yes_no_replies;                          // empty queue: No
   std::deque<int> button_replies;  // before yes_no_replies: the button's id (yes to all ...)
-  std::vector<Answer> answers;
+  std::vector<Answer> answers, popups;
   std::vector<std::u16string> captions;
-  std::vector<Answer> popups;
-  std::u16string answer_line;
   std::u16string command;
   size_t caret = 0;  // in `command`
-  bool visible = false;
-  bool minimized = false;
-  bool quit = false;
-  uint32_t pumped_ms = 0;
+  bool visible = false, minimized = false, quit = false;
   UdpSocket* watched_socket = nullptr;
   // Runs while a box is open, as the host's events do (a datagram, a tick).
   std::function<void()> while_box_open;
@@ -53,28 +52,16 @@ class FakeUi : public UiHost, public WindowSurface {
     if (while_box_open) while_box_open();
     const uint32_t buttons = style & 0xF;
     if (buttons != mb::kYesNo && buttons != mb::kYesAllNoCancel) return 1;
-    if (!button_replies.empty()) {
-      const int reply = button_replies.front();
-      button_replies.pop_front();
-      return reply;
-    }
-    const bool yes = !yes_no_replies.empty() && yes_no_replies.front();
-    if (!yes_no_replies.empty()) yes_no_replies.pop_front();
-    return yes ? mb::kIdYes : mb::kIdNo;
+    if (auto reply = Next(button_replies)) return *reply;
+    return Next(yes_no_replies).value_or(false) ? mb::kIdYes : mb::kIdNo;
   }
   std::optional<std::u16string> InputBox(std::u16string_view prompt, std::u16string_view,
                                          std::u16string_view) override {
     prompts.emplace_back(prompt);
     if (while_box_open) while_box_open();
-    if (input_replies.empty()) return std::nullopt;
-    auto reply = input_replies.front();
-    input_replies.pop_front();
-    return reply;
+    return Next(input_replies).value_or(std::nullopt);
   }
-  void PumpEvents(uint32_t max_wait_ms) override {
-    pumped_ms += max_wait_ms;
-    os_.tick += max_wait_ms;
-  }
+  void PumpEvents(uint32_t max_wait_ms) override { os_.tick += max_wait_ms; }
   void ShowPopup(std::u16string_view text, int16_t time) override {
     popups.push_back({std::u16string(text), time});
   }
@@ -82,30 +69,20 @@ class FakeUi : public UiHost, public WindowSurface {
   void WatchSocket(UdpSocket& socket) override { watched_socket = &socket; }
 
   void SetCaption(std::u16string_view caption) override { captions.emplace_back(caption); }
-  void ShowAnswerText(std::u16string_view text, int16_t time) override {
-    answers.push_back({std::u16string(text), time});
-    answer_line = std::u16string(text);
+  void ShowAnswerText(std::u16string_view t, int16_t time) override {
+    answers.push_back({std::u16string(t), time});
   }
-  void SetAnswerText(std::u16string_view text) override { answer_line = std::u16string(text); }
+  void SetAnswerText(std::u16string_view) override {}
   std::u16string CommandText() override { return command; }
   void SetCommandText(std::u16string_view text) override { PutCommandText(text, text.size()); }
   size_t CommandCaret() override { return std::min(caret, command.size()); }
-  void PutCommandText(std::u16string_view text, size_t at) override {
-    command = std::u16string(text);
-    caret = at;
-  }
-  void ShowWindow() override {
-    visible = true;
-    minimized = false;
-  }
+  void PutCommandText(std::u16string_view text, size_t at) override { command = text, caret = at; }
+  void ShowWindow() override { RestoreWindow(); }
   void HideWindow() override { visible = false; }
   void MinimizeWindow() override { minimized = true; }
   bool IsWindowVisible() override { return visible; }
   intptr_t NativeHandle() override { return 0x1234; }
-  void RestoreWindow() override {
-    visible = true;
-    minimized = false;
-  }
+  void RestoreWindow() override { visible = true, minimized = false; }
   WindowRect NormalRect() override { return rect; }
   void MoveWindowTo(int32_t x, int32_t y) override { rect = MovedTo(rect, x, y); }
   void SetWindowWidth(int32_t pixels) override {
@@ -119,16 +96,14 @@ class FakeUi : public UiHost, public WindowSurface {
     command.insert(CommandCaret(), text);
     caret = CommandCaret() + text.size();
   }
-  bool RegisterHotKey(int32_t id, uint32_t modifiers, uint32_t key) override {
-    if (hot_key_taken) return false;
-    hot_keys.push_back({id, modifiers, key});
-    return true;
+  bool RegisterHotKey(int32_t id, uint32_t, uint32_t) override {
+    if (!hot_key_taken) hot_keys.push_back(id);
+    return !hot_key_taken;
   }
-  void UnregisterHotKey(int32_t id) override { hot_keys.push_back({-id, 0, 0}); }
+  void UnregisterHotKey(int32_t id) override { hot_keys.push_back(-id); }
   bool AddTrayIcon(std::u16string_view tooltip) override {
-    if (tray_fails) return false;
-    tray = std::u16string(tooltip);
-    return true;
+    if (!tray_fails) tray = std::u16string(tooltip);
+    return !tray_fails;
   }
   void SetTrayTooltip(std::u16string_view tooltip) override {
     if (tray) tray = std::u16string(tooltip);
@@ -136,16 +111,10 @@ class FakeUi : public UiHost, public WindowSurface {
   void DeleteTrayIcon() override { tray.reset(); }
   void BeginDrag() override { ++drags; }
 
-  struct HotKey {
-    int32_t id;  // negative: unregistered
-    uint32_t modifiers;
-    uint32_t key;
-  };
   WindowRect rect{100, 200, 387, 287};
-  int focus_requests = 0;
-  int drags = 0;
-  std::vector<HotKey> hot_keys;
-  bool hot_key_taken = false;  // another program holds every combination
+  int focus_requests = 0, drags = 0;
+  std::vector<int32_t> hot_keys;  // ids registered; negative: unregistered
+  bool hot_key_taken = false;     // another program holds every combination
   std::optional<std::u16string> tray;
   bool tray_fails = false;
 
@@ -153,6 +122,13 @@ class FakeUi : public UiHost, public WindowSurface {
   std::u16string LastAnswer() const { return answers.empty() ? u"(none)" : answers.back().text; }
 
  private:
+  template <class T>
+  static std::optional<T> Next(std::deque<T>& queue) {
+    if (queue.empty()) return std::nullopt;
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+  }
   FakePlatform& os_;
 };
 

@@ -49,56 +49,39 @@ class LinkTest : public ::testing::Test {
 };
 
 TEST_F(LinkTest, SettingsThenLinkSendsOwnAddressBarCommandAsOneDatagram) {
+  q.Type(u"SET LINKIP 192.168.1.20");
+  q.Type(u"LINK VER");
+  EXPECT_EQ(Last(), u"LINK_ERR") << "refused before MYPORT";
+  EXPECT_EQ(LastTime(), 5);
   EXPECT_EQ(q.ui.watched_socket, nullptr) << "the socket is opened on first use";
   q.Type(u"SET MYPORT 5000");
   EXPECT_EQ(Last(), u"SET_MYPORT 5000");
   EXPECT_EQ(net().bound_port, 5000);
-  EXPECT_NE(q.ui.watched_socket, nullptr) << "the host watches the socket from then on";
-  q.Type(u"SET LINKIP 192.168.1.20");
-  EXPECT_EQ(Last(), u"SET_LINKIP 192.168.1.20");
+  EXPECT_EQ(q.ui.watched_socket, q.ctx.net.socket.get()) << "watched from then on";
+  q.Type(u"LINK VER");
+  EXPECT_EQ(net().sent.at(0).port, 9001) << "the peer port until LINKPORT sets it";
   q.Type(u"set linkport 5001");
   EXPECT_EQ(Last(), u"SET_LINKPORT 5001");
   q.Type(u"LINK VER");
-  ASSERT_EQ(net().sent.size(), 1u);
-  EXPECT_EQ(net().sent[0].host, kPeer);
-  EXPECT_EQ(net().sent[0].port, 5001);
-  EXPECT_EQ(net().sent[0].bytes, "192.168.1.10|VER");
-  EXPECT_TRUE(net().sent[0].from_bound_socket);
+  ASSERT_EQ(net().sent.size(), 2u);
+  const auto& sent = net().sent[1];
+  EXPECT_EQ(Utf16ToUtf8(sent.host) + ":" + std::to_string(sent.port) + " " + sent.bytes,
+            "192.168.1.20:5001 192.168.1.10|VER");
+  EXPECT_TRUE(sent.from_bound_socket);
   EXPECT_EQ(Last(), u"LINK_SEND VER/192.168.1.10|");
   EXPECT_EQ(LastTime(), 3);
 
   // The text goes as typed, in code page 932, further bars included.
   q.Type(u"LINK ANS 日本語|x  y");
   EXPECT_EQ(net().sent.back().bytes, "192.168.1.10|ANS \x93\xfa\x96\x7b\x8c\xea|x  y");
-  EXPECT_EQ(q.ui.watched_socket, q.ctx.net.socket.get());
-  EXPECT_EQ(net().sockets_opened, 1);
-}
-
-TEST_F(LinkTest, LinkBeforeMyPortIsRefusedAndSendFailuresAreNotReported) {
-  q.Type(u"SET LINKIP 192.168.1.20");
-  q.Type(u"LINK VER");
-  EXPECT_EQ(Last(), u"LINK_ERR");
-  EXPECT_EQ(LastTime(), 5);
-  EXPECT_TRUE(net().sent.empty());
-
-  q.Type(u"SET MYPORT 5000");
+  // Send failures are not reported; a port below 1 cannot be sent to: nothing leaves.
   net().send_fails = true;
   q.Type(u"LINK VER");
   EXPECT_EQ(Last(), u"LINK_SEND VER/192.168.1.10|");
-  // A port below 1 cannot be sent to: nothing leaves, the answer is the same.
   q.Type(u"SET LINKPORT 0");
   q.Type(u"LINK VER");
   EXPECT_EQ(Last(), u"LINK_SEND VER/192.168.1.10|");
-  EXPECT_EQ(net().sent.size(), 1u);
-  // The peer port is 9001 until LINKPORT sets it.
-  Instance fresh;
-  fresh.PutDefaultMessages(kMessages);
-  fresh.Start();
-  fresh.Type(u"SET MYPORT 1");
-  fresh.Type(u"SET LINKIP h");
-  fresh.Type(u"LINK x");
-  ASSERT_EQ(fresh.os.network.sent.size(), 1u);
-  EXPECT_EQ(fresh.os.network.sent[0].port, 9001);
+  EXPECT_EQ(net().sent.size(), 4u);
 }
 
 TEST_F(LinkTest, MyPortBindsOncePerRunAndAFailedBindCanBeRetried) {
@@ -119,7 +102,6 @@ TEST_F(LinkTest, MyPortBindsOncePerRunAndAFailedBindCanBeRetried) {
   q.Type(u"SET MYPORT 6000");
   EXPECT_EQ(Last(), u"SET_MYPORT-ERR 6000 (bound)");
   EXPECT_EQ(net().bound_port, 32767);
-  EXPECT_EQ(q.ctx.net.bound_port, 32767);
 }
 
 TEST_F(LinkTest, ListedSenderRunsAsTypedWithEnterOncePerMatchingLine) {
@@ -129,7 +111,6 @@ TEST_F(LinkTest, ListedSenderRunsAsTypedWithEnterOncePerMatchingLine) {
   Arrive(kPeer, u"192.168.1.20|ANS hello");
   EXPECT_EQ(Last(), u"hello");
   EXPECT_EQ(Newest(), u"ANS hello");
-  EXPECT_EQ(q.ctx.history.entries[2], u"SET MYPORT 5001");
   EXPECT_EQ(q.ui.command, u"half typed") << "the user's line stays";
 
   // Listed twice: runs twice.
@@ -137,13 +118,9 @@ TEST_F(LinkTest, ListedSenderRunsAsTypedWithEnterOncePerMatchingLine) {
   const size_t before = q.ui.answers.size();
   Arrive(kPeer, u"192.168.1.20|ANS twice");
   EXPECT_EQ(q.ui.answers.size(), before + 2);
-  EXPECT_EQ(q.ctx.history.entries[1], u"ANS twice");
   EXPECT_EQ(q.ctx.history.entries[2], u"ANS twice");
 
-  // Only the first bar separates; the command may be Japanese.
-  Arrive(kPeer, u"x|ANS a|b");
-  EXPECT_EQ(Newest(), u"ANS a|b");
-  Arrive(kPeer, u"x|ANS こんにちは");
+  Arrive(kPeer, u"x|ANS こんにちは");  // read in code page 932
   EXPECT_EQ(Last(), u"こんにちは");
   net().Arrive(kPeer, "x|EXIT");  // EXIT from a peer ends the program
   EXPECT_THROW(q.window.OnSocketReadable(), AppEnding);
@@ -155,10 +132,10 @@ TEST_F(LinkTest, TrustGoesByTheRealSourceNotByTheTextBeforeTheBarAndByAReadableL
   const size_t answers = q.ui.answers.size();
   const auto history = q.ctx.history.entries;
   Arrive(u"0.0.0.0", u"0.0.0.0|ANS nobody sends from here");  // listed, but no sender
-  Arrive(u"10.0.0.9", u"192.168.1.20|ANS spoofed");   // claims a listed address
-  Arrive(u"127.0.0.1", u"127.0.0.1|ANS blank");       // listed only with a trailing blank
-  Arrive(u"192.168.1.2", u"192.168.1.2|ANS prefix");  // a prefix of a listed line
-  Arrive(kPeer, u"192.168.1.20 ANS no bar");          // no bar at all
+  Arrive(u"10.0.0.9", u"192.168.1.20|ANS spoofed");           // claims a listed address
+  Arrive(u"127.0.0.1", u"127.0.0.1|ANS blank");               // listed only with a trailing blank
+  Arrive(u"192.168.1.2", u"192.168.1.2|ANS prefix");          // a prefix of a listed line
+  Arrive(kPeer, u"192.168.1.20 ANS no bar");                  // no bar at all
   EXPECT_EQ(q.ui.answers.size(), answers);
   EXPECT_EQ(q.ctx.history.entries, history);
   EXPECT_TRUE(q.ui.boxes.empty());
@@ -168,7 +145,7 @@ TEST_F(LinkTest, TrustGoesByTheRealSourceNotByTheTextBeforeTheBarAndByAReadableL
   EXPECT_EQ(Last(), u"real");
   List(u"");
   Arrive(kPeer, u"192.168.1.20|ANS x");  // an empty list runs nothing
-  q.os.RemoveFile(kList);  // nor does one deleted while running
+  q.os.RemoveFile(kList);                // nor does one deleted while running
   Arrive(kPeer, u"192.168.1.20|ANS x");
   EXPECT_EQ(Last(), u"real");
 }
@@ -219,8 +196,6 @@ TEST_F(LinkTest, SocketErrorsShowTheBoxOnceEachAndTheSocketGoesOn) {
   q.window.OnSocketReadable();
   ASSERT_EQ(q.ui.boxes.size(), 2u);
   EXPECT_EQ(q.ui.boxes[0].text, u"えら～だって");
-  EXPECT_EQ(q.ui.boxes[0].title, u"quorix");
-  EXPECT_EQ(q.ui.boxes[0].style, mb::kOk | mb::kIconInformation);
   EXPECT_EQ(Last(), u"after");
   EXPECT_EQ(net().bound_port, 5001);
   // An error the event itself reports: one box, also when the read after it reports the
@@ -243,21 +218,16 @@ TEST_F(LinkTest, SocketErrorsShowTheBoxOnceEachAndTheSocketGoesOn) {
   EXPECT_EQ(Last(), u"again");
 }
 
-TEST_F(LinkTest, WolBroadcastsThePacketAndLeavesThePeerAlone) {
+TEST_F(LinkTest, WolLeavesMyPortAndThePeerAlone) {
   q.Type(u"SET LINKIP 192.168.1.20");
   q.Type(u"SET LINKPORT 5001");
-  q.Type(u"WOL 00-1A-2B-3C-4D-5E");
+  q.Type(u"WOL 00-1A-2B-3C-4D-5E");  // the packet itself: link_native.py
   EXPECT_EQ(Last(), u"WOL_SEND");
-  ASSERT_EQ(net().sent.size(), 1u);
-  EXPECT_EQ(net().sent[0].host, u"255.255.255.255");
-  EXPECT_EQ(net().sent[0].port, 9001);
-  EXPECT_FALSE(net().sent[0].from_bound_socket) << "works without MYPORT";
   // MYPORT is still free after it, and LINK goes to the peer as set before.
   q.Type(u"SET MYPORT 5000");
   EXPECT_EQ(Last(), u"SET_MYPORT 5000");
   q.Type(u"LINK VER");
-  EXPECT_EQ(net().sent.back().host, kPeer);
-  EXPECT_EQ(net().sent.back().port, 5001);
+  EXPECT_EQ(net().sent.back().host + u":" + Decimal(net().sent.back().port), u"192.168.1.20:5001");
   q.Type(u"WOL 001A2B3C4D5E");
   EXPECT_EQ(Last(), u"WOL_ERR");
   EXPECT_EQ(LastTime(), 5);
@@ -271,20 +241,14 @@ TEST_F(LinkTest, LinkListAddsOneSenderAddressOnce) {
   EXPECT_EQ(Last(), u"LL_ERR 192.168.1.20");
   EXPECT_EQ(LastTime(), 5);
   EXPECT_EQ(q.os.FileBytes(kList), "192.168.1.20\r\n");
-  // Only what a datagram can come from; the list stays as it is.
+  // Only what a datagram can come from (the forms: SenderAddressFault); the list stays.
   q.ctx.settings.variables[1] = u"10.0.0.1 10.0.0.2";
-  const std::pair<const char16_t*, const char16_t*> refused[] = {
-      {u"SET LL \"10.0.0.1 \"", u"\"10.0.0.1 \""}, {u"SET LL $1", u"10.0.0.1 10.0.0.2"},
-      {u"SET LL host", u"host"},                {u"SET LL 10.0.0.1\r\n10.0.0.2", u"10.0.0.1\r\n10.0.0.2"},
-  };
-  for (const auto& [line, value] : refused) {
-    q.Type(line);
-    EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR ") + value + u" (address)") << Utf16ToUtf8(line);
-  }
-  for (const char16_t* address : {u"0.0.0.0", u"255.255.255.255", u"224.0.0.251"}) {
-    q.Type(std::u16string(u"SET LL ") + address);
-    EXPECT_EQ(Last(), std::u16string(u"LL_ADD-ERR ") + address + u" (unicast)");
-  }
+  q.Type(u"SET LL $1");
+  EXPECT_EQ(Last(), u"LL_ADD-ERR 10.0.0.1 10.0.0.2 (address)");
+  q.Type(u"SET LL \"10.0.0.1 \"");
+  EXPECT_EQ(Last(), u"LL_ADD-ERR \"10.0.0.1 \" (address)");
+  q.Type(u"SET LL 224.0.0.251");
+  EXPECT_EQ(Last(), u"LL_ADD-ERR 224.0.0.251 (unicast)");
   EXPECT_EQ(q.os.FileBytes(kList), "192.168.1.20\r\n");
   // A last line without its end is ended first.
   List(u"10.0.0.1");
@@ -306,24 +270,19 @@ TEST_F(LinkTest, KeyFileIsMadeChosenOrDroppedAndOnlyItsPathIsStored) {
   q.Type(u"SET LINKKEY NEW");
   const std::u16string made = u"C:\\quorix\\QRX_CORE.KEY";
   EXPECT_EQ(Last(), u"SET_LINKKEY-NEW " + made);
-  EXPECT_EQ(q.os.secret_files, std::vector<std::u16string>{made});
-  EXPECT_EQ(q.os.FileBytes(made).size(), 32u);
+  // Its size and owner-only mode: link_native.py.
   EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), made);
 
   q.os.PutFile(kKeyFile, kKey);
   q.os.PutFile(u"C:\\quorix\\short.key", std::string(15, 's'));
-  struct Case {
-    const char16_t* line;
-    std::u16string answer;
-  };
-  const Case cases[] = {
+  const std::pair<const char16_t*, std::u16string> cases[] = {
       {u"SET LINKKEY shared.key", std::u16string(u"SET_LINKKEY ") + kKeyFile},
       {u"SET LINKKEY C:\\quorix\\none.key", u"SET_LINKKEY-ERR C:\\quorix\\none.key (unreadable)"},
       {u"SET LINKKEY short.key", u"SET_LINKKEY-ERR C:\\quorix\\short.key (short)"},
   };
-  for (const Case& c : cases) {
-    q.Type(c.line);
-    EXPECT_EQ(Last(), c.answer);
+  for (const auto& [line, answer] : cases) {
+    q.Type(line);
+    EXPECT_EQ(Last(), answer);
   }
   EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), kKeyFile) << "a refused file changes nothing";
   q.os.crypto.random_fails = true;
@@ -338,7 +297,6 @@ TEST_F(LinkTest, KeyFileIsMadeChosenOrDroppedAndOnlyItsPathIsStored) {
   EXPECT_EQ(Last(), std::u16string(u"LINK_KEY-ERR ") + kKeyFile + u" (unreadable)");
   EXPECT_TRUE(net().sent.empty());
   q.Type(u"SET LINKKEY OFF");
-  EXPECT_EQ(Last(), u"SET_LINKKEY-OFF");
   EXPECT_EQ(q.Config(u"SET", u"LINKKEY"), u"(missing)");
   q.Type(u"LINK VER");
   ASSERT_EQ(net().sent.size(), 1u);
@@ -372,28 +330,7 @@ class SignedLinkTest : public LinkTest {
   Instance peer;
 };
 
-TEST_F(SignedLinkTest, ASignedLineRunsOnceAndAPeerWithoutAKeyStillRunsIt) {
-  const std::string datagram = Signed(u"ANS signed-日本語");
-  EXPECT_EQ(datagram.rfind("QRX1 ", 0), 0u);
-  EXPECT_EQ(datagram.find(kKey), std::string::npos);
-  net().Arrive(kPeer, datagram);
-  net().Arrive(kPeer, datagram);  // captured and sent again
-  q.window.OnSocketReadable();
-  EXPECT_EQ(Last(), u"signed-日本語");
-  EXPECT_EQ(Newest(), u"ANS signed-日本語");
-  EXPECT_EQ(q.ctx.history.entries[2], u"SET MYPORT 5001");
-  EXPECT_EQ(q.ctx.net.refused, 1);
-
-  Instance plain;
-  plain.Start();
-  plain.Type(u"SET MYPORT 5001");
-  plain.os.PutFile(kList, "192.168.1.20\r\n");
-  plain.os.network.Arrive(kPeer, datagram);
-  plain.window.OnSocketReadable();
-  EXPECT_EQ(plain.ui.LastAnswer(), u"signed-日本語");
-}
-
-TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
+TEST_F(SignedLinkTest, ASignedLineRunsOnceAndHostileOnesAreReportedOnceAMinute) {
   std::string forged_tag = Signed(u"ANS x");
   forged_tag[forged_tag.find('|') - 1] ^= 1;
   std::string changed_command = Signed(u"ANS x");
@@ -401,12 +338,7 @@ TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
   peer.os.PutFile(kKeyFile, std::string(32, 'o'));
   const std::string other_key = Signed(u"ANS x");
   peer.os.PutFile(kKeyFile, kKey);
-  struct Case {
-    const char* name;
-    std::u16string source;
-    std::string bytes;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::u16string, std::string> cases[] = {
       {"plain", kPeer, "192.168.1.20|ANS x"},
       {"signed, from an unlisted address", u"10.9.0.66", Signed(u"ANS x")},
       {"forged tag", kPeer, forged_tag},
@@ -418,53 +350,43 @@ TEST_F(SignedLinkTest, HostileDatagramsRunNothingAndAreReportedOnceAMinute) {
       {"no bar", kPeer, "QRX1 1 2 3"},
   };
   const size_t answers = q.ui.answers.size();
-  for (const Case& c : cases) {
-    net().Arrive(c.source, c.bytes);
+  for (const auto& [name, source, bytes] : cases) {
+    net().Arrive(source, bytes);
     q.window.OnSocketReadable();
-    EXPECT_EQ(q.ui.answers.size(), answers) << c.name;
+    EXPECT_EQ(q.ui.answers.size(), answers) << name;
   }
-  // Within the clock window it runs.
-  Arrive(kPeer, q.os.FromAnsi(Signed(u"ANS in-time", 60)));
-  EXPECT_EQ(Last(), u"in-time");
+  // Within the clock window it runs, once: a copy captured and sent again is refused.
+  const std::string in_time = Signed(u"ANS in-time-日本語", 60);
+  net().Arrive(kPeer, in_time);
+  net().Arrive(kPeer, in_time);
+  q.window.OnSocketReadable();
+  EXPECT_EQ(Newest(), u"ANS in-time-日本語");
+  EXPECT_EQ(q.ctx.history.entries[2], u"SET MYPORT 5001") << "once";
   q.window.Tick();
-  EXPECT_EQ(Last(), u"LINK_REFUSED 9 192.168.1.20");
+  EXPECT_EQ(Last(), u"LINK_REFUSED 10 192.168.1.20");
   EXPECT_EQ(LastTime(), 5);
   Arrive(u"10.9.0.66", u"x|ANS x");
   q.os.tick += 59000;
   q.window.Tick();
-  EXPECT_EQ(Last(), u"LINK_REFUSED 9 192.168.1.20") << "not again within the minute";
+  EXPECT_EQ(Last(), u"LINK_REFUSED 10 192.168.1.20") << "not again within the minute";
   q.os.tick += 1000;
   q.window.Tick();
   EXPECT_EQ(Last(), u"LINK_REFUSED 1 10.9.0.66");
+  // A receiver without a key runs the signed line as well.
+  Instance plain;
+  plain.Start();
+  plain.Type(u"SET MYPORT 5001");
+  plain.os.PutFile(kList, "192.168.1.20\r\n");
+  plain.os.network.Arrive(kPeer, in_time);
+  plain.window.OnSocketReadable();
+  EXPECT_EQ(plain.ui.LastAnswer(), u"in-time-日本語");
 }
 
-// --- received lines while the user is asked --------------------------------------------
-
+// That a received line waits for the user's answer to a question is in link_native.py; here
+// the full queue drops what comes on and counts it.
 TEST_F(LinkTest, ReceivedLinesWaitUntilTheUserHasAnswered) {
   q.Type(u"SET MYPORT 5001");
   List(u"192.168.1.20\r\n");
-  struct Case {
-    const char16_t* typed;
-    std::u16string received;
-    std::u16string after;  // the last answer once the received line has run
-  };
-  const Case cases[] = {
-      {u"MBOX hello", u"x|ANS after-the-box", u"after-the-box"},
-      {u"ANS $?", u"x|ANS after-the-input", u"after-the-input"},
-  };
-  for (const Case& c : cases) {
-    q.ui.input_replies = {u"typed"};
-    q.ui.while_box_open = [&] {
-      q.ui.while_box_open = nullptr;
-      Arrive(kPeer, c.received);
-      q.window.Tick();
-    };
-    q.Type(c.typed);
-    EXPECT_EQ(Newest(), c.typed) << "nothing ran inside the box";
-    q.window.Tick();
-    EXPECT_EQ(Last(), c.after);
-  }
-  // A full queue drops what comes on and counts it.
   q.ui.while_box_open = [&] {
     for (int i = 0; i < 20; ++i) net().Arrive(kPeer, "x|ANS w" + std::to_string(i));
     q.window.OnSocketReadable();

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,41 +25,33 @@ std::vector<std::string> Lines(const std::string& name) {
 
 // The command words of the "### N. WORD, WORD" headings.
 std::set<std::string> HeadingWords(const std::vector<std::string>& lines) {
+  static const std::regex heading(R"(### .*?\. (.*))"), word("[^, ][^,]*");
   std::set<std::string> words;
   for (const auto& line : lines) {
-    if (line.rfind("### ", 0) != 0) continue;
-    const size_t number_end = line.find(". ");
-    if (number_end == std::string::npos) continue;
-    std::string rest;
-    for (char c : line.substr(number_end + 2)) {
-      if (c != '`') rest += c;
-    }
-    std::istringstream parts(rest);
-    for (std::string word; std::getline(parts, word, ',');) {
-      const size_t first = word.find_first_not_of(' ');
-      if (first != std::string::npos) words.insert(word.substr(first));
+    std::smatch m;
+    if (!std::regex_match(line, m, heading)) continue;
+    std::string rest = m[1];
+    std::erase(rest, '`');
+    for (std::sregex_iterator w(rest.begin(), rest.end(), word), end; w != end; ++w) {
+      words.insert(w->str());
     }
   }
   return words;
 }
 
-// The names in the first column of the SET section's table: the first word of the row's first
-// code span, and of the second one in a range row ("`0` … `9`"). Example rows ("`SET 3 abc`")
-// are left out.
+// The first word of the first code span in the SET table's rows, and of the second one in a
+// range row ("`0` … `9`"); example rows ("`SET 3 abc`") are left out.
 std::vector<std::string> SetNames(const std::vector<std::string>& lines) {
+  static const std::regex span("`([^` ]*)[^`]*`");
   std::vector<std::string> names;
   bool in_set = false;
   for (const auto& line : lines) {
-    if (line.rfind("### ", 0) == 0) in_set = line.find(". SET") != std::string::npos;
-    if (!in_set || line.rfind("| `", 0) != 0) continue;
+    if (line.starts_with("### ")) in_set = line.find(". SET") != std::string::npos;
+    if (!in_set || !line.starts_with("| `")) continue;
     const std::string cell = line.substr(2, line.find(" |", 2) - 2);
     std::vector<std::string> spans;
-    for (size_t open = cell.find('`'); open != std::string::npos;
-         open = cell.find('`', cell.find('`', open + 1) + 1)) {
-      const size_t close = cell.find('`', open + 1);
-      if (close == std::string::npos) break;
-      const std::string span = cell.substr(open + 1, close - open - 1);
-      spans.push_back(span.substr(0, span.find(' ')));
+    for (std::sregex_iterator m(cell.begin(), cell.end(), span), end; m != end; ++m) {
+      spans.push_back((*m)[1]);
     }
     if (spans.empty() || spans[0] == "SET") continue;
     names.push_back(spans[0]);

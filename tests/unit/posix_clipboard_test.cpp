@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <string>
 
@@ -69,15 +68,12 @@ TEST_F(PosixClipboardTest, HelpersThatFailStopReadingOrHangCannotHoldOrEndThePro
   Helper("xclip", "#!/bin/sh\nexit 0\n");
   EXPECT_FALSE(os.SetClipboardText(std::u16string(1 << 20, u'x')));  // no SIGPIPE
   // As xclip does: read the text, then leave a process behind that serves it.
+  // (A set that waited for it would fail at the deadline.)
   Helper("xclip", "#!/bin/sh\ncat > \"$(dirname \"$0\")/store\"\n(sleep 3) &\nexit 0\n");
-  auto start = std::chrono::steady_clock::now();
   EXPECT_TRUE(os.SetClipboardText(u"served"));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(dir.Get("store"), "served");
   Helper("xclip", "#!/bin/sh\necho $$ > \"$(dirname \"$0\")/pid\"\nexec sleep 30\n");
-  start = std::chrono::steady_clock::now();
   EXPECT_EQ(os.GetClipboardText(), std::nullopt);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   const pid_t pid = std::atoi(dir.Get("pid").c_str());
   ASSERT_GT(pid, 0);
   EXPECT_EQ(::kill(pid, 0), -1);  // killed at the deadline and reaped: not even a zombie

@@ -13,7 +13,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -53,21 +52,28 @@ TEST(PosixProcessTest, ChildrenRunInTheirFolderWithPipesAndGiveTheirStatus) {
   EXPECT_EQ(out, dir.path() + "\ngot abc\n");
   EXPECT_EQ(child->Wait(), 7);
   EXPECT_EQ(RunAndWait(Shell("kill -TERM $$")), 128 + SIGTERM);
+  // Output stops at the limit. (Deadlines and deaf children: PosixClipboardTest.)
+  const auto flood =
+      RunWithDeadline({"/bin/cat", "/dev/zero"}, nullptr, true, 100000, Clock::now() + 10s);
+  EXPECT_TRUE(flood && flood->overflowed && flood->output.size() > 100000u);
 }
 
 TEST(PosixProcessTest, AStartThatFailsIsReportedWithItsCauseAndLeavesNothing) {
   test::TempFolder dir;
   dir.Put("plain.txt", "not a program");
   int error = 0;
-  EXPECT_FALSE(Child::Start({.argv = {dir / "none"}}, &error));
-  EXPECT_EQ(error, ENOENT);
-  EXPECT_FALSE(Child::Start({.argv = {dir / "plain.txt"}}, &error));
-  EXPECT_EQ(error, EACCES);
-  EXPECT_FALSE(Child::Start({.argv = Shell("exit 0"), .folder = dir / "gone"}, &error));
-  EXPECT_EQ(error, ENOENT);
+  const std::pair<ChildSetup, int> cases[] = {
+      {{.argv = {dir / "none"}}, ENOENT},
+      {{.argv = {dir / "plain.txt"}}, EACCES},
+      {{.argv = Shell("exit 0"), .folder = dir / "gone"}, ENOENT}};
+  for (const auto& [options, cause] : cases) {
+    EXPECT_FALSE(Child::Start(options, &error));
+    EXPECT_EQ(error, cause);
+  }
   EXPECT_FALSE(Child::Start({}, &error));
   EXPECT_EQ(StartDetached({.argv = Shell("exit 0"), .folder = dir / "gone"}), ENOENT);
   EXPECT_EQ(RunAndWait({dir / "none"}), std::nullopt);
+  EXPECT_EQ(RunWithDeadline({dir / "none"}, nullptr, true, 10, Clock::now() + 1s), std::nullopt);
   // Every failed child was reaped: none is left to wait for.
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
@@ -91,13 +97,9 @@ TEST(PosixProcessTest, WaitingEndsAtTheDeadlineAndStopKillsWhatIgnoresTheSignal)
   int error = 0;
   auto child = Child::Start({.argv = Shell("trap '' TERM; exec sleep 30")}, &error);
   ASSERT_TRUE(child);
-  auto start = Clock::now();
   EXPECT_EQ(child->Wait(Clock::now() + 200ms), std::nullopt);
-  EXPECT_GE(Clock::now() - start, 190ms);
   const pid_t pid = child->pid();
-  start = Clock::now();
   child->Stop(SIGTERM, 200ms);  // ignored: killed after the grace
-  EXPECT_LT(Clock::now() - start, 5s);
   EXPECT_FALSE(Exists(pid));
   // A child that goes out of use is killed and reaped, not left behind.
   pid_t dropped = 0;
@@ -137,25 +139,6 @@ TEST(PosixProcessTest, SignalsDuringAWaitDoNotCutItShort) {
   EXPECT_EQ(run->output, "done\n");
 }
 
-TEST(PosixProcessTest, RunsWithADeadlineStopAtItAndAtTheOutputLimit) {
-  const auto slow =
-      RunWithDeadline(Shell("echo early; exec sleep 30"), nullptr, true, 100, Clock::now() + 300ms);
-  ASSERT_TRUE(slow);
-  EXPECT_FALSE(slow->ended_well);
-  const auto flood =
-      RunWithDeadline({"/bin/cat", "/dev/zero"}, nullptr, true, 100000, Clock::now() + 10s);
-  ASSERT_TRUE(flood);
-  EXPECT_TRUE(flood->overflowed);
-  EXPECT_GT(flood->output.size(), 100000u);
-  // A child that stops reading: no SIGPIPE for us, and the run did not go well.
-  const std::string big(1 << 20, 'x');
-  const auto deaf = RunWithDeadline(Shell("exit 0"), &big, false, 0, Clock::now() + 10s);
-  ASSERT_TRUE(deaf);
-  EXPECT_FALSE(deaf->ended_well);
-  EXPECT_EQ(RunWithDeadline({"/nonexistent/x"}, nullptr, true, 10, Clock::now() + 1s),
-            std::nullopt);
-}
-
 TEST(PosixProcessTest, DetachedProgramsRunOnInTheirFolderAndAreNotOurChildren) {
   test::TempFolder dir;
   const std::string script = "pwd > \"$1/out\"; echo $PPID >> \"$1/out\"; : > \"$1/done\"";
@@ -175,14 +158,10 @@ TEST(PosixProcessTest, DetachedProgramsRunOnInTheirFolderAndAreNotOurChildren) {
 
 TEST(PosixProcessTest, OnePathLookupForEveryProgram) {
   test::TempFolder dir;
-  std::filesystem::create_directories(dir / "a");
+  std::filesystem::create_directories(dir / "a/dir");  // a folder, searchable: passed over
   std::filesystem::create_directories(dir / "b");
-  dir.Put("a/tool", "#!/bin/sh\n");  // not executable: passed over
-  dir.Put("b/tool", "#!/bin/sh\n");
-  ::chmod((dir / "b/tool").c_str(), 0755);
-  std::filesystem::create_directories(dir / "a/dir");
-  ::chmod((dir / "a/dir").c_str(), 0755);
-  dir.Put("here", "#!/bin/sh\n");
+  for (const char* name : {"a/tool", "b/tool", "here"}) dir.Put(name, "#!/bin/sh\n");
+  ::chmod((dir / "b/tool").c_str(), 0755);  // a/tool is not executable: passed over
   ::chmod((dir / "here").c_str(), 0755);
   test::ScopedEnv path("PATH", ("::" + dir / "a" + ":" + dir / "b").c_str());
   EXPECT_EQ(FindExecutableOnPath("tool"), dir / "b/tool");

@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "base/text.h"
 #include "platform/posix/posix_platform.h"
 
 namespace qrx {
@@ -30,12 +31,8 @@ bool Readable(const UdpSocket& s, int timeout_ms) {
   return ::poll(&p, 1, timeout_ms) == 1;
 }
 
-class PosixSocketTest : public ::testing::Test {
- protected:
+TEST(PosixSocketTest, DatagramsArriveWithTheirRealSourceAddressAlsoFromAnUnboundSocket) {
   PosixPlatform os;
-};
-
-TEST_F(PosixSocketTest, DatagramsArriveWithTheirRealSourceAddressAlsoFromAnUnboundSocket) {
   auto a = os.OpenUdpSocket();
   auto b = os.OpenUdpSocket();
   const uint16_t port_b = FreePort();
@@ -48,8 +45,7 @@ TEST_F(PosixSocketTest, DatagramsArriveWithTheirRealSourceAddressAlsoFromAnUnbou
   ASSERT_TRUE(Readable(*b, 5000));
   SocketReading r = b->Receive();
   EXPECT_EQ(r.kind, SocketReading::Kind::kDatagram);
-  EXPECT_EQ(r.bytes, "10.1.2.3|VER");
-  EXPECT_EQ(r.source, kLoopback);
+  EXPECT_EQ(r.source + u" " + Utf8ToUtf16(r.bytes), u"127.0.0.1 10.1.2.3|VER");
   ASSERT_TRUE(Readable(*b, 5000));
   EXPECT_EQ(b->Receive().bytes, big);
   EXPECT_EQ(b->Receive().kind, SocketReading::Kind::kNothing) << "never waits";
@@ -60,17 +56,10 @@ TEST_F(PosixSocketTest, DatagramsArriveWithTheirRealSourceAddressAlsoFromAnUnbou
   EXPECT_EQ(b->Receive().bytes, "early");
   EXPECT_EQ(sender->Bind(FreePort()), std::nullopt);
   EXPECT_FALSE(sender->SendTo(u"", port_b, "x")) << "no address, nothing sent";
-}
-
-TEST_F(PosixSocketTest, APortInUseIsRefusedWithTheReasonAndAnotherCanFollow) {
-  auto first = os.OpenUdpSocket();
-  auto second = os.OpenUdpSocket();
-  const uint16_t port = FreePort();
-  ASSERT_EQ(first->Bind(port), std::nullopt);
-  const auto refused = second->Bind(port);
-  ASSERT_TRUE(refused);
-  EXPECT_NE(refused->find(u"(98)"), std::u16string::npos);
-  EXPECT_EQ(second->Bind(FreePort()), std::nullopt);
+  // A port in use is refused with the reason, and another can follow.
+  auto late = os.OpenUdpSocket();
+  EXPECT_NE(late->Bind(port_b).value_or(u"").find(u"(98)"), std::u16string::npos);
+  EXPECT_EQ(late->Bind(FreePort()), std::nullopt);
 }
 
 }  // namespace

@@ -2,27 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace qrx {
 namespace {
 
 TEST(SkinLayoutTest, CommandBoxAndPictureAreCentred) {
-  SkinLayout l = LayOutSkin({160, 120}, 40, 100);
-  EXPECT_EQ(l.width, 160);
-  EXPECT_EQ(l.height, 120);
-  EXPECT_EQ(l.picture_left, 0);
-  EXPECT_EQ(l.box_left, 30);
-  EXPECT_EQ(l.box_top, 40);
-  EXPECT_EQ(l.box_width, 100);
-
-  l = LayOutSkin({101, 50}, 3, 200);  // a wider box widens the window
-  EXPECT_EQ(l.width, 200);
-  EXPECT_EQ(l.picture_left, 50);  // 49.5 to the even neighbour
-  EXPECT_EQ(l.box_left, 0);
-
-  l = LayOutSkin({80, 50}, 0, -20);  // a negative width is no width
-  EXPECT_EQ(l.box_width, 0);
-  EXPECT_EQ(l.width, 80);
-  EXPECT_EQ(l.box_left, 40);
+  // width, height, picture_left, box_left, box_top, box_width
+  const auto laid = [](PictureSize picture, int32_t top, int32_t width) {
+    const SkinLayout l = LayOutSkin(picture, top, width);
+    return std::array{l.width, l.height, l.picture_left, l.box_left, l.box_top, l.box_width};
+  };
+  EXPECT_EQ(laid({160, 120}, 40, 100), (std::array{160, 120, 0, 30, 40, 100}));
+  // A wider box widens the window; 49.5 goes to the even neighbour.
+  EXPECT_EQ(laid({101, 50}, 3, 200), (std::array{200, 50, 50, 0, 3, 200}));
+  EXPECT_EQ(laid({80, 50}, 0, -20), (std::array{80, 50, 0, 40, 0, 0}));  // negative: no width
 }
 
 TEST(BalloonPlaceTest, RightSideUntilItWouldReachPastTheWorkArea) {
@@ -33,20 +27,15 @@ TEST(BalloonPlaceTest, RightSideUntilItWouldReachPastTheWorkArea) {
   n.flx = 10;
   n.fly = 54;
   // Picture 160 wide in a window 200 wide: it stands 20 in.
-  BalloonPlace p = PlaceBalloon({100, 300, 300, 420}, 160, work, 222, n);
-  EXPECT_TRUE(p.right);
-  EXPECT_EQ(p.text_left, 28);
-  EXPECT_EQ(p.x, 100 + 20 + 150);
-  EXPECT_EQ(p.y, 300 + 44 - 34);
+  const auto place = [&](int32_t left) {
+    const BalloonPlace p = PlaceBalloon({left, 300, left + 200, 420}, 160, work, 222, n);
+    return std::array{int32_t{p.right}, p.text_left, p.x, p.y};
+  };
+  EXPECT_EQ(place(100), (std::array{1, 28, 100 + 20 + 150, 300 + 44 - 34}));
 
   // Right edge 838: 838 + 222 - 60 = 1000, still on the work area.
-  p = PlaceBalloon({638, 300, 838, 420}, 160, work, 222, n);
-  EXPECT_TRUE(p.right);
-  p = PlaceBalloon({639, 300, 839, 420}, 160, work, 222, n);
-  EXPECT_FALSE(p.right);
-  EXPECT_EQ(p.text_left, 8);
-  EXPECT_EQ(p.x, 639 + 20 + 10 - 222);
-  EXPECT_EQ(p.y, 300 + 54 - 34);
+  EXPECT_EQ(place(638)[0], 1);
+  EXPECT_EQ(place(639), (std::array{0, 8, 639 + 20 + 10 - 222, 300 + 54 - 34}));
 }
 
 TEST(BalloonPlaceTest, MarginRoundsHalvesToEven) {

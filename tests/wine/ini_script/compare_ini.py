@@ -20,16 +20,11 @@ RECORD = re.compile(r"^(\d+) (\S+)(?: (.*))?$")
 
 def read_records(path):
     with open(path, "rb") as f:
-        text = f.read().decode("utf-8")
-    records = []
-    for line in text.replace("\r\n", "\n").split("\n"):
-        if not line:
-            continue
-        m = RECORD.match(line)
-        if not m:
-            raise SystemExit(f"{path}: cannot read line {line!r}")
-        records.append((int(m.group(1)), m.group(2), m.group(3) or ""))
-    return records
+        lines = [l for l in f.read().decode("utf-8").replace("\r\n", "\n").split("\n") if l]
+    bad = [line for line in lines if not RECORD.match(line)]
+    if bad:
+        raise SystemExit(f"{path}: cannot read line {bad[0]!r}")
+    return [(int(m[1]), m[2], m[3] or "") for m in map(RECORD.match, lines)]
 
 
 def decode(data):
@@ -77,10 +72,6 @@ def wine_rewrite_matches(ours, wine):
     return len(got) == len(expected) and all(g in forms for g, forms in zip(got, expected))
 
 
-def file_bytes(payload):
-    return b"" if payload == "empty" else bytes.fromhex(payload)
-
-
 def main(argv):
     if len(argv) != 3:
         print(__doc__)
@@ -104,7 +95,8 @@ def main(argv):
         if payload == wpayload:
             continue
         if kind == "file" and "missing" not in (payload, wpayload) and \
-                wine_rewrite_matches(file_bytes(payload), file_bytes(wpayload)):
+                wine_rewrite_matches(*(b"" if p == "empty" else bytes.fromhex(p)
+                                       for p in (payload, wpayload))):
             rewrites.append(step)
         elif step in marked:
             known.append(f"line {step} ({kind}): {marked[step]}")

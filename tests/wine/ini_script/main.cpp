@@ -109,10 +109,7 @@ std::u16string WordText(const Word& word) {
 std::string Hex(std::string_view bytes) {
   std::string out;
   char two[3];
-  for (const char c : bytes) {
-    std::snprintf(two, sizeof two, "%02X", static_cast<unsigned char>(c));
-    out += two;
-  }
+  for (const unsigned char c : bytes) out += (std::snprintf(two, sizeof two, "%02X", c), two);
   return out;
 }
 
@@ -145,10 +142,7 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 }
 
 bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
+  return std::all_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x80; });
 }
 
 class Runner {

@@ -79,23 +79,19 @@ Bytes DibOfDesign(bool icon) {
   return out;
 }
 
-std::string WriteBmp(const std::string& path) {
-  const Bytes dib = DibOfDesign(false);
-  Bytes out{'B', 'M'};
-  for (const uint32_t v : {static_cast<uint32_t>(14 + dib.size()), 0u, 14u + 40u}) Put(out, v, 4);
-  out.insert(out.end(), dib.begin(), dib.end());
-  return WriteBytes(path, out) ? "" : "cannot write";
-}
-
-std::string WriteIco(const std::string& path) {
-  const Bytes dib = DibOfDesign(true);
+// A bitmap file, or an icon file with one 32-bit image, around the DIB.
+std::string WriteDib(const std::string& path, bool icon) {
+  const Bytes dib = DibOfDesign(icon);
   Bytes out;
-  for (const uint32_t v : {0, 1, 1}) Put(out, v, 2);
-  for (const uint32_t v : {kWidth, kHeight, 0, 0}) Put(out, v, 1);
-  Put(out, 1, 2);
-  Put(out, 32, 2);
-  Put(out, static_cast<uint32_t>(dib.size()), 4);
-  Put(out, 6 + 16, 4);
+  if (icon) {
+    for (const uint32_t v : {0, 1, 1}) Put(out, v, 2);
+    for (const uint32_t v : {kWidth, kHeight, 0, 0}) Put(out, v, 1);
+    for (const uint32_t v : {1, 32}) Put(out, v, 2);
+    for (const uint32_t v : {static_cast<uint32_t>(dib.size()), 6u + 16u}) Put(out, v, 4);
+  } else {
+    out = {'B', 'M'};
+    for (const uint32_t v : {static_cast<uint32_t>(14 + dib.size()), 0u, 14u + 40u}) Put(out, v, 4);
+  }
   out.insert(out.end(), dib.begin(), dib.end());
   return WriteBytes(path, out) ? "" : "cannot write";
 }
@@ -191,15 +187,6 @@ std::string WriteWithCodec(const std::string& path, const GUID& container) {
   return "";
 }
 
-int Distance(uint32_t a, uint32_t b) {
-  int worst = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
-                                     static_cast<int>((b >> shift) & 0xFF)));
-  }
-  return worst;
-}
-
 // Size, the key colour in the frame and the two halves, within `tolerance` per component
 // (JPEG blurs colours at edges).
 std::string Compare(const std::string& path, int tolerance) {
@@ -209,7 +196,12 @@ std::string Compare(const std::string& path, int tolerance) {
     return "size " + std::to_string(picture->width) + "x" + std::to_string(picture->height);
   }
   for (const auto& [x, y] : {std::pair{0, 0}, {1, 15}, {10, 15}, {30, 15}, {20, 28}}) {
-    if (Distance(picture->At(x, y), Design(x, y)) > tolerance) {
+    const uint32_t got = picture->At(x, y), want = Design(x, y);
+    int distance = 0;
+    for (int shift = 0; shift <= 16; shift += 8) {
+      distance = std::max(distance, std::abs(int(got >> shift & 0xFF) - int(want >> shift & 0xFF)));
+    }
+    if (distance > tolerance) {
       char why[80];
       std::snprintf(why, sizeof why, "pixel (%d, %d) is %06X", x, y, picture->At(x, y));
       return why;
@@ -229,8 +221,8 @@ int main(int argc, char** argv) {
     std::string (*write)(const std::string& path);
     int tolerance;
   } kinds[] = {
-      {"p.bmp", WriteBmp, 0},
-      {"p.ico", WriteIco, 0},
+      {"p.bmp", [](const std::string& p) { return WriteDib(p, false); }, 0},
+      {"p.ico", [](const std::string& p) { return WriteDib(p, true); }, 0},
       {"p.emf", WriteEmf, 0},
       {"p.wmf", WriteWmf, 0},
       {"p.png", [](const std::string& p) { return WriteWithCodec(p, GUID_ContainerFormatPng); }, 0},

@@ -4,13 +4,10 @@
 //
 // usage: quorix_driver [--pid PID] COMMAND [ARGS] [-- COMMAND [ARGS]]...
 // The commands are the rows of kCommands (MS is a time limit in milliseconds); the first that
-// fails ends the run. --pid limits the windows to one Windows process.
-//
-// Keys are posted as the keyboard delivers them (WM_KEYDOWN with its scan code, then the
-// key-up), so the window's TranslateMessage makes the WM_CHAR as for a real key press; they
-// stay in order with the characters "type" posts, as an input method delivers them.
-//
-// Output is UTF-8, one line per result, control characters and backslashes escaped as C does.
+// fails ends the run. --pid limits the windows to one Windows process. Keys are posted as the
+// keyboard delivers them (WM_KEYDOWN with its scan code, then the key-up), so TranslateMessage
+// makes the WM_CHAR, in order with the characters "type" posts as an input method does.
+// Output is UTF-8, one line per result, control characters and backslashes as \xHH.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
 #ifdef _WIN32
 // clang-format off
@@ -63,39 +60,30 @@ std::string Escape(const std::wstring& text) {
   std::string out;
   std::wstring plain;
   for (const wchar_t c : text) {
-    const char* named = c == L'\\'   ? "\\\\"
-                        : c == L'\t' ? "\\t"
-                        : c == L'\r' ? "\\r"
-                        : c == L'\n' ? "\\n"
-                                     : nullptr;
-    if (named == nullptr && !(c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f))) {
+    if (c == L'\\' || c < 0x20 || c == 0x7f || (c >= 0x80 && c <= 0x9f)) {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
+      out += Narrow(plain) + hex;
+      plain.clear();
+    } else {
       plain += c;
-      continue;
     }
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned>(c));
-    out += Narrow(plain) + (named != nullptr ? named : hex);
-    plain.clear();
   }
   return out + Narrow(plain);
 }
 
 int Print(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stdout);
-  std::fflush(stdout);
-  return kOk;
+  return std::fputs((line + "\n").c_str(), stdout), std::fflush(stdout), kOk;
 }
 
 int Fail(const std::string& line) {
   std::fputs(("quorix_driver: " + line + "\n").c_str(), stderr);
-  std::fflush(stderr);
-  return kFailed;
+  return std::fflush(stderr), kFailed;
 }
 
 std::string Hex(unsigned long value, int digits) {
   char text[32];
-  std::snprintf(text, sizeof text, "%0*lX", digits, value);
-  return text;
+  return std::snprintf(text, sizeof text, "%0*lX", digits, value), text;
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -210,15 +198,13 @@ struct Call {
     return owner == 0 ? std::vector<HWND>{} : Windows(class_name, visible_only, owner);
   }
 
-  HWND Balloon() const {
-    const auto b = OwnWindows(L"QuorixBalloon", true);
-    return b.empty() ? nullptr : b.front();
-  }
+  HWND Balloon() const { return First(OwnWindows(L"QuorixBalloon", true)); }
 
   // A message box (#32770): of --pid, or of any process (also before a main window exists).
-  HWND Box() const {
-    const auto boxes = Windows(L"#32770", true, pid);
-    return boxes.empty() ? nullptr : boxes.front();
+  HWND Box() const { return First(Windows(L"#32770", true, pid)); }
+
+  static HWND First(const std::vector<HWND>& windows) {
+    return windows.empty() ? nullptr : windows.front();
   }
 
   std::optional<std::wstring> Control(int id) const {
@@ -280,11 +266,11 @@ bool PostKey(HWND box, const std::wstring& name) {
     const wchar_t* name;
     UINT vk;
     bool extended;
-  } kKeys[] = {
-      {L"ENTER", VK_RETURN, false}, {L"ESC", VK_ESCAPE, false}, {L"TAB", VK_TAB, false},
-      {L"BACK", VK_BACK, false},    {L"UP", VK_UP, true},       {L"DOWN", VK_DOWN, true},
-      {L"LEFT", VK_LEFT, true},     {L"RIGHT", VK_RIGHT, true}, {L"DELETE", VK_DELETE, true},
-      {L"HOME", VK_HOME, true},     {L"END", VK_END, true},     {L"F3", VK_F3, false}};
+  } kKeys[] = {{L"ENTER", VK_RETURN, false},
+               {L"ESC", VK_ESCAPE, false},
+               {L"TAB", VK_TAB, false},
+               {L"UP", VK_UP, true},
+               {L"DOWN", VK_DOWN, true}};
   for (const auto& key : kKeys) {
     if (name != key.name) continue;
     const LPARAM down =
@@ -323,12 +309,10 @@ int Ping(const Call& c) {
 int Stamp() {
   FILETIME ft;
   GetSystemTimePreciseAsFileTime(&ft);
-  const unsigned long long ticks =
-      ((static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) -
-      116444736000000000ULL;
+  const ULONGLONG ticks =
+      (ULONGLONG{ft.dwHighDateTime} << 32 | ft.dwLowDateTime) - 116444736000000000ULL;
   char figure[64];
-  std::snprintf(figure, sizeof figure, "%llu.%06llu", ticks / 10000000ULL,
-                (ticks % 10000000ULL) / 10);
+  std::snprintf(figure, sizeof figure, "%llu.%06llu", ticks / 10000000, ticks % 10000000 / 10);
   return Print(figure);
 }
 
@@ -469,11 +453,10 @@ const Command kCommands[] = {
          PostMessageW(GetDlgItem(c.main, kCommandBoxId), WM_CHAR, ch, 1);
        return int{kOk};
      }},
-    // key ENTER|ESC|TAB|BACK|UP|DOWN|LEFT|RIGHT|DELETE|HOME|END|F3
+    // key ENTER|ESC|TAB|UP|DOWN
     {L"key", 1, true,
      [](const Call& c) {
-       if (!PostKey(GetDlgItem(c.main, kCommandBoxId), c.a[0])) throw UsageError{};
-       return int{kOk};
+       return PostKey(GetDlgItem(c.main, kCommandBoxId), c.a[0]) ? int{kOk} : throw UsageError{};
      }},
     {L"close", 0, true,
      [](const Call& c) { return PostMessageW(c.main, WM_CLOSE, 0, 0) ? int{kOk} : int{kFailed}; }},
@@ -549,11 +532,7 @@ const Command kCommands[] = {
     {L"ping", 3, true, Ping},
     {L"text-fit", 1, true, TextFit},
     {L"stamp", 0, false, [](const Call&) { return Stamp(); }},
-    {L"sleep", 1, false,
-     [](const Call& c) {
-       Sleep(Ms(c.a[0]));
-       return int{kOk};
-     }},
+    {L"sleep", 1, false, [](const Call& c) { return Sleep(Ms(c.a[0])), int{kOk}; }},
 };
 
 int Run(DWORD pid, const Args& line) {

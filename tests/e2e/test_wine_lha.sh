@@ -1,6 +1,0 @@
-#!/usr/bin/env bash
-# LHA through the stand-in UNLHA32.DLL, and a direct-mode launch, under Wine.
-set -eu
-source "$(dirname "$0")/wine_env.sh"
-exec python3 "$(dirname "$0")/library_check.py" lha "$QRX_WINDOWS_BUILD_DIR/qrxsh.exe" \
-  "$QRX_WINDOWS_BUILD_DIR/doubles/lha/UNLHA32.DLL"
