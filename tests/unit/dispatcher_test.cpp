@@ -97,7 +97,12 @@ TEST_F(AliasDispatchTest, FailureInsideAnAliasReadsAsNoAliasAtTheTopLevelItIsSho
 
 // --- lines that macros make too long ------------------------------------------------------
 
-TEST_F(DispatcherTest, CommandFileLinesThatDoubleAtEveryLevelStopAtTheLengthLimit) {
+TEST_F(DispatcherTest, LinesThatDoubleAtEveryAliasOrCommandFileLevelStopAtTheLengthLimit) {
+  q.Type(u"SET 0 $$0$$0");
+  q.Type(u"ALIAS X X $$0$$0");
+  q.Type(u"X");
+  EXPECT_EQ(Last().text, u"長すぎます 32767");
+  EXPECT_EQ(q.ctx.interp.in_alias, 0);
   q.os.PutFile(u"C:\\work\\d.bat", "LBAT d.bat $L$L\r\n");
   q.Type(u"LBAT d.bat ab");
   EXPECT_EQ(Last().text, u"長すぎます 32767");

@@ -19,6 +19,7 @@ class ExpandTest : public ::testing::Test {
 };
 
 TEST_F(ExpandTest, DollarMacrosDateVariablesFoldersResultsAndClipboard) {
+  EXPECT_EQ(Dollar(u"$$"), u"$");
   EXPECT_EQ(Dollar(u"a$"), u"a");     // a lone $ at the end is dropped
   EXPECT_EQ(Dollar(u"$x$Z"), u"xZ");  // unknown letters keep their case, the $ goes
   EXPECT_EQ(Dollar(u"$$D"), u"$D");   // survives once, for an alias that runs later
@@ -67,6 +68,8 @@ TEST_F(ExpandTest, EnvironmentReferencesScannedAgainButNotWithoutBound) {
   q.os.env[u"PATH"] = u"C:\\bin";
   EXPECT_EQ(Env(u"[%PATH%]"), u"[C:\\bin]");
   EXPECT_EQ(Env(u"[%UNDEFINED%]"), u"[]");
+  EXPECT_EQ(Env(u"100%"), u"100%");
+  EXPECT_EQ(Env(u"a%%b"), u"ab");
   q.os.env[u"NUL"] = std::u16string(u"cut") + u'\0' + u"away";
   EXPECT_EQ(Env(u"%NUL%"), u"cut");
   q.os.env[u"OUTER"] = u"%INNER%";
