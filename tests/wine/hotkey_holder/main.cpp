@@ -8,15 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#ifndef _WIN32
-
-int main() {
-  std::fputs("hotkey_holder: not on Windows\n", stderr);
-  return 77;
-}
-
-#else
-
 #include <windows.h>
 
 int main(int argc, char** argv) {
@@ -38,5 +29,3 @@ int main(int argc, char** argv) {
   UnregisterHotKey(nullptr, 1);
   return 0;
 }
-
-#endif

@@ -3,7 +3,6 @@
 //   make_shortcut create NAME TARGET ARGUMENTS   Programs\NAME.lnk -> TARGET ARGUMENTS
 //   make_shortcut remove NAME
 //   make_shortcut touch FILE                      writes FILE (what the target does)
-#ifdef _WIN32
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
@@ -49,9 +48,3 @@ int main() {
   FILE* f = mode == L"touch" ? _wfopen(argv[2], L"w") : nullptr;
   return f != nullptr && std::fputs("ran\n", f) >= 0 && std::fclose(f) == 0 ? 0 : 2;
 }
-#else
-// Windows only: shortcuts are the Windows shell's.
-int main() {
-  return 2;
-}
-#endif

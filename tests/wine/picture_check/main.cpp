@@ -5,12 +5,10 @@
 //
 // usage: picture_check FOLDER
 // Prints "ok NAME" or "FAIL NAME: why" per case. Exit code: 0 all passed, 1 a check failed.
-#ifdef _WIN32
 // clang-format off
 #include <windows.h>
 #include <wincodec.h>
 // clang-format on
-#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -18,15 +16,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#ifndef _WIN32
-
-int main() {
-  std::fputs("picture_check: not on Windows\n", stderr);
-  return 77;
-}
-
-#else
 
 #include "base/text.h"
 #include "platform/win32/scoped_win.h"
@@ -246,5 +235,3 @@ int main(int argc, char** argv) {
   }
   return failed == 0 ? 0 : 1;
 }
-
-#endif

@@ -9,12 +9,10 @@
 // makes the WM_CHAR, in order with the characters "type" posts as an input method does.
 // Output is UTF-8, one line per result, control characters and backslashes as \xHH.
 // Exit code: 0 done, 1 a wait ran out or a condition failed, 2 usage, 3 no window.
-#ifdef _WIN32
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
 // clang-format on
-#endif
 
 #include <algorithm>
 #include <climits>
@@ -24,22 +22,11 @@
 #include <vector>
 
 #include "base/text.h"
-#ifdef _WIN32
 #include "platform/win32/scoped_win.h"
 #include "ui/layout.h"
 #include "ui/win32/balloon_window.h"
 #include "ui/win32/japanese_font.h"
 #include "ui/win32/plain_window.h"
-#endif
-
-#ifndef _WIN32
-
-int main() {
-  std::fputs("quorix_driver: not on Windows\n", stderr);
-  return 77;
-}
-
-#else
 
 namespace {
 
@@ -583,5 +570,3 @@ int main() {
   }
   return kOk;
 }
-
-#endif
