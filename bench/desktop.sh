@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The native desktop quorix on an Xvfb display of its own with openbox: start to window shown,
-# start to the start answer, resident memory, idle CPU and EXIT to process gone.
+# start to the start answer, resident memory, idle CPU (beside a bare Qt window with the same
+# 100 ms timer, the floor under it) and EXIT to process gone.
 #
 # usage: bench/desktop.sh [NATIVE_BUILD_DIR]
 #   QRX_BENCH_RUNS   runs of the start and the exit (default 5)

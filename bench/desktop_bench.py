@@ -98,10 +98,21 @@ def main():
                 time.sleep(IDLE)
                 idle = (cpu_seconds(proc.pid) - before) / IDLE * 100
             gone.append(exit_time(proc))
+    floor = os.path.join(os.path.dirname(EXE), "bench", "tick_floor")
+    if os.path.exists(floor):
+        proc = subprocess.Popen([floor], stderr=subprocess.DEVNULL)
+        time.sleep(3)
+        before = cpu_seconds(proc.pid)
+        time.sleep(IDLE)
+        idle_floor = (cpu_seconds(proc.pid) - before) / IDLE * 100
+        proc.kill()
+        proc.wait()
     print(f"start to window shown:  median {statistics.median(shown):.3f} s  (max {max(shown):.3f})")
     print(f"start to SYSTEM_START:  median {statistics.median(answered):.3f} s  (max {max(answered):.3f})")
     print(f"resident memory:        median {statistics.median(rss):.1f} MB")
     print(f"idle CPU over {IDLE:.0f} s:     {idle:.3f} % of a core")
+    if os.path.exists(floor):
+        print(f"  a bare Qt window with the same 100 ms timer: {idle_floor:.3f} % of a core")
     print(f"EXIT to process gone:   median {statistics.median(gone):.3f} s  (max {max(gone):.3f})")
 
 
