@@ -131,13 +131,11 @@ void CopyStarted(const Instance& from, Instance& to) {
   u.answers = v.answers;
   u.captions = v.captions;
   u.popups = v.popups;
-  u.answer_line = v.answer_line;
   u.command = v.command;
   u.caret = v.caret;
   u.visible = v.visible;
   u.minimized = v.minimized;
   u.quit = v.quit;
-  u.pumped_ms = v.pumped_ms;
   u.rect = v.rect;
   u.focus_requests = v.focus_requests;
   u.drags = v.drags;
