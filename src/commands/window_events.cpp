@@ -44,6 +44,12 @@ void RunTickDuties(Context& ctx) {
   }
 }
 
+bool TickDutiesAtRest(const Context& ctx) {
+  const bool index_busy = ctx.index.on && (!ctx.index.loaded || ctx.index.reading.has_value());
+  return ctx.cd.repeat != 1 && !index_busy && DatagramShareLeft(ctx) && ctx.net.waiting.empty() &&
+         !ctx.timers.running;
+}
+
 void SocketReadable(Context& ctx) {
   RunGuarded(ctx, [&] { ReceiveDatagrams(ctx); });
 }

@@ -14,6 +14,11 @@ struct Context;
 // left waiting), each on its own, so that a failure in one does not keep the next from
 // running.
 void RunTickDuties(Context& ctx);
+// True when no duty has work before the next minute unless something happens first: no CD
+// repeat, no program index being read, no datagrams held back from the last share, no timer
+// command running. A window at rest (and without an answer counting down) may tick once a
+// second, as long as it ticks at once on a clipboard change or a grabbed function key.
+bool TickDutiesAtRest(const Context& ctx);
 // The socket has datagrams (or an error) waiting: they are taken, within this tick's share.
 void SocketReadable(Context& ctx);
 // The OS reported an error of the socket (its code) together with its event.

@@ -80,6 +80,10 @@ void MainWindow::Tick() {
   RunTickDuties(ctx_);
 }
 
+bool MainWindow::AtRest() const {
+  return countdown < 0 && TickDutiesAtRest(ctx_);
+}
+
 bool MainWindow::OnKeyDown(int32_t vk, bool shift, bool ctrl, bool alt) {
   constexpr int32_t kTab = 9, kShift = 16, kCtrl = 17, kAlt = 18, kEscape = 27;
   constexpr int32_t kLeft = 37, kUp = 38, kRight = 39, kDown = 40, kF1 = 112, kF15 = 126;

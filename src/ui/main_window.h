@@ -58,6 +58,9 @@ class MainWindow : public MainForm {
   void OnEnter();
   // The periodic tick, every 100 ms: the tick's duties, the answer countdown among them.
   void Tick();
+  // Nothing to do on the tick before the next minute: no answer counting down or being wiped,
+  // and no duty at work (TickDutiesAtRest).
+  bool AtRest() const;
 
   // A key pressed while the window or its command box has the focus (the window sees every
   // key first). True when the key is used up and must not reach the command box.

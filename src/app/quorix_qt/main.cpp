@@ -7,6 +7,7 @@
 //   quorix --show [configuration]   brings the running copy of that configuration to the
 //                                   front and ends (for desktops where keys cannot be grabbed)
 #include <QApplication>
+#include <QClipboard>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -138,6 +139,10 @@ int main(int argc, char** argv) {
                        [&] { host.Guard([&] { window.OnHotKey(qrx::kActiveKeyId); }); });
   });
   os.AttachKeys(&keys);
+  // The window's tick rests at one a second while nothing is due; these wake it at once.
+  keys.OnFunctionKey([&] { surface.Wake(); });
+  QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &surface,
+                   [&] { surface.Wake(); });
   // In a Wayland session X key grabs see only keys typed into X windows: the hot key is
   // asked of the desktop's shortcuts portal where it has one, and is not available where it
   // has none (the start-up answer says how to bind quorix --show instead).

@@ -148,6 +148,7 @@ bool GlobalKeys::nativeEventFilter(const QByteArray& type, void* message, qintpt
       if (!down_[k]) pressed_[k] = true;
       down_[k] = true;
       press_modifiers_ = modifiers;
+      if (on_function_key_) on_function_key_();
     } else {
       down_[k] = false;
     }

@@ -24,6 +24,8 @@ class GlobalKeys : public QAbstractNativeEventFilter {
   GlobalKeys& operator=(const GlobalKeys&) = delete;
 
   bool Available() const { return connection_ != nullptr; }
+  // Runs when a grabbed function key is pressed (the poll that reads it may be resting).
+  void OnFunctionKey(std::function<void()> work) { on_function_key_ = std::move(work); }
   // False when the key has no X key or another program holds the combination.
   bool GrabHotKey(uint32_t modifiers, uint32_t virtual_key);
   void UngrabHotKey();
@@ -46,6 +48,7 @@ class GlobalKeys : public QAbstractNativeEventFilter {
   void Ungrab(const Grab& grab);
 
   std::function<void()> on_hot_key_;
+  std::function<void()> on_function_key_;
   xcb_connection_t* connection_ = nullptr;
   uint32_t root_ = 0;
   std::vector<uint32_t> keysyms_;  // the server's map: keysyms_per_keycode_ per keycode

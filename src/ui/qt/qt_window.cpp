@@ -129,10 +129,14 @@ QtWindow::QtWindow(QtUiHost& host) : host_(host) {
   setMinimumWidth(layout::ToPixels(layout::kCommandBox.left * 2, tpp));
   setFixedHeight(height);  // the resize rule: the height stays the design height
   LayOutPlain();
-  tick_.setInterval(100);
+  tick_.setInterval(kTickMs);
   QObject::connect(&tick_, &QTimer::timeout, [this] {
     Forward([](MainWindow& w) { w.Tick(); });
     if (after_tick_) host_.Guard(after_tick_);
+    // At rest nothing is due before the next minute: one wake a second instead of ten, which
+    // is most of what an idle quorix costs. Wake() brings the 100 ms tick back at once.
+    const bool rest = logic_ != nullptr && logic_->AtRest();
+    tick_.setInterval(rest ? kRestingTickMs : kTickMs);
   });
 }
 
@@ -191,6 +195,7 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool QtWindow::OnKey(QKeyEvent* key) {
+  Wake();  // what the user types may change what the tick has to do (SET FPU, an answer)
   const int32_t vk = VirtualKeyFor(*key);
   const Qt::KeyboardModifiers mods = key->modifiers();
   bool used = false;
@@ -277,6 +282,13 @@ void QtWindow::SetCaption(std::u16string_view caption) {
 void QtWindow::ShowAnswerText(std::u16string_view text, int16_t) {
   answer_->setText(ToQ(text));
   answer_->setCursorPosition(0);
+  Wake();  // its countdown runs on the 100 ms tick
+}
+
+void QtWindow::Wake() {
+  if (tick_.interval() == kTickMs) return;
+  tick_.setInterval(kTickMs);
+  tick_.start();
 }
 
 void QtWindow::SetAnswerText(std::u16string_view text) {

@@ -43,6 +43,9 @@ class QtWindow : public QWidget, public WindowSurface, public SkinSurface {
   // Brings the window to the front with the focus in the command box (the hot key and a
   // second start with --show).
   void BringToFront();
+  // Back to the 100 ms tick from the resting one: something happened that a duty acts on (an
+  // answer, a clipboard change, a grabbed function key).
+  void Wake();
 
   // WindowSurface
   void SetCaption(std::u16string_view caption) override;
@@ -102,6 +105,8 @@ class QtWindow : public QWidget, public WindowSurface, public SkinSurface {
   bool portal_refused_ = false;
   QLineEdit* command_;
   QLineEdit* answer_;
+  static constexpr int kTickMs = 100;
+  static constexpr int kRestingTickMs = 1000;
   QTimer tick_;
   std::function<void()> after_tick_;
   QSystemTrayIcon* tray_ = nullptr;
