@@ -18,6 +18,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kShortcutId = QStringLiteral("show");
 
 // One entry of the portal's shortcut list: a(sa{sv}).
@@ -44,6 +45,18 @@ const QDBusArgument& operator>>(const QDBusArgument& in, PortalShortcut& shortcu
 QString PathText(const QVariant& value) {
   if (value.canConvert<QDBusObjectPath>()) return value.value<QDBusObjectPath>().path();
   return value.toString();
+}
+
+// The portal's spelling of a hot key ("CTRL+ALT+Home"); empty for a key it cannot name.
+QString PortalTrigger(uint32_t modifiers, uint32_t virtual_key) {
+  const std::string key = KeysymNameForVirtualKey(virtual_key);
+  if (key.empty()) return {};
+  QString trigger;
+  if (modifiers & 2) trigger += QStringLiteral("CTRL+");
+  if (modifiers & 1) trigger += QStringLiteral("ALT+");
+  if (modifiers & 4) trigger += QStringLiteral("SHIFT+");
+  if (modifiers & 8) trigger += QStringLiteral("LOGO+");
+  return trigger + QString::fromStdString(key);
 }
 
 }  // namespace
@@ -77,17 +90,6 @@ PortalShortcuts::~PortalShortcuts() {
   Unbind();
 }
 
-QString PortalTrigger(uint32_t modifiers, uint32_t virtual_key) {
-  const std::string key = KeysymNameForVirtualKey(virtual_key);
-  if (key.empty()) return {};
-  QString trigger;
-  if (modifiers & 2) trigger += QStringLiteral("CTRL+");
-  if (modifiers & 1) trigger += QStringLiteral("ALT+");
-  if (modifiers & 4) trigger += QStringLiteral("SHIFT+");
-  if (modifiers & 8) trigger += QStringLiteral("LOGO+");
-  return trigger + QString::fromStdString(key);
-}
-
 void PortalShortcuts::Bind(uint32_t modifiers, uint32_t virtual_key) {
   Unbind();
   trigger_ = PortalTrigger(modifiers, virtual_key);
@@ -116,17 +118,17 @@ bool PortalShortcuts::Request(const QString& method, QVariantList arguments,
                               QVariantMap options) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return false;
-  if (!request_path_.isEmpty()) {
-    bus.disconnect(kService, request_path_, QStringLiteral("org.freedesktop.portal.Request"),
-                   QStringLiteral("Response"), this, SLOT(OnResponse(uint, QVariantMap)));
+  if (!request_path_.isEmpty()) {  // only the latest request's answer counts
+    bus.disconnect(kService, request_path_, kRequestInterface, QStringLiteral("Response"), this,
+                   SLOT(OnResponse(uint, QVariantMap)));
   }
   // The request object's path is made of our bus name and the token we choose.
   const QString token = QStringLiteral("quorix_request%1").arg(++serial_);
   QString sender = bus.baseService().mid(1);
   sender.replace(QLatin1Char('.'), QLatin1Char('_'));
   request_path_ = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
-  bus.connect(kService, request_path_, QStringLiteral("org.freedesktop.portal.Request"),
-              QStringLiteral("Response"), this, SLOT(OnResponse(uint, QVariantMap)));
+  bus.connect(kService, request_path_, kRequestInterface, QStringLiteral("Response"), this,
+              SLOT(OnResponse(uint, QVariantMap)));
   options.insert(QStringLiteral("handle_token"), token);
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
   arguments.append(options);

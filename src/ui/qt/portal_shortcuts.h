@@ -52,7 +52,4 @@ class PortalShortcuts : public QObject {
   uint32_t serial_ = 0;
 };
 
-// The portal's spelling of a hot key ("CTRL+ALT+Home"); empty for a key it cannot name.
-QString PortalTrigger(uint32_t modifiers, uint32_t virtual_key);
-
 }  // namespace qrx
